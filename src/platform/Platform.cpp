@@ -1,0 +1,21 @@
+#include "platform/Platform.h"
+
+namespace dw {
+
+Platform& platform() {
+  static Platform current = NativePlatform();
+  return current;
+}
+
+ScopedPlatform::ScopedPlatform(const Platform& replacement) : saved_(platform()) {
+  Platform& current = platform();
+  if (replacement.fs) current.fs = replacement.fs;
+  if (replacement.volumes) current.volumes = replacement.volumes;
+  if (replacement.system) current.system = replacement.system;
+  if (replacement.profile) current.profile = replacement.profile;
+  if (replacement.mainThread) current.mainThread = replacement.mainThread;
+}
+
+ScopedPlatform::~ScopedPlatform() { platform() = saved_; }
+
+}  // namespace dw
