@@ -1,0 +1,46 @@
+// The program-wide state that the window thread and the workers share.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "common/threadStringlist.h"
+#include "devices/diskinfo.h"
+#include "engine/workthreads.h"
+
+namespace dw {
+
+class TLogFile;
+
+enum FindingKind { Threat = 0, Suspicious = 1 };
+enum FindingAction { Ask = 0, Delete = 1, Quarantine = 2 };
+
+struct TSharedState {
+  std::wstring DataFolder;  // ends with "\"
+  std::atomic<bool> ProtectionEnabled{true};
+  std::atomic<int> ThreatAction{Ask};
+  std::atomic<int> RiskAction{Ask};
+  std::wstring AntivirusCommandLine;
+  TThreadStringList ExcludedDrives;
+  TThreadStringList ThreatList;
+  TThreadStringList RiskList;
+  TThreadStringList FindingsSeen;
+  bool StartedElevated = false;
+  std::atomic<bool> StopRequested{false};
+  std::wstring UsbcmdPath;
+  uint32_t AutoPlayQueryMessage = 0;
+  TWorkThreadList WorkThreads;
+  TDriveList DriveList;
+  std::unique_ptr<TLogFile> Log;  // null until created; calls through LogItem are then no-ops
+
+  ~TSharedState();
+};
+
+TSharedState& State();
+// Replaces the state with a fresh one (tests; the program keeps one for its whole run).
+void ResetState();
+// The log's addItem when a log exists.
+void LogItem(const std::wstring& action, const std::wstring& arg);
+
+}  // namespace dw

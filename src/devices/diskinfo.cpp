@@ -1,0 +1,46 @@
+#include "devices/diskinfo.h"
+
+#include <cwctype>
+
+namespace dw {
+
+PdiskInfo MakeDiskInfo(wchar_t letter) {
+  auto record = std::make_shared<diskinfo>();
+  wchar_t upper = static_cast<wchar_t>(std::towupper(letter));
+  record->DeviceID = std::to_wstring(static_cast<int>(upper));
+  record->root = std::wstring(1, static_cast<wchar_t>(std::towlower(letter))) + L":\\";
+  return record;
+}
+
+void TDriveList::Append(PdiskInfo record) {
+  std::lock_guard<std::mutex> lock(FLock);
+  FItems.push_back(std::move(record));
+}
+
+void TDriveList::Delete(int index) {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index >= 0 && index < static_cast<int>(FItems.size())) FItems.erase(FItems.begin() + index);
+}
+
+int TDriveList::Count() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return static_cast<int>(FItems.size());
+}
+
+PdiskInfo TDriveList::Get(int index) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  if (index < 0 || index >= static_cast<int>(FItems.size())) return nullptr;
+  return FItems[index];
+}
+
+std::vector<PdiskInfo> TDriveList::Snapshot() const {
+  std::lock_guard<std::mutex> lock(FLock);
+  return FItems;
+}
+
+void TDriveList::Clear() {
+  std::lock_guard<std::mutex> lock(FLock);
+  FItems.clear();
+}
+
+}  // namespace dw
