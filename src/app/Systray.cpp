@@ -11,10 +11,20 @@ void Report(TTrayOperation operation) {
   if (observer) observer->TrayChanged(record, operation);
 }
 
+// A character beyond the Basic Multilingual Plane held in one unit (UTF-32 wchar_t).
+template <typename Char>
+bool IsWideAstral(Char c) {
+  if constexpr (sizeof(Char) > 2) {
+    return static_cast<uint32_t>(c) > 0xFFFF;
+  } else {
+    return false;
+  }
+}
+
 // wchar_t is UTF-16 on Windows and UTF-32 elsewhere; both count as the shell would.
-size_t Utf16Units(const std::wstring_view text, size_t at, size_t& next) {
+size_t Utf16Units(std::wstring_view text, size_t at, size_t& next) {
   wchar_t c = text[at];
-  if (static_cast<uint32_t>(c) >= 0x10000) {
+  if (IsWideAstral(c)) {
     next = at + 1;
     return 2;
   }

@@ -17,10 +17,10 @@ std::wstring UpperRoot(const std::wstring& root) {
   return upper;
 }
 
-std::wstring SizeText(const std::wstring& root, bool total) {
+TListRow DriveRow(const diskinfo& drive) {
   int64_t totalBytes = -1, freeBytes = -1;
-  if (!Vol().DiskSpace(root, totalBytes, freeBytes)) totalBytes = freeBytes = -1;
-  return FormatMegabytes(total ? totalBytes : freeBytes);
+  if (!Vol().DiskSpace(drive.root, totalBytes, freeBytes)) totalBytes = freeBytes = -1;
+  return {UpperRoot(drive.root), {drive.VolName, FormatMegabytes(totalBytes), FormatMegabytes(freeBytes)}};
 }
 
 }  // namespace
@@ -45,7 +45,7 @@ std::wstring FormatMegabytes(int64_t bytes) {
 void FillDriveListView(const TDriveList& list, TComponent& view, bool skipExcluded) {
   for (const PdiskInfo& drive : list.Snapshot()) {
     if (skipExcluded && State().ExcludedDrives.Contains(drive->root)) continue;
-    view.AddRow({UpperRoot(drive->root), {drive->VolName, SizeText(drive->root, true), SizeText(drive->root, false)}});
+    view.AddRow(DriveRow(*drive));
   }
 }
 
