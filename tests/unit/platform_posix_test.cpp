@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <thread>
 
 #include "common/Text.h"
@@ -211,18 +212,37 @@ TEST(PosixSystem, DateAndTimeLeaveOutMidnight) {
   EXPECT_EQ(FormatDateTime(moment), L"10/12/2026 00:00:01");
 }
 
+// Sets an environment variable for the lifetime of the guard.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    const char* old = std::getenv(name);
+    if (old) saved_ = old;
+    setenv(name, value, 1);
+  }
+  ~ScopedEnv() {
+    if (saved_) {
+      setenv(name_, saved_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> saved_;
+};
+
 TEST(PosixSystem, FoldersAndAnswersWithoutAUserInterface) {
   PosixSystem system;
-  const char* saved = std::getenv("XDG_DATA_HOME");
-  std::string savedValue = saved ? saved : "";
-  setenv("XDG_DATA_HOME", "/data/home", 1);
-  EXPECT_EQ(system.SpecialFolder(kCsidlCommonAppData), L"/data/home");
-  setenv("XDG_DATA_HOME", "relative", 1);  // not absolute: ignored, as the XDG rules say
-  EXPECT_EQ(system.SpecialFolder(kCsidlAppData), Utf8ToWide(std::string(std::getenv("HOME")) + "/.local/share"));
-  if (saved) {
-    setenv("XDG_DATA_HOME", savedValue.c_str(), 1);
-  } else {
-    unsetenv("XDG_DATA_HOME");
+  ScopedEnv home("HOME", "/home/tester");
+  {
+    ScopedEnv data("XDG_DATA_HOME", "/data/home");
+    EXPECT_EQ(system.SpecialFolder(kCsidlCommonAppData), L"/data/home");
+  }
+  {
+    ScopedEnv data("XDG_DATA_HOME", "relative");  // not absolute: ignored, as the XDG rules say
+    EXPECT_EQ(system.SpecialFolder(kCsidlAppData), L"/home/tester/.local/share");
   }
 
   EXPECT_EQ(system.MessageDialog(L"Continue?", L"Drivewarden", 3), 2);
