@@ -7,7 +7,9 @@
 
 namespace dw {
 
-// Stands in until the profile-file service is linked in; its strong definition wins.
+// Stands in until the profile-file service exists. Delete it then: in a static
+// library the member with the strong definition is linked only when something
+// still needs the symbol, and this weak one would satisfy that need for good.
 __attribute__((weak)) ProfileFiles* PosixProfileFiles() { return nullptr; }
 
 Platform& NativePlatform() {
@@ -16,7 +18,11 @@ Platform& NativePlatform() {
   static PosixSystem system;
   // Without windows, the thread that first asks for the platform is the window thread.
   static QueueMainThread mainThread;
-  static Platform native{&fileSystem, &volumes, &system, PosixProfileFiles(), &mainThread};
+  static Platform native{.fs = &fileSystem,
+                          .volumes = &volumes,
+                          .system = &system,
+                          .profile = PosixProfileFiles(),
+                          .mainThread = &mainThread};
   return native;
 }
 

@@ -7,7 +7,9 @@
 
 namespace dw {
 
-// Stands in until the profile-file service is linked in; its strong definition wins.
+// Stands in until the profile-file service exists. Delete it then: in a static
+// library the member with the strong definition is linked only when something
+// still needs the symbol, and this weak one would satisfy that need for good.
 __attribute__((weak)) ProfileFiles* Win32ProfileFiles() { return nullptr; }
 
 Platform& NativePlatform() {
@@ -16,7 +18,11 @@ Platform& NativePlatform() {
   static Win32System system;
   // The thread that first asks for the platform owns the message-only window.
   static Win32MainThread mainThread;
-  static Platform native{&fileSystem, &volumes, &system, Win32ProfileFiles(), &mainThread};
+  static Platform native{.fs = &fileSystem,
+                          .volumes = &volumes,
+                          .system = &system,
+                          .profile = Win32ProfileFiles(),
+                          .mainThread = &mainThread};
   return native;
 }
 
