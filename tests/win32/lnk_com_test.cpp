@@ -63,7 +63,7 @@ void DeleteTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-struct ComLinkSpec {
+struct ShellLinkSettings {
   std::wstring target;
   std::wstring arguments;
   std::wstring workingDirectory;
@@ -108,17 +108,17 @@ class ShellLinkDifferential : public ::testing::Test {
   }
 
   // A shortcut written by the Shell link object.
-  void SaveWithShell(const std::wstring& lnk, const ComLinkSpec& spec) {
+  void SaveWithShell(const std::wstring& lnk, const ShellLinkSettings& settings) {
     IShellLinkW* link = nullptr;
     ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                            reinterpret_cast<void**>(&link))));
-    EXPECT_TRUE(SUCCEEDED(link->SetPath(spec.target.c_str())));
-    if (!spec.arguments.empty()) link->SetArguments(spec.arguments.c_str());
-    if (!spec.workingDirectory.empty()) link->SetWorkingDirectory(spec.workingDirectory.c_str());
-    if (!spec.description.empty()) link->SetDescription(spec.description.c_str());
-    if (!spec.iconPath.empty()) link->SetIconLocation(spec.iconPath.c_str(), spec.iconIndex);
-    link->SetShowCmd(spec.showCmd);
-    link->SetHotkey(spec.hotKey);
+    EXPECT_TRUE(SUCCEEDED(link->SetPath(settings.target.c_str())));
+    if (!settings.arguments.empty()) link->SetArguments(settings.arguments.c_str());
+    if (!settings.workingDirectory.empty()) link->SetWorkingDirectory(settings.workingDirectory.c_str());
+    if (!settings.description.empty()) link->SetDescription(settings.description.c_str());
+    if (!settings.iconPath.empty()) link->SetIconLocation(settings.iconPath.c_str(), settings.iconIndex);
+    link->SetShowCmd(settings.showCmd);
+    link->SetHotkey(settings.hotKey);
     IPersistFile* file = nullptr;
     ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
     EXPECT_TRUE(SUCCEEDED(file->Save(lnk.c_str(), TRUE)));
@@ -166,17 +166,17 @@ TEST_F(ShellLinkDifferential, ShortcutsTheShellWritesReadTheSameThroughBothReade
   for (const Case& c : cases) {
     SCOPED_TRACE(WideToUtf8(c.name));
     std::wstring target = c.target.empty() ? folder_ + L"missing.exe" : c.folder ? MakeFolder(c.target) : MakeFile(c.target);
-    ComLinkSpec spec;
-    spec.target = target;
-    spec.arguments = L"/c start _ & exit";
-    spec.workingDirectory = folder_;
-    spec.description = L"Disque amovible (E:)";
-    spec.iconPath = L"%SystemRoot%\\system32\\shell32.dll";
-    spec.iconIndex = 8;
-    spec.showCmd = SW_SHOWMINNOACTIVE;
-    spec.hotKey = 0x0641;
+    ShellLinkSettings settings;
+    settings.target = target;
+    settings.arguments = L"/c start _ & exit";
+    settings.workingDirectory = folder_;
+    settings.description = L"Disque amovible (E:)";
+    settings.iconPath = L"%SystemRoot%\\system32\\shell32.dll";
+    settings.iconIndex = 8;
+    settings.showCmd = SW_SHOWMINNOACTIVE;
+    settings.hotKey = 0x0641;
     std::wstring lnk = folder_ + c.name + L".lnk";
-    SaveWithShell(lnk, spec);
+    SaveWithShell(lnk, settings);
 
     TShellLink shell = ReadShellLink(lnk);
     TShellLink portable = ReadPortable(lnk);
@@ -202,10 +202,10 @@ TEST_F(ShellLinkDifferential, ShortcutsTheShellWritesReadTheSameThroughBothReade
 // does not exist and takes the ID list's Unicode long names, which name the file.
 TEST_F(ShellLinkDifferential, NamesOutsideTheAnsiCodePage) {
   std::wstring target = MakeFile(L"\u0414\u0438\u043C\u0430\\\u8BF4\u660E.txt");
-  ComLinkSpec spec;
-  spec.target = target;
+  ShellLinkSettings settings;
+  settings.target = target;
   std::wstring lnk = folder_ + L"cyrillic.lnk";
-  SaveWithShell(lnk, spec);
+  SaveWithShell(lnk, settings);
   TShellLink shell = ReadShellLink(lnk);
   TShellLink portable = ReadPortable(lnk);
   EXPECT_TRUE(SamePath(portable.PathName, target)) << WideToUtf8(portable.PathName);
