@@ -1,0 +1,1 @@
+namespace dw { class ProfileFiles; ProfileFiles* Win32ProfileFiles(); }
