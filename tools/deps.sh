@@ -2,9 +2,12 @@
 # Installs the Debian packages that the build, the tests and the demo need,
 # when any of them is missing. Needs root (or sudo) only when it installs.
 set -euo pipefail
-pkgs=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev g++-mingw-w64-x86-64-posix
-      wine64 wine xvfb nlohmann-json3-dev libbenchmark-dev attr fonts-wine imagemagick
-      xauth x11-utils)
+# "native" asks only for what the Linux build needs.
+pkgs=(cmake ninja-build g++ googletest nlohmann-json3-dev attr)
+if [ "${1:-all}" != native ]; then
+  pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
+         wine64 wine xvfb fonts-wine imagemagick xauth x11-utils)
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'ok installed' || missing+=("$p")

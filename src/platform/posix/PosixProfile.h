@@ -1,1 +1,10 @@
-namespace dw { class ProfileFiles; ProfileFiles* PosixProfileFiles(); }
+// The profile-file service of the POSIX backend, defined beside this header.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace dw {
+
+ProfileFiles* PosixProfileFiles();
+
+}  // namespace dw

@@ -1,10 +1,110 @@
+// drivewarden-cli's entry point: turns the OS's arguments and paths into the
+// scanner's, then runs it.
 #include <cstdio>
+#include <string>
+#include <vector>
+
+#include "app/CommandLineScanner.h"
+#include "common/Text.h"
+#include "platform/Platform.h"
 
 #ifdef _WIN32
-int wmain() {
-#else
-int main() {
-#endif
-  std::printf("drivewarden-cli %s\n", DW_VERSION);
-  return 0;
+#include <io.h>
+#include <windows.h>
+
+namespace {
+
+dw::CliHost MakeHost() {
+  dw::CliHost host;
+  host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
+    bool rootForm = (arg.size() == 2 || (arg.size() == 3 && (arg[2] == L'\\' || arg[2] == L'/'))) &&
+                    iswalpha(arg[0]) && arg[1] == L':';
+    if (!rootForm) {
+      error = L"not a drive root such as E:\\";
+      return std::nullopt;
+    }
+    std::wstring root = std::wstring(1, static_cast<wchar_t>(towlower(arg[0]))) + L":\\";
+    if (dw::Vol().DriveType(root) <= dw::kDriveNoRootDir) {
+      error = L"no such drive";
+      return std::nullopt;
+    }
+    return root;
+  };
+  host.folderPath = [](const std::wstring& arg) { return dw::IncludeTrailingBackslash(dw::Fs().FullPath(arg, L"")); };
+  host.displayPath = [](const std::wstring& path) { return path; };
+  host.defaultDataFolder = dw::Sys().SpecialFolder(dw::kCsidlCommonAppData) + L"\\Drivewarden\\";
+  host.progressToTerminal = _isatty(_fileno(stderr));
+  return host;
 }
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  // Paths are printed as UTF-8; a console shows them right with this code page.
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::wstring> args(argv + 1, argv + argc);
+  return dw::RunCommandLine(args, MakeHost());
+}
+
+#else
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/posix/PosixDrives.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::wstring AsFolder(const fs::path& p) { return dw::Utf8ToWide(p.string()) + L"\\"; }
+
+dw::CliHost MakeHost() {
+  dw::CliHost host;
+  host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
+    std::error_code ec;
+    fs::path folder = fs::canonical(dw::WideToUtf8(arg), ec);
+    if (ec || !fs::is_directory(folder, ec)) {
+      error = L"no such folder";
+      return std::nullopt;
+    }
+    // Each folder becomes a drive of its own, as a stick would be on Windows.
+    static wchar_t next = L'd';
+    if (next > L'z') {
+      error = L"too many roots";
+      return std::nullopt;
+    }
+    wchar_t letter = next++;
+    dw::posix::MapDrive(letter, folder.string());
+    return std::wstring(1, letter) + L":\\";
+  };
+  host.folderPath = [](const std::wstring& arg) {
+    std::error_code ec;
+    fs::path folder = fs::absolute(dw::WideToUtf8(arg), ec).lexically_normal();
+    std::string s = folder.string();
+    while (s.size() > 1 && s.back() == '/') s.pop_back();
+    return dw::Utf8ToWide(s) + L"\\";
+  };
+  host.displayPath = [](const std::wstring& path) {
+    std::optional<std::string> unixPath = dw::posix::ToUnixPath(path);
+    return unixPath ? dw::Utf8ToWide(*unixPath) : path;
+  };
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  fs::path base = xdg && *xdg ? fs::path(xdg) : fs::path(home ? home : "/tmp") / ".local" / "share";
+  std::error_code ec;
+  fs::create_directories(base / "drivewarden", ec);
+  host.defaultDataFolder = AsFolder(base / "drivewarden");
+  host.progressToTerminal = isatty(STDERR_FILENO);
+  return host;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::wstring> args;
+  for (int i = 1; i < argc; ++i) args.push_back(dw::Utf8ToWide(argv[i]));
+  return dw::RunCommandLine(args, MakeHost());
+}
+#endif

@@ -1,0 +1,1 @@
+// A harmless demo file standing in for the script a lure shortcut opens.

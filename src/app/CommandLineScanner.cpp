@@ -1,0 +1,296 @@
+#include "app/CommandLineScanner.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+
+#include "app/SharedState.h"
+#include "common/Text.h"
+#include "devices/usbdeviceUtils.h"
+#include "engine/logfile.h"
+#include "engine/quarantine.h"
+#include "engine/scanthread.h"
+#include "platform/Platform.h"
+#include "platform/QueueMainThread.h"
+
+namespace dw {
+
+namespace {
+
+const char* const kUsage =
+    "usage: drivewarden-cli scan [--thorough] [--dry-run] [--threats ask|delete|quarantine]\n"
+    "                            [--suspicious ask|delete|quarantine] [--json] [--data-dir DIR] ROOT...\n"
+    "       drivewarden-cli quarantine list|restore NAME DIR|erase NAME|empty [--data-dir DIR] [--json]\n"
+    "       drivewarden-cli --help | --version\n";
+
+struct Options {
+  std::wstring command;
+  bool thorough = false;
+  bool dryRun = false;
+  bool json = false;
+  int threatAction = Ask;
+  int riskAction = Ask;
+  std::wstring dataDir;
+  std::vector<std::wstring> operands;
+};
+
+struct UsageError {
+  std::string message;
+};
+
+void Print(std::FILE* f, const std::wstring& text) { std::fputs(WideToUtf8(text).c_str(), f); }
+
+int ParseAction(const std::wstring& option, const std::wstring& value) {
+  if (value == L"ask") return Ask;
+  if (value == L"delete") return Delete;
+  if (value == L"quarantine") return Quarantine;
+  throw UsageError{WideToUtf8(option) + ": '" + WideToUtf8(value) + "' is not one of ask, delete, quarantine"};
+}
+
+Options Parse(const std::vector<std::wstring>& args) {
+  Options o;
+  if (args.empty()) throw UsageError{"a command is required"};
+  o.command = args[0];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::wstring& a = args[i];
+    auto value = [&]() -> const std::wstring& {
+      if (i + 1 >= args.size()) throw UsageError{WideToUtf8(a) + ": a value is required"};
+      return args[++i];
+    };
+    if (a == L"--json") {
+      o.json = true;
+    } else if (a == L"--data-dir") {
+      o.dataDir = value();
+    } else if (o.command == L"scan" && a == L"--thorough") {
+      o.thorough = true;
+    } else if (o.command == L"scan" && a == L"--dry-run") {
+      o.dryRun = true;
+    } else if (o.command == L"scan" && a == L"--threats") {
+      o.threatAction = ParseAction(a, value());
+    } else if (o.command == L"scan" && a == L"--suspicious") {
+      o.riskAction = ParseAction(a, value());
+    } else if (a.size() > 1 && a[0] == L'-' && a != L"-") {
+      throw UsageError{WideToUtf8(a) + ": unknown option for '" + WideToUtf8(o.command) + "'"};
+    } else {
+      o.operands.push_back(a);
+    }
+  }
+  return o;
+}
+
+std::string KindName(int kind) { return kind == Threat ? "threat" : "suspicious"; }
+
+// Prints each finding as the scan reports it, on the pumping thread.
+class CliScanView : public IScanView {
+ public:
+  CliScanView(const CliHost& host, bool json) : host_(host), json_(json) {}
+
+  void ScanStarted(TScanThread&) override {}
+  void DriveScanDone(TScanThread&) override { ++drives; }
+  void ScanFinished(TScanThread&) override { finished = true; }
+  void FindingAdded(TScanThread& scan) override {
+    // A disposal that failed lists the finding again; it was printed as failed.
+    if (scan.sync.action != Ask) return;
+    Report(scan.sync, "listed");
+  }
+  void FindingDisposed(TScanThread& scan, DisposeResult result) override {
+    if (result != DisposeResult::Done) {
+      ++errors;
+      Report(scan.sync, "failed");
+      return;
+    }
+    Report(scan.sync, scan.sync.action == Delete ? "deleted" : "quarantined");
+  }
+  void RefreshFindingsView(int) override {}
+
+  int drives = 0, threats = 0, suspicious = 0, errors = 0;
+  bool finished = false;
+
+ private:
+  void Report(const TScanSync& sync, const char* action) {
+    (sync.CurrMenaceType == Threat ? threats : suspicious)++;
+    std::wstring path = host_.displayPath(sync.CurrMenace);
+    if (json_) {
+      nlohmann::ordered_json line = {{"path", WideToUtf8(path)}, {"kind", KindName(sync.CurrMenaceType)}, {"action", action}};
+      std::fprintf(host_.out, "%s\n", line.dump().c_str());
+    } else {
+      std::fprintf(host_.out, "%-10s %-11s %s\n", KindName(sync.CurrMenaceType).c_str(), action,
+                   WideToUtf8(path).c_str());
+    }
+    std::fflush(host_.out);
+  }
+
+  const CliHost& host_;
+  bool json_;
+};
+
+void SetUpState(const std::wstring& dataFolder) {
+  TSharedState& state = State();
+  state.DataFolder = dataFolder;
+  state.ProtectionEnabled = true;
+  // The scanner reports what it cannot do instead of restarting itself elevated.
+  state.StartedElevated = true;
+  Fs().CreateFolder(dataFolder);
+  state.Log = std::make_unique<TLogFile>(dataFolder);
+}
+
+int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
+  if (o.operands.empty()) throw UsageError{"scan: at least one ROOT is required"};
+  std::vector<PdiskInfo> drives;
+  for (const std::wstring& arg : o.operands) {
+    std::wstring error;
+    std::optional<std::wstring> root = host.mountRoot(arg, error);
+    VolumeInfo info;
+    if (root && !Vol().VolumeInformation(ToUpper(*root), info)) error = L"the volume cannot be read";
+    if (!root || !error.empty()) {
+      Print(host.err, L"drivewarden-cli: ROOT '" + arg + L"': " + error + L"\n");
+      return kExitError;
+    }
+    PdiskInfo drive = MakeDiskInfo((*root)[0]);
+    drive->VolName = info.name;
+    drive->FileSysName = info.fileSystem.empty() ? L"?" : info.fileSystem;
+    drive->VolSerial = info.serial;
+    drives.push_back(drive);
+  }
+
+  SetUpState(dataFolder);
+  TSharedState& state = State();
+  state.ThreatAction = o.dryRun ? Ask : o.threatAction;
+  state.RiskAction = o.dryRun ? Ask : o.riskAction;
+  for (const PdiskInfo& drive : drives) state.DriveList.Append(drive);
+
+  QueueMainThread mainThread;
+  ScopedPlatform useQueue(Platform{.mainThread = &mainThread});
+  CliScanView view(host, o.json);
+  SetScanView(&view);
+
+  auto* scan = new TScanThread(o.thorough, false);
+  scan->FDryRun = o.dryRun;
+  const std::atomic<uint64_t>& walked = scan->FFoldersWalked;
+  bool showProgress = o.thorough && !o.json && host.progressToTerminal;
+  StartWorker(scan, &state.WorkThreads);
+  auto lastShown = std::chrono::steady_clock::now();
+  mainThread.PumpUntil(
+      [&] {
+        if (showProgress && !view.finished && std::chrono::steady_clock::now() - lastShown > std::chrono::milliseconds(250)) {
+          std::fprintf(host.err, "\r%llu folders walked", static_cast<unsigned long long>(walked.load()));
+          std::fflush(host.err);
+          lastShown = std::chrono::steady_clock::now();
+        }
+        return view.finished && state.WorkThreads.Count() == 0;
+      },
+      50);
+  if (showProgress) std::fprintf(host.err, "\r%*s\r", 40, "");
+  SetScanView(nullptr);
+
+  if (o.json) {
+    nlohmann::ordered_json summary = {{"summary",
+                               {{"drives", drives.size()},
+                                {"threats", view.threats},
+                                {"suspicious", view.suspicious},
+                                {"errors", view.errors}}}};
+    std::fprintf(host.out, "%s\n", summary.dump().c_str());
+  } else {
+    std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n",
+                 drives.size(), view.threats, view.suspicious, view.errors,
+                 o.dryRun ? " (dry run: nothing was changed)" : "");
+  }
+  return view.threats + view.suspicious > 0 ? kExitFound : kExitClean;
+}
+
+int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
+  if (o.operands.empty()) throw UsageError{"quarantine: list, restore, erase or empty is required"};
+  const std::wstring& verb = o.operands[0];
+  auto expect = [&](size_t count, const char* form) {
+    if (o.operands.size() != count) throw UsageError{std::string("quarantine ") + form};
+  };
+  State().DataFolder = dataFolder;
+  State().StartedElevated = true;
+  // A name as listed, with or without its ".quarantine".
+  auto storedName = [](std::wstring name) {
+    if (name.size() < 11 || !EqualsNoCase(name.substr(name.size() - 11), L".quarantine")) name += L".quarantine";
+    return name;
+  };
+  auto fail = [&](const std::wstring& message) {
+    Print(host.err, L"drivewarden-cli: " + message + L"\n");
+    return kExitError;
+  };
+
+  if (verb == L"list") {
+    expect(1, "list takes no operand");
+    uint64_t total = 0;
+    int count = 0;
+    ListQuarantineEntries([&](const QuarantineEntry& e) {
+      total += e.size;
+      ++count;
+      if (o.json) {
+        nlohmann::ordered_json line = {{"name", WideToUtf8(e.storedName)},
+                               {"display", WideToUtf8(e.displayName)},
+                               {"source", WideToUtf8(host.displayPath(e.sourcePath))},
+                               {"size", e.size}};
+        std::fprintf(host.out, "%s\n", line.dump().c_str());
+      } else {
+        std::fprintf(host.out, "%-32s %10s  %s\n", WideToUtf8(e.storedName).c_str(),
+                     WideToUtf8(QuarantineSizeText(e.size)).c_str(),
+                     WideToUtf8(host.displayPath(e.sourcePath)).c_str());
+      }
+      return true;
+    });
+    if (o.json) {
+      nlohmann::ordered_json summary = {{"summary", {{"entries", count}, {"bytes", total}}}};
+      std::fprintf(host.out, "%s\n", summary.dump().c_str());
+    } else {
+      std::fprintf(host.out, "%d file(s), %s\n", count, WideToUtf8(QuarantineSizeText(total)).c_str());
+    }
+    return kExitClean;
+  }
+  if (verb == L"restore") {
+    expect(3, "restore NAME DIR");
+    std::wstring name = storedName(o.operands[1]);
+    std::wstring folder = host.folderPath(o.operands[2]);
+    if (!RestoreQuarantineEntry(name, folder)) return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
+    LogItem(L"quarantineRestoreTo", folder);
+    std::fprintf(host.out, "restored %s into %s\n", WideToUtf8(RestoredName(name)).c_str(), WideToUtf8(o.operands[2]).c_str());
+    return kExitClean;
+  }
+  if (verb == L"erase") {
+    expect(2, "erase NAME");
+    std::wstring name = storedName(o.operands[1]);
+    if (!EraseQuarantineEntry(name)) return fail(L"erase '" + o.operands[1] + L"': no such file in the quarantine, or it could not be deleted");
+    LogItem(L"quarantineErase", name);
+    std::fprintf(host.out, "erased %s\n", WideToUtf8(name).c_str());
+    return kExitClean;
+  }
+  if (verb == L"empty") {
+    expect(1, "empty takes no operand");
+    if (!EmptyQuarantineStore()) return fail(L"empty: some files could not be deleted");
+    std::fprintf(host.out, "quarantine emptied\n");
+    return kExitClean;
+  }
+  throw UsageError{"quarantine: '" + WideToUtf8(verb) + "' is not one of list, restore, erase, empty"};
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::wstring>& args, const CliHost& host) {
+  if (!args.empty() && (args[0] == L"--help" || args[0] == L"-h")) {
+    std::fputs(kUsage, host.out);
+    return kExitClean;
+  }
+  if (!args.empty() && args[0] == L"--version") {
+    std::fprintf(host.out, "drivewarden-cli %s\n", DW_VERSION);
+    return kExitClean;
+  }
+  try {
+    Options o = Parse(args);
+    std::wstring dataFolder = o.dataDir.empty() ? host.defaultDataFolder : host.folderPath(o.dataDir);
+    if (o.command == L"scan") return Scan(o, host, dataFolder);
+    if (o.command == L"quarantine") return QuarantineCommand(o, host, dataFolder);
+    throw UsageError{"'" + WideToUtf8(o.command) + "' is not a command"};
+  } catch (const UsageError& e) {
+    std::fprintf(host.err, "drivewarden-cli: %s\n%s", e.message.c_str(), kUsage);
+    return kExitError;
+  }
+}
+
+}  // namespace dw

@@ -1,0 +1,45 @@
+#include "app/Elevation.h"
+
+#include <mutex>
+
+#include "app/SharedState.h"
+#include "common/Text.h"
+#include "loc/LangLocStrings.h"
+#include "platform/Platform.h"
+
+namespace dw {
+
+const wchar_t* const kProductName = L"Drivewarden";
+
+namespace {
+std::mutex hookMutex;
+std::function<void()> exitHook;
+}  // namespace
+
+void SetElevationExitHook(std::function<void()> armEndTimer) {
+  std::lock_guard<std::mutex> lock(hookMutex);
+  exitHook = std::move(armEndTimer);
+}
+
+int ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32_t type) {
+  return Sys().MessageDialog(text, caption, type);
+}
+
+void RequestElevation() {
+  TSharedState& state = State();
+  if (state.StartedElevated) return;
+  // Test and set in one step: of several workers failing at once only the first asks.
+  if (state.StopRequested.exchange(true)) return;
+
+  ShowMessageBox(FormatText(MsgElevationRequired, {std::wstring(kProductName)}), MsgElevationTitle, kMbOk);
+  Sys().Shell(OwnerWindow::Application, L"open", state.UsbcmdPath, L"/runAsadmin", Sys().ProgramFolder(), kSwHide);
+
+  std::function<void()> hook;
+  {
+    std::lock_guard<std::mutex> lock(hookMutex);
+    hook = exitHook;
+  }
+  if (hook) Main().Post(hook);
+}
+
+}  // namespace dw

@@ -1,0 +1,139 @@
+#include "engine/scanthread.h"
+
+#include "common/Text.h"
+#include "devices/usbdeviceUtils.h"
+#include "engine/disposal.h"
+#include "engine/rules.h"
+#include "loc/LangLocStrings.h"
+#include "platform/ComApartment.h"
+#include "platform/Platform.h"
+#include "ui/Notify.h"
+
+namespace dw {
+
+namespace {
+
+std::atomic<IScanView*> currentView{nullptr};
+
+// Adds s unless an equal item is there, as one step under the list's lock.
+bool AddOnce(TThreadStringList& list, const std::wstring& s) {
+  bool added = false;
+  list.Locked([&](std::vector<std::wstring>& items) {
+    for (const std::wstring& item : items) {
+      if (EqualsNoCase(item, s)) return;
+    }
+    items.push_back(s);
+    added = true;
+  });
+  return added;
+}
+
+void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive) {
+  TSharedState& state = State();
+  // The look-up and the addition are one step, so two runs reporting the same path
+  // at the same moment give one row.
+  if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return;
+  state.FindingsSeen.Add(path);
+  AddOnce(kind == Threat ? drive->threat : drive->Risk, path);
+  scan.RunOnWindowThread([&] {
+    LogItem(kind == Threat ? L"Menace/threat" : L"Menace/riskFile", path);
+    if (IScanView* view = ScanView()) view->FindingAdded(scan);
+  });
+}
+
+}  // namespace
+
+void SetScanView(IScanView* view) { currentView.store(view); }
+IScanView* ScanView() { return currentView.load(); }
+
+TScanThread::TScanThread(bool advanced, bool silenceMode)
+    : TWorkThread(work_scan), Fadvanced(advanced), FSilenceMode(silenceMode) {}
+
+TScanThread::TScanThread(bool advanced, bool silenceMode, PdiskInfo diskInfo)
+    : TWorkThread(work_scan), Fadvanced(advanced), FSilenceMode(silenceMode), FdiskInfo(std::move(diskInfo)) {}
+
+void TScanThread::HandOver(void (IScanView::*step)(TScanThread&)) {
+  Synchronize([&] {
+    if (IScanView* view = ScanView()) (view->*step)(*this);
+  });
+}
+
+void TScanThread::Execute() {
+  ComApartment com;
+  HandOver(&IScanView::ScanStarted);
+  if (FdiskInfo) {
+    ScanDrive(*this, FdiskInfo, Fadvanced);
+  } else {
+    for (int i = 0; i < State().DriveList.Count(); ++i) {
+      PdiskInfo drive = State().DriveList.Get(i);
+      if (!drive) break;
+      FdiskInfo = drive;
+      ScanDrive(*this, drive, Fadvanced);
+      if (Terminated()) break;
+    }
+  }
+  HandOver(&IScanView::ScanFinished);
+}
+
+int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
+  if (drive->FileSysName.empty()) return 0;
+  bool ready = IsDriveReady(drive->root);
+  for (int retry = 0; !ready && retry < 5; ++retry) {
+    Sys().Sleep(500);
+    ready = IsDriveReady(drive->root);
+  }
+  if (!ready) return 0;
+  if (State().ExcludedDrives.Contains(drive->root) || !State().ProtectionEnabled.load()) return 0;
+
+  int count = 0;
+  try {
+    count = CheckAutorunFiles(scan, drive);
+    count += WalkFolders(scan, drive->root, drive, thorough);
+  } catch (...) {
+    // A failure inside the rules ends this drive; the run still closes in order.
+  }
+  scan.FMenaceCount = count;
+  if (!scan.Terminated()) scan.HandOver(&IScanView::DriveScanDone);
+  return count;
+}
+
+void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive) {
+  TSharedState& state = State();
+  int action = kind == Threat ? state.ThreatAction.load() : state.RiskAction.load();
+  scan.sync = {path, kind, action};
+  switch (action) {
+    case Ask:
+      ListFinding(scan, path, kind, drive);
+      return;
+    case Delete:
+    case Quarantine: {
+      DisposeResult result = action == Delete ? DeleteFinding(path) : QuarantineFinding(path);
+      AutoActionNotice(scan, result);
+      // A finding that is still on the drive stays in front of the user.
+      if (result == DisposeResult::CopyFailed || result == DisposeResult::DeleteFailed) {
+        ListFinding(scan, path, kind, drive);
+      }
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void AutoActionNotice(TScanThread& scan, DisposeResult result) {
+  const std::wstring& path = scan.sync.CurrMenace;
+  bool deleting = scan.sync.action == Delete;
+  if (result == DisposeResult::Done) {
+    std::wstring text = FormatText(MsgFileQuarantined, {path});
+    ShowNotification(deleting ? MsgThreatDeleted : MsgThreatQuarantined, text, 1);
+    LogItem(deleting ? L"delete/AutoAction" : L"quarantine/AutoAction", path);
+  } else {
+    ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
+    LogItem(deleting ? L"delete/failed" : L"quarantine/failed", path);
+  }
+  scan.RunOnWindowThread([&] {
+    if (IScanView* view = ScanView()) view->FindingDisposed(scan, result);
+  });
+}
+
+}  // namespace dw

@@ -1,0 +1,79 @@
+// The scan run: a worker that scans one drive or every drive of DriveList, hands
+// each visible step to the window thread, and lists or disposes of findings.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "app/SharedState.h"
+#include "devices/diskinfo.h"
+#include "engine/workthreads.h"
+
+namespace dw {
+
+class TScanThread;
+
+// How a disposal ended.
+enum class DisposeResult {
+  Done,          // a verified copy is in the quarantine and the file is gone
+  CopyFailed,    // no verified copy: the file was left in place
+  DeleteFailed,  // copied, but the file is still on the drive
+  Missing,       // the file was no longer there
+};
+
+// The window-thread side of a scan: the control panel, or the command-line
+// scanner. Every call runs on the window thread.
+class IScanView {
+ public:
+  virtual ~IScanView() = default;
+  virtual void ScanStarted(TScanThread& scan) = 0;
+  virtual void DriveScanDone(TScanThread& scan) = 0;
+  virtual void ScanFinished(TScanThread& scan) = 0;
+  virtual void FindingAdded(TScanThread& scan) = 0;
+  // A finding the settings had disposed of at once (sync holds it).
+  virtual void FindingDisposed(TScanThread& scan, DisposeResult result) = 0;
+  virtual void RefreshFindingsView(int mode) = 0;
+};
+
+void SetScanView(IScanView* view);
+IScanView* ScanView();
+
+struct TScanSync {
+  std::wstring CurrMenace;
+  int CurrMenaceType = Threat;
+  int action = Ask;
+};
+
+class TScanThread : public TWorkThread {
+ public:
+  // All drives of DriveList.
+  TScanThread(bool advanced, bool silenceMode);
+  // One drive.
+  TScanThread(bool advanced, bool silenceMode, PdiskInfo diskInfo);
+
+  bool Fadvanced;
+  bool FSilenceMode;
+  PdiskInfo FdiskInfo;
+  int FMenaceCount = 0;
+  TScanSync sync;
+  // Report autorun files under their own names instead of setting them aside, and
+  // change nothing on the drive (the command-line scanner's dry run).
+  bool FDryRun = false;
+  // Folders enumerated so far, for progress shown while a long scan runs.
+  std::atomic<uint64_t> FFoldersWalked{0};
+
+  // The window-thread steps, each run through Synchronize.
+  void HandOver(void (IScanView::*step)(TScanThread&));
+  void RunOnWindowThread(const std::function<void()>& fn) { Synchronize(fn); }
+
+ protected:
+  void Execute() override;
+};
+
+int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough);
+void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive);
+void AutoActionNotice(TScanThread& scan, DisposeResult result);
+
+}  // namespace dw

@@ -1,0 +1,226 @@
+#include "loc/LangLocStrings.h"
+
+namespace dw {
+
+namespace {
+constexpr const wchar_t* kDefaults[kCatalogueSize] = {
+    L"Alerte",
+    L"%s est inactif",
+    L"Protection active",
+    L"Protection Désactivée",
+    L"Un fichier suspect  a été supprimé:",
+    L"Un fichier represantant une menace forte a été supprimé:",
+    L"Tous les fichiers suspects ont été supprimés",
+    L"Toutes les menaces ont été supprimés",
+    L"Une menace a été détéctée et placé en quarantaine",
+    L"Un Fichier suscpect a été détéctée et placé en quarantaine",
+    L"le fichier %s a été mis en quarantaine",
+    L"Opération réussi",
+    L"L'attribut de vos dossiers dans %s a été changé.",
+    L"Un dossier de protection a été créé sur %s",
+    L"Des menances on été détectés",
+    L"Aucune menance détecter",
+    L"Information",
+    L"L'analyse a été  stoppée",
+    L"%d menaces trouvé(s) | %d fichier(s) suspect(s) trouvé(s)",
+    L"Le dossier des fichiers en quarantaire a été vidée",
+    L"Tous les fichies en quarantaine on été supprimés",
+    L"le fichier %s a été restauré dans %s",
+    L"%s a été désactivé",
+    L"%s est actif",
+    L"Attention",
+    L"Votre système n'est pas protégé",
+    L"Aucun disque USB détecté",
+    L"Menance",
+    L"Fichier suspect",
+    L"Êtes vous sûr de vouloir supprimer ce fichier?.Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
+    L"Sélectionnez un dossier",
+    L"Arrêt du scan en cours...",
+    L"Vous devez redemarrer le logiciel pour que le changement de langue soit effectif",
+    L"Pour effectuer les taches qui vous permettrons de protéger votre Ordinateur,%s est obligé de passer en mode administrateur.\r\nVeuillez valider le passage en mode administrateur",
+    L"Passage en mode administrateur",
+    L"NB. Ce dossier vous protège des autoruns des virus",
+    L"DOSSIER CREER PAR LE LOGICIEL %s ",
+    L"Ce dossier vous protège des autoruns des virus",
+    L"Change file  attribute can cause instability if system files ares in your USB disk.\r\nDo you want to continue this operation?",
+    L"Confirmation",
+    L"Scan %s  en cours...",
+    L"Scan %s de %s (%s) en cours...",
+    L"By excluding disk %s from scannin ,threats or suspicious files in this disk will not be detected .\r\nYou can change it in \"Option\" section\r\nDo you want to continue ?",
+    L"(Minitieux)",
+    L"Memoire occupée: %d ko",
+    L"Bienvenu !",
+    L"Merçi d'avoir installé ce logiciel",
+    L"Voulez-vous vraiment interrompre le téléchargement de la mise à jour ?",
+    L"Connecté",
+    L"Hors connexion",
+    L"Mise à jour de %s",
+    L"Une nouvelle version de %s est disponible. Voulez-vous la télécharger ?",
+    L"Recherche de mises à jour...",
+    L"Le serveur de mise à jour est introuvable",
+    L"Échec de la mise à jour",
+    L"Téléchargez la nouvelle version depuis le site web de %s",
+    L"Votre logiciel est à jour",
+    L"Téléchargement en cours : %d %%",
+    L"Vitesse : %d ko/s ",
+    L"Vitesse : 0 ko/s",
+    L"Erreur",
+    L"Le téléchargement de la mise à jour a échoué",
+    L"Veuillez fermer toutes les fenêtres de %s avant de continuer",
+    L"Enregistrement du programme d'installation...",
+    L"Le fichier %s n'a pas pu être supprimé : il reste sur le disque",
+    L"Impossible de mettre le fichier en quarantaine",
+    L"le fichier %s n'a pas pu être restauré dans %s",
+    L"Opération échouée",
+};
+}  // namespace
+
+std::wstring MsgAlertTitle = kDefaults[0];
+std::wstring MsgInactive = kDefaults[1];
+std::wstring MsgProtectionActive = kDefaults[2];
+std::wstring MsgProtectionDisabled = kDefaults[3];
+std::wstring MsgSuspectDeleted = kDefaults[4];
+std::wstring MsgThreatDeleted = kDefaults[5];
+std::wstring MsgAllSuspectsDeleted = kDefaults[6];
+std::wstring MsgAllThreatsDeleted = kDefaults[7];
+std::wstring MsgThreatQuarantined = kDefaults[8];
+std::wstring MsgSuspectQuarantined = kDefaults[9];
+std::wstring MsgFileQuarantined = kDefaults[10];
+std::wstring MsgSuccessTitle = kDefaults[11];
+std::wstring MsgAttributesChanged = kDefaults[12];
+std::wstring MsgProtectionFolderCreated = kDefaults[13];
+std::wstring MsgThreatsDetected = kDefaults[14];
+std::wstring MsgNoThreatDetected = kDefaults[15];
+std::wstring MsgInformationTitle = kDefaults[16];
+std::wstring MsgScanStopped = kDefaults[17];
+std::wstring MsgScanSummary = kDefaults[18];
+std::wstring MsgQuarantineEmptied = kDefaults[19];
+std::wstring MsgQuarantineFilesDeleted = kDefaults[20];
+std::wstring MsgFileRestored = kDefaults[21];
+std::wstring MsgDisabled = kDefaults[22];
+std::wstring MsgActive = kDefaults[23];
+std::wstring MsgWarningTitle = kDefaults[24];
+std::wstring MsgSystemUnprotected = kDefaults[25];
+std::wstring MsgNoUsbDrive = kDefaults[26];
+std::wstring MsgKindThreat = kDefaults[27];
+std::wstring MsgKindSuspect = kDefaults[28];
+std::wstring MsgConfirmDelete = kDefaults[29];
+std::wstring MsgSelectFolder = kDefaults[30];
+std::wstring MsgStoppingScan = kDefaults[31];
+std::wstring MsgRestartForLanguage = kDefaults[32];
+std::wstring MsgElevationRequired = kDefaults[33];
+std::wstring MsgElevationTitle = kDefaults[34];
+std::wstring MsgProtectionFolderNote = kDefaults[35];
+std::wstring MsgProtectionFolderBanner = kDefaults[36];
+std::wstring MsgProtectionFolderText = kDefaults[37];
+std::wstring MsgAttributeChangeWarning = kDefaults[38];
+std::wstring MsgConfirmationTitle = kDefaults[39];
+std::wstring MsgScanning = kDefaults[40];
+std::wstring MsgScanningDrive = kDefaults[41];
+std::wstring MsgExcludeDriveWarning = kDefaults[42];
+std::wstring MsgThoroughSuffix = kDefaults[43];
+std::wstring MsgQuarantineSize = kDefaults[44];
+std::wstring MsgWelcomeTitle = kDefaults[45];
+std::wstring MsgWelcomeText = kDefaults[46];
+std::wstring MsgUpdateAbortQuestion = kDefaults[47];
+std::wstring MsgUpdateOnline = kDefaults[48];
+std::wstring MsgUpdateOffline = kDefaults[49];
+std::wstring MsgUpdateTitle = kDefaults[50];
+std::wstring MsgUpdateAvailable = kDefaults[51];
+std::wstring MsgUpdateChecking = kDefaults[52];
+std::wstring MsgUpdateServerNotFound = kDefaults[53];
+std::wstring MsgUpdateFailedTitle = kDefaults[54];
+std::wstring MsgUpdateVisitSite = kDefaults[55];
+std::wstring MsgUpdateUpToDate = kDefaults[56];
+std::wstring MsgUpdateDownloading = kDefaults[57];
+std::wstring MsgUpdateSpeed = kDefaults[58];
+std::wstring MsgUpdateSpeedZero = kDefaults[59];
+std::wstring MsgUpdateErrorTitle = kDefaults[60];
+std::wstring MsgUpdateDownloadError = kDefaults[61];
+std::wstring MsgUpdateCloseInstances = kDefaults[62];
+std::wstring MsgUpdateSavingSetup = kDefaults[63];
+std::wstring MsgDisposeFailed = kDefaults[64];
+std::wstring MsgCopyFailedTitle = kDefaults[65];
+std::wstring MsgRestoreFailed = kDefaults[66];
+std::wstring MsgFailureTitle = kDefaults[67];
+
+std::wstring* const CatalogueTable[kCatalogueSize] = {
+    &MsgAlertTitle,
+    &MsgInactive,
+    &MsgProtectionActive,
+    &MsgProtectionDisabled,
+    &MsgSuspectDeleted,
+    &MsgThreatDeleted,
+    &MsgAllSuspectsDeleted,
+    &MsgAllThreatsDeleted,
+    &MsgThreatQuarantined,
+    &MsgSuspectQuarantined,
+    &MsgFileQuarantined,
+    &MsgSuccessTitle,
+    &MsgAttributesChanged,
+    &MsgProtectionFolderCreated,
+    &MsgThreatsDetected,
+    &MsgNoThreatDetected,
+    &MsgInformationTitle,
+    &MsgScanStopped,
+    &MsgScanSummary,
+    &MsgQuarantineEmptied,
+    &MsgQuarantineFilesDeleted,
+    &MsgFileRestored,
+    &MsgDisabled,
+    &MsgActive,
+    &MsgWarningTitle,
+    &MsgSystemUnprotected,
+    &MsgNoUsbDrive,
+    &MsgKindThreat,
+    &MsgKindSuspect,
+    &MsgConfirmDelete,
+    &MsgSelectFolder,
+    &MsgStoppingScan,
+    &MsgRestartForLanguage,
+    &MsgElevationRequired,
+    &MsgElevationTitle,
+    &MsgProtectionFolderNote,
+    &MsgProtectionFolderBanner,
+    &MsgProtectionFolderText,
+    &MsgAttributeChangeWarning,
+    &MsgConfirmationTitle,
+    &MsgScanning,
+    &MsgScanningDrive,
+    &MsgExcludeDriveWarning,
+    &MsgThoroughSuffix,
+    &MsgQuarantineSize,
+    &MsgWelcomeTitle,
+    &MsgWelcomeText,
+    &MsgUpdateAbortQuestion,
+    &MsgUpdateOnline,
+    &MsgUpdateOffline,
+    &MsgUpdateTitle,
+    &MsgUpdateAvailable,
+    &MsgUpdateChecking,
+    &MsgUpdateServerNotFound,
+    &MsgUpdateFailedTitle,
+    &MsgUpdateVisitSite,
+    &MsgUpdateUpToDate,
+    &MsgUpdateDownloading,
+    &MsgUpdateSpeed,
+    &MsgUpdateSpeedZero,
+    &MsgUpdateErrorTitle,
+    &MsgUpdateDownloadError,
+    &MsgUpdateCloseInstances,
+    &MsgUpdateSavingSetup,
+    &MsgDisposeFailed,
+    &MsgCopyFailedTitle,
+    &MsgRestoreFailed,
+    &MsgFailureTitle,
+};
+
+const wchar_t* CatalogueDefault(int number) {
+  return number >= 1 && number <= kCatalogueSize ? kDefaults[number - 1] : L"";
+}
+
+void ResetCatalogue() {
+  for (int i = 0; i < kCatalogueSize; ++i) *CatalogueTable[i] = kDefaults[i];
+}
+
+}  // namespace dw

@@ -1,0 +1,86 @@
+// The message catalogue: every text the program composes for the user, with
+// its French default. Entries are numbered from 1 in this order; a language file's
+// "-Strings-" key N replaces entry N once at start-up, then they are read-only.
+#pragma once
+
+#include <string>
+
+namespace dw {
+
+extern std::wstring MsgAlertTitle;  // 1
+extern std::wstring MsgInactive;  // 2
+extern std::wstring MsgProtectionActive;  // 3
+extern std::wstring MsgProtectionDisabled;  // 4
+extern std::wstring MsgSuspectDeleted;  // 5
+extern std::wstring MsgThreatDeleted;  // 6
+extern std::wstring MsgAllSuspectsDeleted;  // 7
+extern std::wstring MsgAllThreatsDeleted;  // 8
+extern std::wstring MsgThreatQuarantined;  // 9
+extern std::wstring MsgSuspectQuarantined;  // 10
+extern std::wstring MsgFileQuarantined;  // 11
+extern std::wstring MsgSuccessTitle;  // 12
+extern std::wstring MsgAttributesChanged;  // 13
+extern std::wstring MsgProtectionFolderCreated;  // 14
+extern std::wstring MsgThreatsDetected;  // 15
+extern std::wstring MsgNoThreatDetected;  // 16
+extern std::wstring MsgInformationTitle;  // 17
+extern std::wstring MsgScanStopped;  // 18
+extern std::wstring MsgScanSummary;  // 19
+extern std::wstring MsgQuarantineEmptied;  // 20
+extern std::wstring MsgQuarantineFilesDeleted;  // 21
+extern std::wstring MsgFileRestored;  // 22
+extern std::wstring MsgDisabled;  // 23
+extern std::wstring MsgActive;  // 24
+extern std::wstring MsgWarningTitle;  // 25
+extern std::wstring MsgSystemUnprotected;  // 26
+extern std::wstring MsgNoUsbDrive;  // 27
+extern std::wstring MsgKindThreat;  // 28
+extern std::wstring MsgKindSuspect;  // 29
+extern std::wstring MsgConfirmDelete;  // 30
+extern std::wstring MsgSelectFolder;  // 31
+extern std::wstring MsgStoppingScan;  // 32
+extern std::wstring MsgRestartForLanguage;  // 33
+extern std::wstring MsgElevationRequired;  // 34
+extern std::wstring MsgElevationTitle;  // 35
+extern std::wstring MsgProtectionFolderNote;  // 36
+extern std::wstring MsgProtectionFolderBanner;  // 37
+extern std::wstring MsgProtectionFolderText;  // 38
+extern std::wstring MsgAttributeChangeWarning;  // 39
+extern std::wstring MsgConfirmationTitle;  // 40
+extern std::wstring MsgScanning;  // 41
+extern std::wstring MsgScanningDrive;  // 42
+extern std::wstring MsgExcludeDriveWarning;  // 43
+extern std::wstring MsgThoroughSuffix;  // 44
+extern std::wstring MsgQuarantineSize;  // 45
+extern std::wstring MsgWelcomeTitle;  // 46
+extern std::wstring MsgWelcomeText;  // 47
+extern std::wstring MsgUpdateAbortQuestion;  // 48
+extern std::wstring MsgUpdateOnline;  // 49
+extern std::wstring MsgUpdateOffline;  // 50
+extern std::wstring MsgUpdateTitle;  // 51
+extern std::wstring MsgUpdateAvailable;  // 52
+extern std::wstring MsgUpdateChecking;  // 53
+extern std::wstring MsgUpdateServerNotFound;  // 54
+extern std::wstring MsgUpdateFailedTitle;  // 55
+extern std::wstring MsgUpdateVisitSite;  // 56
+extern std::wstring MsgUpdateUpToDate;  // 57
+extern std::wstring MsgUpdateDownloading;  // 58
+extern std::wstring MsgUpdateSpeed;  // 59
+extern std::wstring MsgUpdateSpeedZero;  // 60
+extern std::wstring MsgUpdateErrorTitle;  // 61
+extern std::wstring MsgUpdateDownloadError;  // 62
+extern std::wstring MsgUpdateCloseInstances;  // 63
+extern std::wstring MsgUpdateSavingSetup;  // 64
+extern std::wstring MsgDisposeFailed;  // 65
+extern std::wstring MsgCopyFailedTitle;  // 66
+extern std::wstring MsgRestoreFailed;  // 67
+extern std::wstring MsgFailureTitle;  // 68
+
+constexpr int kCatalogueSize = 68;
+// Entry N at position N - 1.
+extern std::wstring* const CatalogueTable[kCatalogueSize];
+// The defaults, for tests and for resetting.
+const wchar_t* CatalogueDefault(int number);
+void ResetCatalogue();
+
+}  // namespace dw

@@ -1,0 +1,177 @@
+#include "ui/main.h"
+
+#include "app/Elevation.h"
+#include "app/SharedState.h"
+#include "app/Systray.h"
+#include "common/Text.h"
+#include "loc/LangLocStrings.h"
+#include "ui/DriveListing.h"
+#include "ui/Notify.h"
+
+namespace dw {
+
+namespace {
+
+TFormStyle PanelStyle() {
+  TFormStyle style;
+  style.ClassName = L"TPanelfrm";
+  style.Caption = kProductName;
+  style.ClientWidth = 479;
+  style.ClientHeight = 445;
+  style.FontFace = L"Tahoma";
+  style.FontSize = 8;
+  style.StayOnTop = true;
+  style.Centred = true;
+  style.ShowHints = true;
+  style.AppWindow = true;
+  style.FixedBorder = true;
+  return style;
+}
+
+}  // namespace
+
+TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
+  Build(PanelLayout());
+  Bind(L"cprotectionControl", &TComponent::OnClick, &TPanelfrm::cprotectionControlClick);
+  Bind(L"ActiverDsactiverlaprotection1", &TComponent::OnClick, &TPanelfrm::cprotectionControlClick);
+  Bind(L"Afficher1", &TComponent::OnClick, &TPanelfrm::Afficher1Click);
+  Bind(L"PopupMenu1", &TComponent::OnPopup, &TPanelfrm::PopupMenu1Popup);
+  Bind(L"TabSheet3", &TComponent::OnShow, &TPanelfrm::TabSheet3Show);
+  Bind(L"TabSheet5", &TComponent::OnShow, &TPanelfrm::TabSheet5Show);
+  Bind(L"TabSheet6", &TComponent::OnShow, &TPanelfrm::TabSheet6Show);
+  Bind(L"a_menace", &TComponent::OnClick, &TPanelfrm::a_menaceClick);
+  Bind(L"a_risk", &TComponent::OnClick, &TPanelfrm::a_riskClick);
+  Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
+}
+
+TNotifyEvent TPanelfrm::Handler(void (TPanelfrm::*handler)(TComponent&)) {
+  return [this, handler](TComponent& sender) { (this->*handler)(sender); };
+}
+
+void TPanelfrm::Bind(const wchar_t* component, TNotifyEvent TComponent::*event,
+                     void (TPanelfrm::*handler)(TComponent&)) {
+  Component(component).*event = Handler(handler);
+}
+
+void TPanelfrm::refreshBt() {
+  TSharedState& state = State();
+  TComponent& band = Component(L"Shape1");
+  TComponent& headline = Component(L"Label8");
+  TComponent& tools = Component(L"ListView3");
+
+  tools.ClearRows();
+  FillDriveListView(state.DriveList, tools, true);
+
+  int image;
+  if (!state.ProtectionEnabled) {
+    band.SetColor(kClRed);
+    image = kImageUnprotected;
+    ModifyTrayIcon(kProductName, image);
+    Component(L"Label13").SetCaption(MsgProtectionDisabled);
+    headline.SetCaption(MsgSystemUnprotected);
+  } else {
+    band.SetColor(kClWhite);
+    image = kImageProtected;
+    ModifyTrayIcon(kProductName, image);
+    headline.SetCaption(MsgNoThreatDetected);
+  }
+  if (state.DriveList.Count() == 0) headline.SetCaption(MsgNoUsbDrive);
+  if (state.ThreatList.Count() > 0 || state.RiskList.Count() > 0) {
+    band.SetColor(kClRed);
+    image = kImageFindings;
+    ModifyTrayIcon(MsgThreatsDetected, image);
+    headline.SetCaption(MsgThreatsDetected);
+  }
+  SetIconIndex(image);
+}
+
+void TPanelfrm::DisableProtection() {
+  State().ProtectionEnabled = false;
+  refreshBt();
+  ShowNotification(MsgAlertTitle, FormatText(MsgDisabled, {std::wstring(kProductName)}), 1);
+  Component(L"Label13").SetCaption(MsgProtectionDisabled);
+}
+
+void TPanelfrm::EnableProtection() {
+  State().ProtectionEnabled = true;
+  refreshBt();
+  ShowNotification(MsgAlertTitle, FormatText(MsgActive, {std::wstring(kProductName)}), 0);
+  Component(L"Label13").SetCaption(MsgProtectionActive);
+}
+
+void TPanelfrm::cprotectionControlClick(TComponent&) {
+  if (State().ProtectionEnabled) {
+    DisableProtection();
+  } else {
+    EnableProtection();
+  }
+  refreshBt();
+}
+
+void TPanelfrm::PopupMenu1Popup(TComponent&) {
+  TSharedState& state = State();
+  bool haveDrives = state.DriveList.Count() > 0;
+  Component(L"resetfolder_m").SetEnabled(haveDrives);
+  Component(L"safeopen_m").SetEnabled(haveDrives);
+  Component(L"Scan_m").SetEnabled(haveDrives);
+
+  BuildDriveMenu(state.DriveList, Component(L"resetfolder_m"), Handler(&TPanelfrm::_resetFolderAttribute));
+  BuildDriveMenu(state.DriveList, Component(L"resetfile_m"), Handler(&TPanelfrm::resetfile_mClick));
+  BuildDriveMenu(state.DriveList, Component(L"safeopen_m"), Handler(&TPanelfrm::_safeopen));
+  BuildDriveMenu(state.DriveList, Component(L"Scan_m"), Handler(&TPanelfrm::_Scan));
+
+  TComponent& antivirus = Component(L"Antivirusscan_m");
+  antivirus.SetVisible(!state.AntivirusCommandLine.empty());
+  if (antivirus.Visible()) BuildDriveMenu(state.DriveList, antivirus, Handler(&TPanelfrm::_antivirusScan));
+}
+
+void TPanelfrm::Afficher1Click(TComponent&) { Show(); }
+
+void TPanelfrm::TabSheet3Show(TComponent&) { refreshBt(); }
+
+// The radio groups offer only Ask and Delete. A value they do not offer (2,
+// Quarantine, set in the settings file) is shown with no choice selected and
+// kept: showing the page must never change an action.
+void TPanelfrm::TabSheet5Show(TComponent&) {
+  TSharedState& state = State();
+  TComponent& drives = Component(L"ListView5");
+  drives.ClearRows();
+  FillDriveListView(state.DriveList, drives, false);
+
+  Component(L"a_menace").SetItemIndex(state.ThreatAction);
+  Component(L"a_risk").SetItemIndex(state.RiskAction);
+
+  for (int row = 0; row < drives.RowCount(); ++row)
+    if (state.ExcludedDrives.Contains(drives.Rows()[row].Caption)) drives.SetRowChecked(row, true);
+
+  Component(L"antiviruscmd_txt").SetText(state.AntivirusCommandLine);
+
+  if (LanguageSetting) Component(L"lang").SetItemIndex(LanguageSetting());
+}
+
+void TPanelfrm::TabSheet6Show(TComponent&) {
+  Component(L"Label4").SetCaption(kProductName);
+  Component(L"Label7").SetVisible(true);
+}
+
+void TPanelfrm::a_menaceClick(TComponent& sender) {
+  if (sender.ItemIndex() >= 0) State().ThreatAction = sender.ItemIndex();
+}
+
+void TPanelfrm::a_riskClick(TComponent& sender) {
+  if (sender.ItemIndex() >= 0) State().RiskAction = sender.ItemIndex();
+}
+
+void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) { State().AntivirusCommandLine = sender.Text(); }
+
+void TPanelfrm::_resetFolderAttribute(TComponent&) {}
+
+void TPanelfrm::resetfile_mClick(TComponent&) {}
+
+void TPanelfrm::_safeopen(TComponent&) {}
+
+void TPanelfrm::_Scan(TComponent&) {}
+
+void TPanelfrm::_antivirusScan(TComponent&) {}
+
+}  // namespace dw

@@ -1,0 +1,71 @@
+// A scan set-up for tests: fresh shared state, a data folder, a pumped window
+// thread, fake volumes for the fixture drives and a view that records each step.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/SharedState.h"
+#include "engine/scanthread.h"
+#include "platform/QueueMainThread.h"
+#include "support/DriveFixture.h"
+#include "support/FakeSystem.h"
+#include "support/FakeVolumes.h"
+
+namespace dw::test {
+
+struct Notice {
+  std::wstring title, msg;
+  int itype;
+};
+
+class RecordingView : public IScanView {
+ public:
+  void ScanStarted(TScanThread&) override { events.push_back(L"started"); }
+  void DriveScanDone(TScanThread& scan) override {
+    events.push_back(L"done " + scan.FdiskInfo->root);
+    lastCount = scan.FMenaceCount;
+  }
+  void ScanFinished(TScanThread&) override {
+    events.push_back(L"finished");
+    finished = true;
+  }
+  void FindingAdded(TScanThread& scan) override { added.push_back(scan.sync.CurrMenace); }
+  void FindingDisposed(TScanThread& scan, DisposeResult result) override {
+    disposed.push_back({scan.sync.CurrMenace, result});
+  }
+  void RefreshFindingsView(int) override { ++refreshes; }
+
+  std::vector<std::wstring> events;
+  std::vector<std::wstring> added;
+  std::vector<std::pair<std::wstring, DisposeResult>> disposed;
+  int refreshes = 0;
+  int lastCount = -1;  // the count of the last drive scanned to its end
+  bool finished = false;
+};
+
+class ScanHarness {
+ public:
+  ScanHarness();
+  ~ScanHarness();
+
+  // A drive record for a fixture drive, as the drive pass makes it.
+  PdiskInfo Drive(const DriveFixture& fixture);
+  // Runs a one-drive scan to its end; the drive's finding count, -1 when it was skipped.
+  int Scan(const PdiskInfo& drive, bool thorough = false);
+  std::vector<std::wstring> FindingsSeen() const { return State().FindingsSeen.Snapshot(); }
+  std::vector<std::wstring> LogText();  // the log's content as entries without the date
+
+  QueueMainThread mainThread;
+  FakeSystem system;
+  FakeVolumes volumes;
+  RecordingView view;
+  std::vector<Notice> notices;
+  TempFolder data;
+
+ private:
+  std::unique_ptr<ScopedPlatform> guard_;
+};
+
+}  // namespace dw::test

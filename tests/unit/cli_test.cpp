@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "app/CommandLineScanner.h"
+#include "common/Text.h"
+#include "support/ScanHarness.h"
+
+namespace dw::test {
+
+namespace {
+
+struct CliRun {
+  int status;
+  std::string out, err;
+};
+
+std::string Slurp(std::FILE* f) {
+  std::fflush(f);
+  std::rewind(f);
+  std::string text;
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
+  std::fclose(f);
+  return text;
+}
+
+CliRun RunCli(const std::vector<std::wstring>& args, const std::wstring& dataFolder) {
+  CliHost host;
+  host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
+    if (arg.size() == 3 && arg[1] == L':') return arg;
+    error = L"not a drive root";
+    return std::nullopt;
+  };
+  host.folderPath = [](const std::wstring& arg) { return IncludeTrailingBackslash(arg); };
+  host.displayPath = [](const std::wstring& path) { return path; };
+  host.defaultDataFolder = dataFolder;
+  host.out = std::tmpfile();
+  host.err = std::tmpfile();
+  int status = RunCommandLine(args, host);
+  return {status, Slurp(host.out), Slurp(host.err)};
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end == std::string::npos ? text.size() : end + 1;
+  }
+  return lines;
+}
+
+std::string Json(const std::wstring& s) { return WideToUtf8(s); }
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+    drive.WriteFile(L"run.exe", "MZ");
+    drive.WriteFile(L"x.scr", "scr", kAttrHidden | kAttrSystem);
+    harness.Drive(drive);
+  }
+  DriveFixture drive;
+  ScanHarness harness;
+};
+
+TEST_F(CliTest, DryRunReportsAsJsonAndChangesNothing) {
+  CliRun run = RunCli({L"scan", L"--dry-run", L"--json", drive.root()}, harness.data.path());
+  EXPECT_EQ(run.status, kExitFound) << run.err;
+  std::string root = Json(drive.root());
+  // JSON escapes each backslash of a Windows path.
+  auto escaped = [&](const std::string& rel) {
+    std::string p = root + rel, out;
+    for (char c : p) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+    return out;
+  };
+  EXPECT_EQ(Lines(run.out),
+            (std::vector<std::string>{
+                R"({"path":")" + escaped("run.exe") + R"(","kind":"threat","action":"listed"})",
+                R"({"path":")" + escaped("autorun.inf") + R"(","kind":"threat","action":"listed"})",
+                R"({"path":")" + escaped("x.scr") + R"(","kind":"suspicious","action":"listed"})",
+                R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})"}));
+  EXPECT_TRUE(drive.Exists(L"autorun.inf"));
+  EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
+  EXPECT_EQ(drive.Attributes(L"x.scr") & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
+}
+
+TEST_F(CliTest, QuarantineActionsThenTheStoreCommands) {
+  CliRun scan = RunCli({L"scan", L"--threats", L"quarantine", L"--suspicious", L"delete", drive.root()},
+                       harness.data.path());
+  EXPECT_EQ(scan.status, kExitFound) << scan.err;
+  auto lines = Lines(scan.out);
+  ASSERT_EQ(lines.size(), 4u) << scan.out;
+  EXPECT_NE(lines[0].find("quarantined"), std::string::npos);
+  EXPECT_NE(lines[2].find("deleted"), std::string::npos);
+  EXPECT_FALSE(drive.Exists(L"run.exe"));
+  EXPECT_FALSE(drive.Exists(L"x.scr"));
+
+  CliRun list = RunCli({L"quarantine", L"list", L"--json"}, harness.data.path());
+  EXPECT_EQ(list.status, kExitClean);
+  EXPECT_EQ(Lines(list.out).size(), 4u) << list.out;
+
+  drive.MakeFolder(L"back");
+  CliRun restore = RunCli({L"quarantine", L"restore", L"run.exe", drive.Path(L"back")}, harness.data.path());
+  EXPECT_EQ(restore.status, kExitClean) << restore.err;
+  EXPECT_EQ(drive.Read(L"back\\run.exe"), "MZ");
+
+  CliRun missing = RunCli({L"quarantine", L"erase", L"nothing.exe"}, harness.data.path());
+  EXPECT_EQ(missing.status, kExitError);
+  EXPECT_NE(missing.err.find("nothing.exe"), std::string::npos);
+
+  EXPECT_EQ(RunCli({L"quarantine", L"erase", L"run.exe"}, harness.data.path()).status, kExitClean);
+  EXPECT_EQ(RunCli({L"quarantine", L"empty"}, harness.data.path()).status, kExitClean);
+  EXPECT_EQ(Lines(RunCli({L"quarantine", L"list", L"--json"}, harness.data.path()).out).size(), 1u);
+}
+
+TEST(Cli, ErrorsNameTheArgumentAndTheReason) {
+  ScanHarness harness;
+  struct {
+    std::vector<std::wstring> args;
+    const char* mentions;
+  } cases[] = {
+      {{}, "command is required"},
+      {{L"scrub"}, "'scrub' is not a command"},
+      {{L"scan"}, "ROOT is required"},
+      {{L"scan", L"--threats", L"burn", L"m:\\"}, "--threats: 'burn'"},
+      {{L"scan", L"--threats"}, "--threats: a value is required"},
+      {{L"scan", L"--fast", L"m:\\"}, "--fast: unknown option"},
+      {{L"scan", L"not-a-root"}, "ROOT 'not-a-root': not a drive root"},
+      {{L"quarantine", L"restore", L"x"}, "restore NAME DIR"},
+  };
+  for (const auto& c : cases) {
+    CliRun run = RunCli(c.args, harness.data.path());
+    EXPECT_EQ(run.status, kExitError);
+    EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+  }
+}
+
+TEST(Cli, CleanDriveExitsWithZero) {
+  DriveFixture drive;
+  ScanHarness harness;
+  drive.WriteFile(L"notes.txt", "hello");
+  harness.Drive(drive);
+  CliRun run = RunCli({L"scan", L"--thorough", drive.root()}, harness.data.path());
+  EXPECT_EQ(run.status, kExitClean) << run.err;
+  EXPECT_NE(run.out.find("0 threat(s), 0 suspicious file(s), 0 error(s)"), std::string::npos) << run.out;
+}
+
+}  // namespace
+
+}  // namespace dw::test

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "common/Text.h"
+#include "engine/disposal.h"
+#include "engine/quarantine.h"
+#include "engine/rules.h"
+#include "loc/LangLocStrings.h"
+#include "support/ScanHarness.h"
+
+namespace dw::test {
+
+namespace {
+
+constexpr uint32_t kHiddenSystem = kAttrHidden | kAttrSystem;
+
+void InfectWithAutorun(DriveFixture& d) {
+  d.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  d.WriteFile(L"run.exe", "MZ-payload");
+}
+
+TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
+  DriveFixture drive;
+  ScanHarness h;
+  InfectWithAutorun(drive);
+  State().ThreatAction = Delete;
+  EXPECT_EQ(h.Scan(h.Drive(drive)), 2);
+
+  EXPECT_FALSE(drive.Exists(L"run.exe"));
+  EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
+  EXPECT_TRUE(h.view.added.empty());
+  EXPECT_EQ(State().ThreatList.Count() + State().FindingsSeen.Count(), 0);
+  ASSERT_EQ(h.notices.size(), 2u);
+  EXPECT_EQ(h.notices[0].title, MsgThreatDeleted);
+  EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}));
+  EXPECT_EQ(h.notices[0].itype, 1);
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
+                                                     L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-payload");
+  EXPECT_EQ(ReadQuarantineInfo(QuarantineFolder() + L"run.exe.quarantine"), drive.Path(L"run.exe"));
+}
+
+TEST(ScanRun, QuarantineActionOnSuspiciousFilesUsesTheThreatTitle) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"x.scr", "scr", kHiddenSystem);
+  State().RiskAction = Quarantine;
+  h.Scan(h.Drive(drive));
+  EXPECT_FALSE(drive.Exists(L"x.scr"));
+  ASSERT_EQ(h.notices.size(), 1u);
+  EXPECT_EQ(h.notices[0].title, MsgThreatQuarantined);
+  EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"quarantine/AutoAction " + drive.Path(L"x.scr")});
+  EXPECT_GE(h.view.refreshes, 1);
+}
+
+TEST(ScanRun, UnknownActionNeitherListsNorDisposes) {
+  DriveFixture drive;
+  ScanHarness h;
+  InfectWithAutorun(drive);
+  State().ThreatAction = 5;
+  h.Scan(h.Drive(drive));
+  EXPECT_TRUE(drive.Exists(L"run.exe"));
+  EXPECT_TRUE(h.view.added.empty());
+  EXPECT_TRUE(h.notices.empty());
+}
+
+TEST(ScanRun, ListedFindingsAreLoggedOncePerPathAndKind) {
+  DriveFixture drive;
+  ScanHarness h;
+  // run.exe is an autorun target (threat) and a hidden system program (suspicious).
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  drive.WriteFile(L"run.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = h.Drive(drive);
+  h.Scan(record);
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  h.Scan(record);  // a second run reports the same paths again
+
+  std::wstring run = drive.Path(L"run.exe"), ren = drive.Path(L"autorun.inf.ren");
+  EXPECT_EQ(h.FindingsSeen(), (std::vector<std::wstring>{run, ren, run}));
+  EXPECT_EQ(State().ThreatList.Snapshot(), (std::vector<std::wstring>{run, ren}));
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{run});
+  EXPECT_EQ(record->threat.Count(), 2);
+  EXPECT_EQ(record->Risk.Count(), 1);
+  EXPECT_EQ(h.view.added.size(), 3u);
+}
+
+TEST(ScanRun, WaitsForADriveThatBecomesReady) {
+  struct {
+    int notReadyChecks;
+    bool scanned;
+  } cases[] = {{0, true}, {4, true}, {5, true}, {6, false}};
+  for (const auto& c : cases) {
+    DriveFixture drive;
+    ScanHarness h;
+    drive.WriteFile(L"x.exe", "", kHiddenSystem);
+    PdiskInfo record = h.Drive(drive);
+    FakeVolume volume;
+    volume.notReadyChecks = c.notReadyChecks;
+    h.volumes.Add(drive.root()[0], volume);
+    EXPECT_EQ(h.Scan(record) == 1, c.scanned) << c.notReadyChecks;
+    EXPECT_EQ(h.volumes.ReadinessChecks(drive.root()[0]), std::min(c.notReadyChecks + 1, 6));
+  }
+}
+
+TEST(ScanRun, SkipsWithoutFileSystemOrProtection) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"x.exe", "", kHiddenSystem);
+  PdiskInfo record = h.Drive(drive);
+  record->FileSysName.clear();
+  EXPECT_EQ(h.Scan(record), -1);
+  record->FileSysName = L"FAT32";
+  State().ProtectionEnabled = false;
+  EXPECT_EQ(h.Scan(record), -1);
+  EXPECT_TRUE(h.view.added.empty());
+}
+
+TEST(ScanRun, AllDrivesRunStopsAfterTheDriveInHand) {
+  DriveFixture first(0), second(1);
+  ScanHarness h;
+  first.WriteFile(L"a.exe", "", kHiddenSystem);
+  second.WriteFile(L"b.exe", "", kHiddenSystem);
+  State().DriveList.Append(h.Drive(first));
+  State().DriveList.Append(h.Drive(second));
+  auto* scan = new TScanThread(true, false);
+  StartWorker(scan, &State().WorkThreads);
+  h.mainThread.PumpUntil([&] { return h.view.finished && State().WorkThreads.Count() == 0; });
+  EXPECT_EQ(h.view.events, (std::vector<std::wstring>{L"started", L"done " + first.root(), L"done " + second.root(),
+                                                        L"finished"}));
+}
+
+// A folder that claims to be a junction: the walk must not go into it.
+class JunctionFs : public FileSystem {
+ public:
+  JunctionFs(FileSystem& real, std::wstring junction) : real_(real), junction_(std::move(junction)) {}
+  bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
+    return real_.Find(pattern, [&](const FindData& entry) {
+      FindData copy = entry;
+      if (EqualsNoCase(entry.name, junction_)) copy.attributes |= kAttrReparsePoint;
+      return visit(copy);
+    });
+  }
+  uint32_t Attributes(const std::wstring& p) override { return real_.Attributes(p); }
+  bool SetAttributes(const std::wstring& p, uint32_t a) override { return real_.SetAttributes(p, a); }
+  bool Move(const std::wstring& a, const std::wstring& b) override { return real_.Move(a, b); }
+  bool Copy(const std::wstring& a, const std::wstring& b, bool f) override { return real_.Copy(a, b, f); }
+  bool Delete(const std::wstring& p) override { return real_.Delete(p); }
+  bool CreateFolder(const std::wstring& p) override { return real_.CreateFolder(p); }
+  bool RemoveFolder(const std::wstring& p) override { return real_.RemoveFolder(p); }
+  std::wstring FullPath(const std::wstring& p, const std::wstring& b) override { return real_.FullPath(p, b); }
+  std::optional<std::string> ReadAll(const std::wstring& p) override { return real_.ReadAll(p); }
+  bool WriteAll(const std::wstring& p, std::string_view b) override { return real_.WriteAll(p, b); }
+  bool CreateNew(const std::wstring& p, std::string_view b) override { return real_.CreateNew(p, b); }
+  std::unique_ptr<SharedFile> OpenShared(const std::wstring& p) override { return real_.OpenShared(p); }
+  uint32_t LastError() override { return real_.LastError(); }
+
+ private:
+  FileSystem& real_;
+  std::wstring junction_;
+};
+
+TEST(ScanRun, ThoroughWalkNeverEntersAJunction) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.MakeFolder(L"link");
+  drive.MakeFolder(L"link\\Secret", kAttrHidden);
+  drive.WriteFile(L"link\\Secret.exe", "MZ");
+  drive.MakeFolder(L"real");
+  drive.MakeFolder(L"real\\Secret", kAttrHidden);
+  drive.WriteFile(L"real\\Secret.exe", "MZ");
+  JunctionFs junctions(Fs(), L"link");
+  ScopedPlatform guard(Platform{.fs = &junctions});
+  h.Scan(h.Drive(drive), true);
+  EXPECT_EQ(h.view.added, std::vector<std::wstring>{drive.Path(L"real\\Secret.exe")});
+}
+
+TEST(Disposal, AFailedQuarantineCopyLeavesTheFileListedAndSaysSo) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"x.exe", "payload", kHiddenSystem);
+  // A file where the quarantine folder should be: nothing can be stored.
+  Fs().WriteAll(State().DataFolder + L"quarantine", "in the way");
+  State().RiskAction = Delete;
+  h.Scan(h.Drive(drive));
+
+  EXPECT_EQ(drive.Read(L"x.exe"), "payload");
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{drive.Path(L"x.exe")});
+  ASSERT_EQ(h.view.disposed.size(), 1u);
+  EXPECT_EQ(h.view.disposed[0].second, DisposeResult::CopyFailed);
+  ASSERT_EQ(h.notices.size(), 1u);
+  EXPECT_EQ(h.notices[0].msg, FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/failed " + drive.Path(L"x.exe"),
+                                                     L"Menace/riskFile " + drive.Path(L"x.exe")}));
+}
+
+TEST(Disposal, DeletesHiddenSystemReadOnlyFilesAfterTheCopy) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"f.exe", "abc", kHiddenSystem | kAttrReadOnly);
+  EXPECT_EQ(DeleteFinding(drive.Path(L"f.exe")), DisposeResult::Done);
+  EXPECT_FALSE(drive.Exists(L"f.exe"));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"f.exe.quarantine"), "abc");
+  EXPECT_TRUE(h.system.MessageBoxes().empty());
+}
+
+TEST(Disposal, AFolderIsNeverDeleted) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.MakeFolder(L"Photos", kAttrHidden);
+  drive.WriteFile(L"Photos\\holiday.jpg", "jpg");
+  EXPECT_EQ(DeleteFinding(drive.Path(L"Photos")), DisposeResult::CopyFailed);
+  EXPECT_EQ(drive.Read(L"Photos\\holiday.jpg"), "jpg");
+  EXPECT_TRUE(h.system.MessageBoxes().empty());
+}
+
+TEST(Disposal, ForgetFindingLeavesBothLists) {
+  ScanHarness h;
+  State().ThreatList.Add(L"e:\\x.exe");
+  State().RiskList.Add(L"E:\\X.EXE");
+  ForgetFinding(L"e:\\x.exe");
+  EXPECT_EQ(State().ThreatList.Count() + State().RiskList.Count(), 0);
+}
+
+}  // namespace
+
+}  // namespace dw::test

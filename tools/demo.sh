@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the command-line scanner and runs it on a demo drive made from demo/drive:
+# harmless files that carry the traces autorun malware leaves on a USB stick.
+# First a dry run (nothing changes), then the real scan that quarantines what it
+# finds, then the quarantine is listed. Everything happens under demo-out/.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+bash tools/deps.sh native
+cmake --preset linux >/dev/null
+cmake --build --preset linux --target drivewarden-cli -j "$(nproc)" >/dev/null
+cli=build/linux/src/programs/drivewarden-cli
+
+out=demo-out
+rm -rf "$out"
+mkdir -p "$out/data"
+cp -r demo/drive "$out/drive"
+while read -r path attributes; do
+  case "$path" in ''|'#'*) continue ;; esac
+  setfattr -n user.DOSATTRIB -v "$attributes" "$out/drive/$path"
+done < demo/attributes.txt
+
+run() {
+  echo "\$ drivewarden-cli $*"
+  "$cli" "$@" || true
+  echo
+}
+run scan --dry-run --data-dir "$out/data" "$out/drive"
+run scan --threats quarantine --suspicious quarantine --data-dir "$out/data" "$out/drive"
+run quarantine list --data-dir "$out/data"
+echo "The drive now holds: $(cd "$out/drive" && ls -A | tr '\n' ' ')"
+echo "The log: $(cat "$out"/data/log/*.u.txt)"
