@@ -8,8 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
+#include "app/SharedState.h"
+#include "engine/logfile.h"
 #include "platform/ProfileFile.h"
 #include "platform/win32/Win32Profile.h"
+#include "support/FakeSystem.h"
 #include "support/MemoryProfileFiles.h"
 
 namespace dw {
@@ -296,6 +300,35 @@ TEST(ProfileDifferential, WritesProduceTheSameFiles) {
     ASSERT_TRUE(actual.has_value());
     EXPECT_EQ(Printable(*actual), Printable(*expected));
   }
+}
+
+TEST(ProfileDifferential, SettingsRoundTripThroughTheRealApi) {
+  TempFolder folder;
+  test::FakeSystem system;
+  ScopedPlatform platform{Platform{nullptr, nullptr, &system, nullptr, nullptr}};
+  test::MemoryProfileFiles portable;
+  const std::wstring path = folder.File(L"config.ini");
+  TSettingsFile real(path, Win32ProfileFiles());
+  TSettingsFile mirror(path, &portable);
+
+  // A first start and quit writes the same file through both.
+  TSharedState state;
+  LoadSettings(state, real);
+  SaveSettings(state, real, 0);
+  TSharedState mirrorState;
+  LoadSettings(mirrorState, mirror);
+  SaveSettings(mirrorState, mirror, 0);
+  std::optional<std::string> written = ReadBytes(path);
+  ASSERT_TRUE(written.has_value());
+  EXPECT_EQ(Printable(*portable.store.Get(path)), Printable(*written));
+
+  // Text that the profile functions would otherwise clip comes back whole.
+  const std::wstring commandLine = L"\"C:\\Program Files\\AV\\scan.exe\" \"%s\"";
+  state.AntivirusCommandLine = commandLine;
+  SaveSettings(state, real, 0);
+  TSharedState next;
+  LoadSettings(next, real);
+  EXPECT_EQ(next.AntivirusCommandLine, commandLine);
 }
 
 }  // namespace
