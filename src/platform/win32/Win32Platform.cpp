@@ -7,11 +7,6 @@
 
 namespace dw {
 
-// Stands in until the profile-file service exists. Delete it then: in a static
-// library the member with the strong definition is linked only when something
-// still needs the symbol, and this weak one would satisfy that need for good.
-__attribute__((weak)) ProfileFiles* Win32ProfileFiles() { return nullptr; }
-
 Platform& NativePlatform() {
   static Win32FileSystem fileSystem;
   static Win32Volumes volumes;
