@@ -70,8 +70,14 @@ ProtectionFolderResult MakeProtectionFolder(const std::wstring& root) {
   return ProtectionFolderResult::Created;
 }
 
+std::atomic<int> TToolThread::FAlive{0};
+
 TToolThread::TToolThread(int toolId, std::wstring root)
-    : TWorkThread(work_tool), FId(toolId), Froot(std::move(root)) {}
+    : TWorkThread(work_tool), FId(toolId), Froot(std::move(root)) {
+  ++FAlive;
+}
+
+TToolThread::~TToolThread() { --FAlive; }
 
 void TToolThread::Execute() {
   switch (FId) {

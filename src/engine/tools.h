@@ -3,6 +3,7 @@
 // a drive without its autorun. Each run is one TToolThread for one drive.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -53,6 +54,11 @@ class TToolThread : public TWorkThread {
  public:
   // root: a letter, ":" and "\" in either case, as the starter has it.
   TToolThread(int toolId, std::wstring root);
+  ~TToolThread() override;
+
+  // Tool workers that exist, registered or not: the tray starts some without
+  // registering them, and only this tells when they have all ended.
+  static int Alive() { return FAlive.load(); }
 
   int FId;
   std::wstring Froot;
@@ -70,6 +76,7 @@ class TToolThread : public TWorkThread {
   void ToolFinished();
 
   bool FFailed = false;
+  static std::atomic<int> FAlive;
 };
 
 }  // namespace dw

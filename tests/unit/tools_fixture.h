@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Elevation.h"
+#include "engine/tools.h"
 #include "platform/QueueMainThread.h"
 #include "support/PanelFixture.h"
 
@@ -87,8 +88,9 @@ class ToolsFixture : public PanelFixture {
     mainThread.PumpUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
     return done();
   }
+  // Until every tool worker, registered or not, has ended.
   bool WaitForTools() {
-    return Pump([] { return State().WorkThreads.Count() == 0; });
+    return Pump([] { return State().WorkThreads.Count() == 0 && TToolThread::Alive() == 0; });
   }
 
   void Click(const wchar_t* name) {
