@@ -1,10 +1,22 @@
 #include "platform/Platform.h"
+#include "platform/QueueMainThread.h"
+#include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixProfile.h"
+#include "platform/posix/PosixSystem.h"
+#include "platform/posix/PosixVolumes.h"
 
 namespace dw {
 
-// Placeholder until the POSIX services exist.
+// Stands in until the profile-file service is linked in; its strong definition wins.
+__attribute__((weak)) ProfileFiles* PosixProfileFiles() { return nullptr; }
+
 Platform& NativePlatform() {
-  static Platform native;
+  static PosixFileSystem fileSystem;
+  static PosixVolumes volumes;
+  static PosixSystem system;
+  // Without windows, the thread that first asks for the platform is the window thread.
+  static QueueMainThread mainThread;
+  static Platform native{&fileSystem, &volumes, &system, PosixProfileFiles(), &mainThread};
   return native;
 }
 

@@ -1,10 +1,22 @@
 #include "platform/Platform.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32MainThread.h"
+#include "platform/win32/Win32Profile.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Volumes.h"
 
 namespace dw {
 
-// Placeholder until the Win32 services exist.
+// Stands in until the profile-file service is linked in; its strong definition wins.
+__attribute__((weak)) ProfileFiles* Win32ProfileFiles() { return nullptr; }
+
 Platform& NativePlatform() {
-  static Platform native;
+  static Win32FileSystem fileSystem;
+  static Win32Volumes volumes;
+  static Win32System system;
+  // The thread that first asks for the platform owns the message-only window.
+  static Win32MainThread mainThread;
+  static Platform native{&fileSystem, &volumes, &system, Win32ProfileFiles(), &mainThread};
   return native;
 }
 

@@ -1,0 +1,254 @@
+#include "common/threadStringlist.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
+#include "common/Text.h"
+
+namespace dw {
+
+namespace {
+
+using Guard = std::lock_guard<std::recursive_mutex>;
+
+void CheckIndex(int index, size_t count, const char* what) {
+  if (index < 0 || static_cast<size_t>(index) >= count) throw std::out_of_range(what);
+}
+
+// Where a name=value item splits; npos when the item has no "=".
+size_t SeparatorOf(const std::wstring& item) { return item.find(L'='); }
+
+int IndexOfNameIn(const std::vector<std::wstring>& items, const std::wstring& name) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    size_t eq = SeparatorOf(items[i]);
+    if (eq != std::wstring::npos && EqualsNoCase(std::wstring_view(items[i]).substr(0, eq), name))
+      return static_cast<int>(i);
+  }
+  return -1;
+}
+
+bool IsBlank(wchar_t c) { return static_cast<uint32_t>(c) <= 0x20; }
+
+// Blanks and control characters split items when comma text is read back, and the
+// quote and the comma are its syntax: items holding any of them are quoted.
+bool NeedsQuotes(const std::wstring& item) {
+  return std::any_of(item.begin(), item.end(), [](wchar_t c) { return IsBlank(c) || c == L'"' || c == L','; });
+}
+
+}  // namespace
+
+int TThreadStringList::Add(const std::wstring& s) {
+  Guard lock(FLock);
+  FStringList.push_back(s);
+  return static_cast<int>(FStringList.size()) - 1;
+}
+
+void TThreadStringList::AddStrings(const std::vector<std::wstring>& items) {
+  Guard lock(FLock);
+  FStringList.insert(FStringList.end(), items.begin(), items.end());
+}
+
+void TThreadStringList::Delete(int index) {
+  Guard lock(FLock);
+  CheckIndex(index, FStringList.size(), "TThreadStringList::Delete");
+  FStringList.erase(FStringList.begin() + index);
+}
+
+void TThreadStringList::Clear() {
+  Guard lock(FLock);
+  FStringList.clear();
+}
+
+void TThreadStringList::Exchange(int a, int b) {
+  Guard lock(FLock);
+  CheckIndex(a, FStringList.size(), "TThreadStringList::Exchange");
+  CheckIndex(b, FStringList.size(), "TThreadStringList::Exchange");
+  std::swap(FStringList[a], FStringList[b]);
+}
+
+void TThreadStringList::Insert(int index, const std::wstring& s) {
+  Guard lock(FLock);
+  // Inserting at Count appends.
+  CheckIndex(index, FStringList.size() + 1, "TThreadStringList::Insert");
+  FStringList.insert(FStringList.begin() + index, s);
+}
+
+int TThreadStringList::IndexOf(const std::wstring& s) const {
+  Guard lock(FLock);
+  for (size_t i = 0; i < FStringList.size(); ++i) {
+    if (EqualsNoCase(FStringList[i], s)) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+int TThreadStringList::IndexOfName(const std::wstring& name) const {
+  Guard lock(FLock);
+  return IndexOfNameIn(FStringList, name);
+}
+
+bool TThreadStringList::Remove(const std::wstring& s) {
+  Guard lock(FLock);
+  int index = IndexOf(s);
+  if (index < 0) return false;
+  FStringList.erase(FStringList.begin() + index);
+  return true;
+}
+
+void TThreadStringList::Sort() {
+  Guard lock(FLock);
+  std::stable_sort(FStringList.begin(), FStringList.end(),
+                   [](const std::wstring& a, const std::wstring& b) { return CompareNoCase(a, b) < 0; });
+}
+
+int TThreadStringList::Count() const {
+  Guard lock(FLock);
+  return static_cast<int>(FStringList.size());
+}
+
+std::wstring TThreadStringList::Strings(int index) const {
+  Guard lock(FLock);
+  CheckIndex(index, FStringList.size(), "TThreadStringList::Strings");
+  return FStringList[index];
+}
+
+void TThreadStringList::SetStrings(int index, const std::wstring& s) {
+  Guard lock(FLock);
+  CheckIndex(index, FStringList.size(), "TThreadStringList::SetStrings");
+  FStringList[index] = s;
+}
+
+std::wstring TThreadStringList::Names(int index) const {
+  Guard lock(FLock);
+  CheckIndex(index, FStringList.size(), "TThreadStringList::Names");
+  const std::wstring& item = FStringList[index];
+  size_t eq = SeparatorOf(item);
+  return eq == std::wstring::npos ? std::wstring() : item.substr(0, eq);
+}
+
+std::wstring TThreadStringList::Values(const std::wstring& name) const {
+  Guard lock(FLock);
+  int index = IndexOfNameIn(FStringList, name);
+  if (index < 0) return {};
+  const std::wstring& item = FStringList[index];
+  return item.substr(SeparatorOf(item) + 1);
+}
+
+void TThreadStringList::SetValues(const std::wstring& name, const std::wstring& value) {
+  Guard lock(FLock);
+  int index = IndexOfNameIn(FStringList, name);
+  if (value.empty()) {
+    // An empty value removes the item, as the VCL's string lists do.
+    if (index >= 0) FStringList.erase(FStringList.begin() + index);
+    return;
+  }
+  if (index < 0) {
+    FStringList.push_back(name + L"=" + value);
+    return;
+  }
+  FStringList[index] = name + L"=" + value;
+}
+
+std::wstring TThreadStringList::Text() const {
+  Guard lock(FLock);
+  std::wstring text;
+  for (const std::wstring& item : FStringList) {
+    text += item;
+    text += L"\r\n";
+  }
+  return text;
+}
+
+void TThreadStringList::SetText(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t i = 0;
+  while (i < text.size()) {
+    size_t end = text.find_first_of(L"\r\n", i);
+    if (end == std::wstring::npos) {
+      lines.push_back(text.substr(i));
+      break;
+    }
+    lines.push_back(text.substr(i, end - i));
+    i = end + 1;
+    if (text[end] == L'\r' && i < text.size() && text[i] == L'\n') ++i;
+  }
+  Guard lock(FLock);
+  FStringList = std::move(lines);
+}
+
+std::wstring TThreadStringList::CommaText() const {
+  Guard lock(FLock);
+  if (FStringList.size() == 1 && FStringList[0].empty()) return L"\"\"";
+  std::wstring text;
+  for (size_t i = 0; i < FStringList.size(); ++i) {
+    if (i > 0) text += L',';
+    const std::wstring& item = FStringList[i];
+    if (!NeedsQuotes(item)) {
+      text += item;
+      continue;
+    }
+    text += L'"';
+    for (wchar_t c : item) {
+      if (c == L'"') text += L'"';
+      text += c;
+    }
+    text += L'"';
+  }
+  return text;
+}
+
+void TThreadStringList::SetCommaText(const std::wstring& text) {
+  // Blanks separate items as commas do; a quoted item may hold both, with "" for a quote.
+  // The text ends at a NUL, as it would for the C string it once was.
+  std::wstring_view t = std::wstring_view(text).substr(0, text.find(L'\0'));
+  std::vector<std::wstring> items;
+  size_t i = 0;
+  const size_t n = t.size();
+  auto skipBlanks = [&] {
+    while (i < n && IsBlank(t[i])) ++i;
+  };
+  skipBlanks();
+  while (i < n) {
+    std::wstring item;
+    if (t[i] == L'"') {
+      ++i;
+      while (i < n) {
+        if (t[i] == L'"') {
+          if (i + 1 < n && t[i + 1] == L'"') {
+            item += L'"';
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        item += t[i++];
+      }
+    } else {
+      size_t start = i;
+      while (i < n && !IsBlank(t[i]) && t[i] != L',') ++i;
+      item = t.substr(start, i - start);
+    }
+    items.push_back(std::move(item));
+    skipBlanks();
+    if (i < n && t[i] == L',') {
+      if (i + 1 == n) items.emplace_back();  // a trailing comma ends with an empty item
+      ++i;
+      skipBlanks();
+    }
+  }
+  Guard lock(FLock);
+  FStringList = std::move(items);
+}
+
+std::vector<std::wstring> TThreadStringList::Snapshot() const {
+  Guard lock(FLock);
+  return FStringList;
+}
+
+void TThreadStringList::Locked(const std::function<void(std::vector<std::wstring>&)>& fn) {
+  Guard lock(FLock);
+  fn(FStringList);
+}
+
+}  // namespace dw

@@ -1,0 +1,54 @@
+#include "engine/logfile.h"
+
+namespace dw {
+
+namespace {
+
+std::vector<std::wstring> SplitLines(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find_first_of(L"\r\n", start);
+    if (end == std::wstring::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    if (end < text.size() && text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+TLogFile::TLogFile(const std::wstring& dataFolder) {
+  std::optional<std::wstring> user = Sys().UserName();
+  std::wstring baseName = (user && !user->empty()) ? L"drivewarden_log_" + *user : L"";
+  std::wstring folder = dataFolder + L"log";
+  FFileName = folder + L"\\" + baseName + L".u.txt";
+  if (Fs().Attributes(folder) == kInvalidAttributes) Fs().CreateFolder(folder);
+  // Held by another writer or not creatable: the program runs on without a log.
+  Fstream = Fs().OpenShared(FFileName);
+}
+
+void TLogFile::addItem(const std::wstring& action, const std::wstring& arg) {
+  if (!Fstream) return;
+  // The time is read under the lock too, so that entries land in time order.
+  std::lock_guard<std::mutex> lock(FLock);
+  std::wstring entry = Sys().LocalDateTimeText() + L" " + action + L" " + arg + L";";
+  // A failed write (a full disk, a vanished folder) loses this entry only.
+  Fstream->Append(Sys().ToAnsi(entry));
+}
+
+std::vector<std::wstring> TLogFile::lbGetLog() {
+  if (!Fstream) return {};
+  std::lock_guard<std::mutex> lock(FLock);
+  std::optional<std::string> bytes = Fstream->ReadAll();
+  return bytes ? SplitLines(Sys().FromAnsi(*bytes)) : std::vector<std::wstring>{};
+}
+
+void TLogFile::EraseLog() {
+  if (!Fstream) return;
+  std::lock_guard<std::mutex> lock(FLock);
+  Fstream->Truncate();
+}
+
+}  // namespace dw

@@ -1,0 +1,337 @@
+#include "platform/posix/PosixFileSystem.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <vector>
+
+#include "common/Text.h"
+#include "platform/PathRules.h"
+#include "platform/posix/PosixAttributes.h"
+#include "platform/posix/PosixDrives.h"
+#include "platform/posix/PosixErrors.h"
+#include "platform/posix/PosixFileIo.h"
+
+namespace dw {
+
+using posix::ScopedFd;
+using posix::SetErrorForPath;
+using posix::SetLastErrorCode;
+
+namespace {
+
+constexpr mode_t kWriteBits = S_IWUSR | S_IWGRP | S_IWOTH;
+constexpr uint32_t kErrorDirNotEmpty = 145;
+constexpr uint32_t kErrorDirectory = 267;  // ERROR_DIRECTORY: not a folder
+
+std::optional<std::string> Resolve(const std::wstring& path) {
+  std::optional<std::string> unix = ToUnixPath(path);
+  if (!unix) SetLastErrorCode(kErrorPathNotFound);
+  return unix;
+}
+
+bool Lstat(const std::string& unixPath, struct stat& st) { return lstat(unixPath.c_str(), &st) == 0; }
+
+bool IsReadOnlyFile(const struct stat& st) { return S_ISREG(st.st_mode) && (st.st_mode & kWriteBits) == 0; }
+
+std::string ParentFolder(const std::string& unixPath) {
+  size_t slash = unixPath.find_last_of('/');
+  return slash == std::string::npos ? "." : unixPath.substr(0, slash);
+}
+
+bool FailWith(uint32_t code) {
+  SetLastErrorCode(code);
+  return false;
+}
+
+bool FailForPath(const std::string& unixPath) {
+  SetErrorForPath(errno, unixPath);
+  return false;
+}
+
+// rename that never replaces an existing entry.
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno == EINVAL || errno == ENOSYS) {
+    // A file system without RENAME_NOREPLACE: check, then rename.
+    struct stat st;
+    if (Lstat(to, st)) return FailWith(kErrorAlreadyExists);
+    if (rename(from.c_str(), to.c_str()) == 0) return true;
+  }
+  if (errno == EEXIST) return FailWith(kErrorAlreadyExists);
+  return FailForPath(to);
+}
+
+// "." and ".." as FindFirstFileW lists them in every folder but a drive root.
+void AddDotEntries(const std::string& unixFolder, std::vector<FindData>& out) {
+  struct stat st;
+  if (Lstat(unixFolder, st)) out.push_back({L".", posix::AttributesOf(unixFolder, st), 0});
+  std::string parent = unixFolder + "/..";
+  if (Lstat(parent, st)) out.push_back({L"..", posix::AttributesOf(parent, st), 0});
+}
+
+std::optional<FindData> EntryData(const std::string& unixFolder, const std::string& name) {
+  std::string path = unixFolder + "/" + name;
+  struct stat st;
+  if (!Lstat(path, st)) return std::nullopt;  // gone since the folder was read
+  uint64_t size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+  return FindData{Utf8ToWide(name), posix::AttributesOf(path, st), size};
+}
+
+// Opens a file to replace its content. A file held by OpenShared is refused, as
+// Windows refuses a second writer: every writer here takes the same lock.
+bool OpenToReplace(const std::string& unixPath, int extraFlags, ScopedFd& fd) {
+  fd = ScopedFd(open(unixPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | extraFlags, 0666));
+  if (!fd.IsValid()) return errno == EEXIST ? FailWith(kErrorFileExists) : FailForPath(unixPath);
+  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) return FailWith(kErrorSharingViolation);
+  return ftruncate(fd.Get(), 0) == 0 || FailWith(posix::ErrorFromErrno(errno));
+}
+
+bool IsUnixPath(const std::wstring& path) { return !path.empty() && path[0] == L'/'; }
+
+bool IsPlainRelative(const std::wstring& path) {
+  return !path.empty() && path[0] != L'\\' && path[0] != L'/' && (path.size() < 2 || path[1] != L':');
+}
+
+// A Unix path folded by the Unix rules, "/" kept as its separator.
+std::wstring UnixFullPath(std::wstring path) {
+  for (wchar_t& c : path) {
+    if (c == L'\\') c = L'/';
+  }
+  return Utf8ToWide(std::filesystem::path(WideToUtf8(path)).lexically_normal().string());
+}
+
+class PosixSharedFile : public SharedFile {
+ public:
+  explicit PosixSharedFile(int fd) : fd_(fd) {}
+
+  bool Append(std::string_view bytes) override {
+    off_t end = lseek(fd_.Get(), 0, SEEK_END);
+    if (end < 0) return false;
+    if (posix::WriteBytes(fd_.Get(), bytes)) return true;
+    // Take back a partial entry so that the file stays a sequence of whole ones.
+    if (ftruncate(fd_.Get(), end) != 0) return false;
+    return false;
+  }
+  std::optional<std::string> ReadAll() override { return posix::ReadBytes(fd_.Get()); }
+  bool Truncate() override { return ftruncate(fd_.Get(), 0) == 0; }
+
+ private:
+  ScopedFd fd_;
+};
+
+}  // namespace
+
+uint32_t PosixFileSystem::Attributes(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return kInvalidAttributes;
+  if (!Lstat(*unix, st)) {
+    SetErrorForPath(errno, *unix);
+    return kInvalidAttributes;
+  }
+  return posix::AttributesOf(*unix, st);
+}
+
+bool PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (!Lstat(*unix, st)) return FailForPath(*unix);
+  return posix::ApplyAttributes(*unix, st, attributes);
+}
+
+bool PosixFileSystem::Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) {
+  std::wstring folder = FolderPart(pattern);
+  std::wstring mask = pattern.substr(folder.size());
+  if (folder.empty()) return FailWith(kErrorPathNotFound);
+  if (mask.empty()) return FailWith(kErrorFileNotFound);
+  std::optional<std::string> unixFolder = Resolve(folder);
+  if (!unixFolder) return false;
+  while (unixFolder->size() > 1 && unixFolder->back() == '/') unixFolder->pop_back();
+
+  DIR* dir = opendir(unixFolder->c_str());
+  if (!dir) return FailWith(errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound : posix::ErrorFromErrno(errno));
+  // Names first, then the visits: the visitor may rename or delete entries.
+  std::vector<std::string> names;
+  while (dirent* entry = readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != ".." && WildcardMatch(mask, Utf8ToWide(name))) names.push_back(std::move(name));
+  }
+  closedir(dir);
+
+  std::vector<FindData> dots;
+  bool driveRoot = folder[0] != L'/' && FullPathName(folder, L"").size() == 3;
+  if (!driveRoot) AddDotEntries(*unixFolder, dots);
+  bool found = false;
+  for (const FindData& dot : dots) {
+    if (!WildcardMatch(mask, dot.name)) continue;
+    found = true;
+    if (!visit(dot)) return true;
+  }
+  for (const std::string& name : names) {
+    std::optional<FindData> data = EntryData(*unixFolder, name);
+    if (!data) continue;
+    found = true;
+    if (!visit(*data)) return true;
+  }
+  return found || FailWith(kErrorFileNotFound);
+}
+
+bool PosixFileSystem::Move(const std::wstring& from, const std::wstring& to) {
+  std::optional<std::string> source = Resolve(from);
+  std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
+  struct stat sourceStat, targetStat;
+  if (!target) return false;
+  if (!Lstat(*source, sourceStat)) return FailForPath(*source);
+  if (!Lstat(*target, targetStat)) return RenameNoReplace(*source, *target);
+
+  bool sameEntry = sourceStat.st_dev == targetStat.st_dev && sourceStat.st_ino == targetStat.st_ino &&
+                   ParentFolder(*source) == ParentFolder(*target);
+  if (!sameEntry) return FailWith(kErrorAlreadyExists);
+  // Only the letter case changes: the name as given replaces the one found.
+  std::wstring full = FullPathName(to, L"");
+  std::string renamed = ParentFolder(*target) + "/" + WideToUtf8(full.substr(FolderPart(full).size()));
+  if (renamed == *source) return true;
+  return RenameNoReplace(*source, renamed);
+}
+
+bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  std::optional<std::string> source = Resolve(from);
+  std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
+  if (!target) return false;
+  ScopedFd in(open(source->c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat sourceStat, targetStat;
+  if (!in.IsValid()) return FailForPath(*source);
+  if (fstat(in.Get(), &sourceStat) != 0) return FailForPath(*source);
+  if (S_ISDIR(sourceStat.st_mode)) return FailWith(kErrorAccessDenied);
+
+  bool existed = Lstat(*target, targetStat);
+  if (existed) {
+    if (failIfExists) return FailWith(kErrorFileExists);
+    if (S_ISDIR(targetStat.st_mode) || IsReadOnlyFile(targetStat)) return FailWith(kErrorAccessDenied);
+    if (targetStat.st_dev == sourceStat.st_dev && targetStat.st_ino == sourceStat.st_ino) {
+      return FailWith(kErrorSharingViolation);  // a file copied onto itself
+    }
+  }
+  ScopedFd out;
+  if (!OpenToReplace(*target, failIfExists ? O_EXCL : 0, out)) return false;
+
+  if (!posix::CopyBytes(in.Get(), out.Get())) {
+    uint32_t error = posix::ErrorFromErrno(errno);
+    if (!existed) unlink(target->c_str());
+    return FailWith(error);
+  }
+  // CopyFileW gives the copy the source's attributes; a file system that cannot
+  // store them still gets the bytes.
+  fchmod(out.Get(), sourceStat.st_mode & 07777);
+  posix::StoreDosBits(*target, posix::StoredDosBits(*source));
+  return true;
+}
+
+bool PosixFileSystem::Delete(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (!Lstat(*unix, st)) return FailForPath(*unix);
+  if (S_ISDIR(st.st_mode) || IsReadOnlyFile(st)) return FailWith(kErrorAccessDenied);
+  return unlink(unix->c_str()) == 0 || FailForPath(*unix);
+}
+
+bool PosixFileSystem::CreateFolder(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  if (!unix) return false;
+  return mkdir(unix->c_str(), 0777) == 0 || FailForPath(*unix);
+}
+
+bool PosixFileSystem::RemoveFolder(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (!Lstat(*unix, st)) return FailForPath(*unix);
+  if (S_ISLNK(st.st_mode)) {
+    // A link to a folder goes like a folder; the folder it leads to stays.
+    struct stat target;
+    if (stat(unix->c_str(), &target) != 0 || !S_ISDIR(target.st_mode)) return FailWith(kErrorDirectory);
+    return unlink(unix->c_str()) == 0 || FailForPath(*unix);
+  }
+  if (!S_ISDIR(st.st_mode)) return FailWith(kErrorDirectory);
+  if (rmdir(unix->c_str()) == 0) return true;
+  return FailWith(errno == ENOTEMPTY || errno == EEXIST ? kErrorDirNotEmpty : posix::ErrorFromErrno(errno));
+}
+
+std::wstring PosixFileSystem::FullPath(const std::wstring& path, const std::wstring& base) {
+  if (IsUnixPath(path)) return UnixFullPath(path);
+  if (IsUnixPath(base) && IsPlainRelative(path)) return UnixFullPath(base + path);
+  return FullPathName(path, base);
+}
+
+std::optional<std::string> PosixFileSystem::ReadAll(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  if (!unix) return std::nullopt;
+  ScopedFd fd(open(unix->c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (!fd.IsValid()) {
+    FailForPath(*unix);
+    return std::nullopt;
+  }
+  if (fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) {
+    SetLastErrorCode(kErrorAccessDenied);
+    return std::nullopt;
+  }
+  std::optional<std::string> bytes = posix::ReadBytes(fd.Get());
+  if (!bytes) SetLastErrorCode(posix::ErrorFromErrno(errno));
+  return bytes;
+}
+
+bool PosixFileSystem::WriteAll(const std::wstring& path, std::string_view bytes) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (Lstat(*unix, st) && (S_ISDIR(st.st_mode) || IsReadOnlyFile(st))) return FailWith(kErrorAccessDenied);
+  ScopedFd fd;
+  if (!OpenToReplace(*unix, 0, fd)) return false;
+  return posix::WriteBytes(fd.Get(), bytes) || FailWith(posix::ErrorFromErrno(errno));
+}
+
+bool PosixFileSystem::CreateNew(const std::wstring& path, std::string_view bytes) {
+  std::optional<std::string> unix = Resolve(path);
+  if (!unix) return false;
+  ScopedFd fd(open(unix->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+  if (!fd.IsValid()) return errno == EEXIST ? FailWith(kErrorFileExists) : FailForPath(*unix);
+  if (posix::WriteBytes(fd.Get(), bytes)) return true;
+  uint32_t error = posix::ErrorFromErrno(errno);
+  unlink(unix->c_str());
+  return FailWith(error);
+}
+
+std::unique_ptr<SharedFile> PosixFileSystem::OpenShared(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return nullptr;
+  if (Lstat(*unix, st) && (S_ISDIR(st.st_mode) || IsReadOnlyFile(st))) {
+    SetLastErrorCode(kErrorAccessDenied);
+    return nullptr;
+  }
+  ScopedFd fd(open(unix->c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+  if (!fd.IsValid()) {
+    FailForPath(*unix);
+    return nullptr;
+  }
+  // Readers may open the file; a second writer that asks for the lock is refused.
+  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    SetLastErrorCode(errno == EWOULDBLOCK ? kErrorSharingViolation : posix::ErrorFromErrno(errno));
+    return nullptr;
+  }
+  return std::make_unique<PosixSharedFile>(fd.Release());
+}
+
+uint32_t PosixFileSystem::LastError() { return posix::LastErrorCode(); }
+
+}  // namespace dw

@@ -1,0 +1,155 @@
+#include "platform/win32/Win32FileSystem.h"
+
+#include <algorithm>
+
+#include "platform/PathRules.h"
+#include "platform/win32/WindowsSupport.h"
+
+namespace dw {
+
+using win32::ScopedFindHandle;
+using win32::ScopedKernelHandle;
+
+namespace {
+
+bool WriteBytes(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    bytes.remove_prefix(written);
+  }
+  return true;
+}
+
+std::optional<std::string> ReadBytes(HANDLE file) {
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, sizeof(buffer), &read, nullptr)) return std::nullopt;
+    if (read == 0) return content;
+    content.append(buffer, read);
+  }
+}
+
+bool SeekTo(HANDLE file, LONGLONG offset, DWORD method, LONGLONG* position = nullptr) {
+  LARGE_INTEGER distance, result;
+  distance.QuadPart = offset;
+  if (!SetFilePointerEx(file, distance, &result, method)) return false;
+  if (position) *position = result.QuadPart;
+  return true;
+}
+
+HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
+  return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+class Win32SharedFile : public SharedFile {
+ public:
+  explicit Win32SharedFile(HANDLE file) : file_(file) {}
+
+  bool Append(std::string_view bytes) override {
+    LONGLONG end = 0;
+    if (!SeekTo(file_.Get(), 0, FILE_END, &end)) return false;
+    if (WriteBytes(file_.Get(), bytes)) return true;
+    // Take back a partial entry so that the file stays a sequence of whole ones.
+    if (SeekTo(file_.Get(), end, FILE_BEGIN)) SetEndOfFile(file_.Get());
+    return false;
+  }
+  std::optional<std::string> ReadAll() override {
+    if (!SeekTo(file_.Get(), 0, FILE_BEGIN)) return std::nullopt;
+    return ReadBytes(file_.Get());
+  }
+  bool Truncate() override { return SeekTo(file_.Get(), 0, FILE_BEGIN) && SetEndOfFile(file_.Get()); }
+
+ private:
+  ScopedKernelHandle file_;
+};
+
+}  // namespace
+
+uint32_t Win32FileSystem::Attributes(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+
+bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+  return SetFileAttributesW(path.c_str(), attributes);
+}
+
+bool Win32FileSystem::Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) {
+  WIN32_FIND_DATAW data;
+  ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &data));
+  if (!find) return false;
+  do {
+    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    if (!visit(FindData{data.cFileName, data.dwFileAttributes, size})) break;
+  } while (FindNextFileW(find.Get(), &data));
+  return true;
+}
+
+bool Win32FileSystem::Move(const std::wstring& from, const std::wstring& to) {
+  return MoveFileW(from.c_str(), to.c_str());
+}
+
+bool Win32FileSystem::Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) {
+  return CopyFileW(from.c_str(), to.c_str(), failIfExists);
+}
+
+bool Win32FileSystem::Delete(const std::wstring& path) { return DeleteFileW(path.c_str()); }
+
+bool Win32FileSystem::CreateFolder(const std::wstring& path) { return CreateDirectoryW(path.c_str(), nullptr); }
+
+bool Win32FileSystem::RemoveFolder(const std::wstring& path) { return RemoveDirectoryW(path.c_str()); }
+
+std::wstring Win32FileSystem::FullPath(const std::wstring& path, const std::wstring& base) {
+  // Joined here rather than through the current folder, which is the whole
+  // process's and may change under another thread.
+  std::wstring joined = CombineWithBase(path, base);
+  if (RootLength(joined) == 0) {
+    SetLastError(ERROR_INVALID_NAME);
+    return {};
+  }
+  DWORD needed = GetFullPathNameW(joined.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return {};
+  std::wstring full(needed, L'\0');
+  DWORD length = GetFullPathNameW(joined.c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return {};
+  full.resize(length);
+  return full;
+}
+
+std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
+  // Others' write access is allowed: the log is read while it is held open.
+  ScopedKernelHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  if (!file) return std::nullopt;
+  return ReadBytes(file.Get());
+}
+
+bool Win32FileSystem::WriteAll(const std::wstring& path, std::string_view bytes) {
+  ScopedKernelHandle file(OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
+  return file && WriteBytes(file.Get(), bytes);
+}
+
+bool Win32FileSystem::CreateNew(const std::wstring& path, std::string_view bytes) {
+  ScopedKernelHandle file(OpenFile(path, GENERIC_WRITE, 0, CREATE_NEW));
+  if (!file) return false;
+  if (WriteBytes(file.Get(), bytes)) return true;
+  DWORD error = GetLastError();
+  file.Reset();
+  DeleteFileW(path.c_str());
+  SetLastError(error);
+  return false;
+}
+
+std::unique_ptr<SharedFile> Win32FileSystem::OpenShared(const std::wstring& path) {
+  HANDLE file = OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<Win32SharedFile>(file);
+}
+
+uint32_t Win32FileSystem::LastError() { return GetLastError(); }
+
+}  // namespace dw

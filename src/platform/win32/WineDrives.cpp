@@ -1,0 +1,58 @@
+#include "platform/win32/WineDrives.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/win32/WindowsSupport.h"
+
+#include <winioctl.h>
+
+namespace dw {
+
+namespace {
+
+// Wine's own extension of the mount manager (include/ddk/mountmgr.h in Wine).
+constexpr DWORD kDefineUnixDrive = CTL_CODE('m', 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
+
+struct UnixDriveRequest {
+  ULONG size;
+  ULONG type;
+  ULONG fsType;
+  DWORD serial;
+  ULONGLONG unixDevice;
+  WCHAR letter;
+  USHORT mountPointOffset;  // a zero-terminated Unix path after the record; 0 for none
+  USHORT deviceOffset;
+  USHORT labelOffset;
+};
+
+bool SendRequest(wchar_t letter, const std::string& unixFolder, uint32_t driveType) {
+  std::vector<char> buffer(sizeof(UnixDriveRequest) + unixFolder.size() + 1, '\0');
+  UnixDriveRequest request = {};
+  request.size = static_cast<ULONG>(buffer.size());
+  request.type = driveType;
+  request.letter = static_cast<WCHAR>(letter | 0x20);
+  if (!unixFolder.empty()) {
+    request.mountPointOffset = sizeof(UnixDriveRequest);
+    std::memcpy(buffer.data() + sizeof(UnixDriveRequest), unixFolder.c_str(), unixFolder.size());
+  }
+  std::memcpy(buffer.data(), &request, sizeof(request));
+
+  win32::ScopedKernelHandle manager(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                nullptr));
+  if (!manager) return false;
+  DWORD returned = 0;
+  return DeviceIoControl(manager.Get(), kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr,
+                         0, &returned, nullptr);
+}
+
+}  // namespace
+
+bool DefineWineDrive(wchar_t letter, const std::string& unixFolder, uint32_t driveType) {
+  return !unixFolder.empty() && SendRequest(letter, unixFolder, driveType);
+}
+
+bool RemoveWineDrive(wchar_t letter) { return SendRequest(letter, "", DRIVE_NO_ROOT_DIR); }
+
+}  // namespace dw

@@ -1,0 +1,17 @@
+// Drive letters under Wine for the tests. A letter whose dosdevices link is made
+// while Wine runs reaches files but is no volume: GetLogicalDrives leaves it out
+// and "\\.\e:" cannot be opened. Defining it through Wine's mount manager, as
+// winecfg does, makes it one without restarting Wine. Both fail outside Wine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace dw {
+
+// Maps letter to unixFolder with the given drive type (2 removable, 3 fixed).
+bool DefineWineDrive(wchar_t letter, const std::string& unixFolder, uint32_t driveType);
+// Removes the letter with its dosdevices link.
+bool RemoveWineDrive(wchar_t letter);
+
+}  // namespace dw

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "common/Text.h"
+#include "engine/logfile.h"
+#include "platform/Platform.h"
+#include "support/DriveFixture.h"
+#include "support/FakeSystem.h"
+
+namespace dw {
+namespace {
+
+using test::FakeSystem;
+using test::TempFolder;
+
+class LogFileTest : public ::testing::Test {
+ protected:
+  LogFileTest() : guard({nullptr, nullptr, &system, nullptr, nullptr}) {}
+
+  std::wstring LogPath(const std::wstring& user) const {
+    return data.path() + L"log\\drivewarden_log_" + user + L".u.txt";
+  }
+  std::string Content(const std::wstring& path) const { return Fs().ReadAll(path).value_or("<missing>"); }
+
+  TempFolder data;
+  FakeSystem system;
+  ScopedPlatform guard;
+};
+
+TEST_F(LogFileTest, FirstStartCreatesFolderAndEmptyFileThenAppendsEntries) {
+  TLogFile log(data.path());
+  EXPECT_TRUE(log.IsOpen());
+  EXPECT_EQ(log.FileName(), LogPath(L"Alice"));
+  EXPECT_EQ(Fs().Attributes(data.path() + L"log") & kAttrDirectory, kAttrDirectory);
+  EXPECT_EQ(Content(LogPath(L"Alice")), "");
+
+  log.addItem(L"delete/threat", L"e:\\x.exe");
+  EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 delete/threat e:\\x.exe;");
+  system.dateTime = L"11/12/2026";  // midnight: the platform leaves the time out
+  log.addItem(L"Menace/riskFile", L"");
+  EXPECT_EQ(Content(LogPath(L"Alice")),
+            "10/12/2026 14:03:07 delete/threat e:\\x.exe;11/12/2026 Menace/riskFile ;");
+}
+
+TEST_F(LogFileTest, ExistingLogKeepsItsContent) {
+  ASSERT_TRUE(Fs().CreateFolder(data.path() + L"log"));
+  ASSERT_TRUE(Fs().WriteAll(LogPath(L"Alice"), "01/01/2026 quarantineErase x;"));
+  TLogFile log(data.path());
+  log.addItem(L"quarantineRestoreTo", L"c:\\restored\\");
+  EXPECT_EQ(Content(LogPath(L"Alice")),
+            "01/01/2026 quarantineErase x;10/12/2026 14:03:07 quarantineRestoreTo c:\\restored\\;");
+}
+
+TEST_F(LogFileTest, EachUserHasAFileAndNoUserNameGivesDotUTxt) {
+  TLogFile alice(data.path());
+  system.userName = L"Bob";
+  TLogFile bob(data.path());
+  system.userName = std::nullopt;
+  TLogFile nobody(data.path());
+  alice.addItem(L"a", L"1");
+  bob.addItem(L"b", L"2");
+  nobody.addItem(L"c", L"3");
+  EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 a 1;");
+  EXPECT_EQ(Content(LogPath(L"Bob")), "10/12/2026 14:03:07 b 2;");
+  EXPECT_EQ(nobody.FileName(), data.path() + L"log\\.u.txt");
+  EXPECT_EQ(Content(data.path() + L"log\\.u.txt"), "10/12/2026 14:03:07 c 3;");
+}
+
+TEST_F(LogFileTest, EntriesAreWrittenInTheAnsiCodePage) {
+  TLogFile log(data.path());
+  log.addItem(L"Menace/threat", L"e:\\\u00E9t\u00E9\\\u20AC\u0100.exe");
+  EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 Menace/threat e:\\\xE9t\xE9\\\x80?.exe;");
+  EXPECT_EQ(log.lbGetLog(), std::vector<std::wstring>{L"10/12/2026 14:03:07 Menace/threat e:\\\u00E9t\u00E9\\\u20AC?.exe;"});
+}
+
+TEST_F(LogFileTest, OthersMayReadTheLogButNotWriteIt) {
+  TLogFile log(data.path());
+  log.addItem(L"delete/threat", L"e:\\x.exe");
+  EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 delete/threat e:\\x.exe;");
+  EXPECT_FALSE(Fs().WriteAll(LogPath(L"Alice"), "tampered"));
+  EXPECT_EQ(Fs().OpenShared(LogPath(L"Alice")), nullptr);
+}
+
+TEST_F(LogFileTest, LogHeldByAnotherWriterMeansNoLog) {
+  ASSERT_TRUE(Fs().CreateFolder(data.path() + L"log"));
+  std::unique_ptr<SharedFile> other = Fs().OpenShared(LogPath(L"Alice"));
+  ASSERT_NE(other, nullptr);
+  ASSERT_TRUE(other->Append("theirs;"));
+
+  TLogFile log(data.path());
+  EXPECT_FALSE(log.IsOpen());
+  log.addItem(L"delete/threat", L"e:\\x.exe");
+  EXPECT_TRUE(log.lbGetLog().empty());
+  log.EraseLog();
+  EXPECT_EQ(other->ReadAll(), "theirs;");
+}
+
+TEST_F(LogFileTest, UnusableDataFolderMeansNoLog) {
+  TLogFile log(data.path() + L"missing\\deeper\\");
+  EXPECT_FALSE(log.IsOpen());
+  log.addItem(L"delete/threat", L"e:\\x.exe");  // nothing happens, nothing breaks
+}
+
+TEST_F(LogFileTest, ConcurrentEntriesLandWhole) {
+  TLogFile log(data.path());
+  constexpr int kThreads = 4, kEntries = 50;
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&log, t] {
+      for (int i = 0; i < kEntries; ++i) log.addItem(L"delete/AutoAction", L"e:\\t" + std::to_wstring(t) + L".exe");
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+
+  std::string content = Content(LogPath(L"Alice"));
+  std::vector<int> perThread(kThreads, 0);
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find(';', start);
+    ASSERT_NE(end, std::string::npos);
+    std::string entry = content.substr(start, end - start);
+    const std::string prefix = "10/12/2026 14:03:07 delete/AutoAction e:\\t";
+    ASSERT_EQ(entry.substr(0, prefix.size()), prefix) << entry;
+    ASSERT_EQ(entry.size(), prefix.size() + 5) << entry;  // the digit and ".exe"
+    ++perThread.at(entry[prefix.size()] - '0');
+    start = end + 1;
+  }
+  EXPECT_EQ(perThread, std::vector<int>(kThreads, kEntries));
+}
+
+TEST_F(LogFileTest, EraseLogEmptiesTheFile) {
+  TLogFile log(data.path());
+  log.addItem(L"a", L"1");
+  log.EraseLog();
+  EXPECT_EQ(Content(LogPath(L"Alice")), "");
+  log.addItem(L"b", L"2");
+  EXPECT_EQ(log.lbGetLog(), std::vector<std::wstring>{L"10/12/2026 14:03:07 b 2;"});
+}
+
+}  // namespace
+}  // namespace dw

@@ -1,0 +1,309 @@
+// The FileSystem contract that the portable code relies on, run on a fixture
+// drive: our POSIX backend natively, the real Win32 functions under Wine.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "common/Text.h"
+#include "platform/Platform.h"
+#include "support/DriveFixture.h"
+
+namespace dw {
+namespace {
+
+using test::DriveFixture;
+
+class FileSystemContract : public ::testing::Test {
+ protected:
+  std::wstring P(const std::wstring& rel) const { return drive.Path(rel); }
+
+  // name -> (attributes, size) of what Find reports for pattern.
+  std::map<std::wstring, std::pair<uint32_t, uint64_t>> Found(const std::wstring& pattern) {
+    std::map<std::wstring, std::pair<uint32_t, uint64_t>> found;
+    Fs().Find(pattern, [&](const FindData& entry) {
+      found[entry.name] = {entry.attributes, entry.size};
+      return true;
+    });
+    return found;
+  }
+
+  DriveFixture drive;
+};
+
+TEST_F(FileSystemContract, AttributesRoundTrip) {
+  struct Case {
+    const wchar_t* name;
+    bool folder;
+    uint32_t set;
+    uint32_t expected;
+  };
+  const Case cases[] = {
+      {L"plain", false, 0, kAttrArchive},
+      {L"archive", false, kAttrArchive, kAttrArchive},
+      {L"hidden", false, kAttrHidden, kAttrArchive | kAttrHidden},
+      {L"hidsys", false, kAttrHidden | kAttrSystem, kAttrArchive | kAttrHidden | kAttrSystem},
+      {L"readonly", false, kAttrReadOnly, kAttrArchive | kAttrReadOnly},
+      {L"all", false, kAttrReadOnly | kAttrHidden | kAttrSystem, kAttrArchive | kAttrReadOnly | kAttrHidden | kAttrSystem},
+      {L"normal", false, kAttrNormal, kAttrArchive},
+      {L"dir", true, 0, kAttrDirectory},
+      {L"hiddir", true, kAttrHidden, kAttrDirectory | kAttrHidden},
+      {L"hidsysdir", true, kAttrHidden | kAttrSystem, kAttrDirectory | kAttrHidden | kAttrSystem},
+  };
+  for (const Case& c : cases) {
+    if (c.folder) {
+      drive.MakeFolder(c.name, c.set);
+    } else {
+      drive.WriteFile(c.name, "x", c.set);
+    }
+    EXPECT_EQ(drive.Attributes(c.name), c.expected) << WideToUtf8(c.name);
+  }
+  // Clearing gives the plain attributes back.
+  drive.SetAttributes(L"all", kAttrNormal);
+  EXPECT_EQ(drive.Attributes(L"all"), kAttrArchive);
+  drive.SetAttributes(L"hidsysdir", kAttrNormal);
+  EXPECT_EQ(drive.Attributes(L"hidsysdir"), kAttrDirectory);
+  // Find reports the same attributes.
+  auto found = Found(P(L"*"));
+  EXPECT_EQ(found[L"hidsys"].first, kAttrArchive | kAttrHidden | kAttrSystem);
+  EXPECT_EQ(found[L"hiddir"].first, kAttrDirectory | kAttrHidden);
+}
+
+TEST_F(FileSystemContract, MissingEntriesGiveFileOrPathNotFound) {
+  EXPECT_EQ(Fs().Attributes(P(L"nothing")), kInvalidAttributes);
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_EQ(Fs().Attributes(P(L"nofolder\\nothing")), kInvalidAttributes);
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+  EXPECT_FALSE(Fs().SetAttributes(P(L"nothing"), kAttrHidden));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(Fs().ReadAll(P(L"nothing")).has_value());
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(Fs().WriteAll(P(L"nofolder\\x"), "x"));
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, ExistingNamesAreFoundWithoutRegardToCase) {
+  drive.MakeFolder(L"Sub");
+  drive.WriteFile(L"Sub\\Autorun.INF", "[autorun]");
+  EXPECT_EQ(Fs().Attributes(P(L"sUB\\autorun.inf")), kAttrArchive);
+  EXPECT_EQ(Fs().ReadAll(P(L"SUB\\AUTORUN.inf")), "[autorun]");
+  auto found = Found(P(L"sub\\AUTORUN.*"));
+  EXPECT_EQ(found.count(L"Autorun.INF"), 1u);
+  // Writing through another spelling rewrites the file under its own name.
+  EXPECT_TRUE(Fs().WriteAll(P(L"SUB\\AUTORUN.INF"), "new"));
+  EXPECT_EQ(drive.Names(L"Sub"), std::vector<std::wstring>{L"Autorun.INF"});
+  EXPECT_EQ(drive.Read(L"Sub\\Autorun.INF"), "new");
+}
+
+TEST_F(FileSystemContract, FindMatchesPatternsAndReportsAttributesAndSizes) {
+  drive.WriteFile(L"a.lnk", "abc");
+  drive.WriteFile(L"b.LNK", "");
+  drive.WriteFile(L"c.exe", "12345", kAttrHidden | kAttrSystem);
+  drive.WriteFile(L"readme", "r");
+  drive.MakeFolder(L"sub", kAttrHidden);
+  drive.WriteFile(L"sub\\in.txt", "in");
+
+  struct Case {
+    const wchar_t* pattern;
+    std::vector<std::wstring> names;
+  };
+  const Case cases[] = {
+      {L"*", {L"a.lnk", L"b.LNK", L"c.exe", L"readme", L"sub"}},
+      {L"*.*", {L"a.lnk", L"b.LNK", L"c.exe", L"readme", L"sub"}},
+      {L"*.lnk", {L"a.lnk", L"b.LNK"}},
+      {L"?.EXE", {L"c.exe"}},
+      {L"r*", {L"readme"}},
+      {L"sub\\*", {L".", L"..", L"in.txt"}},
+      {L"sub\\*.txt", {L"in.txt"}},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::wstring> names;
+    for (const auto& [name, data] : Found(P(c.pattern))) names.push_back(name);
+    EXPECT_EQ(names, c.names) << WideToUtf8(c.pattern);
+  }
+  auto found = Found(P(L"*"));
+  EXPECT_EQ(found[L"a.lnk"], std::make_pair(kAttrArchive, uint64_t{3}));
+  EXPECT_EQ(found[L"b.LNK"], std::make_pair(kAttrArchive, uint64_t{0}));
+  EXPECT_EQ(found[L"c.exe"], std::make_pair(kAttrArchive | kAttrHidden | kAttrSystem, uint64_t{5}));
+  EXPECT_EQ(found[L"sub"].first, kAttrDirectory | kAttrHidden);
+}
+
+TEST_F(FileSystemContract, FindFailsWithoutMatchesAndStopsWhenAsked) {
+  drive.WriteFile(L"one", "1");
+  drive.WriteFile(L"two", "2");
+  auto never = [](const FindData&) {
+    ADD_FAILURE() << "nothing should be visited";
+    return true;
+  };
+  EXPECT_FALSE(Fs().Find(P(L"*.none"), never));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(Fs().Find(P(L"missing\\*"), never));
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+
+  int visits = 0;
+  EXPECT_TRUE(Fs().Find(P(L"*"), [&](const FindData&) {
+    ++visits;
+    return false;
+  }));
+  EXPECT_EQ(visits, 1);
+}
+
+TEST_F(FileSystemContract, MoveNeverReplacesAnExistingTarget) {
+  drive.WriteFile(L"x", "x");
+  drive.WriteFile(L"y", "y");
+  EXPECT_FALSE(Fs().Move(P(L"x"), P(L"y")));
+  EXPECT_EQ(Fs().LastError(), kErrorAlreadyExists);
+  EXPECT_FALSE(Fs().Move(P(L"x"), P(L"Y")));
+  EXPECT_EQ(Fs().LastError(), kErrorAlreadyExists);
+  EXPECT_EQ(drive.Read(L"x"), "x");
+  EXPECT_EQ(drive.Read(L"y"), "y");
+
+  EXPECT_TRUE(Fs().Move(P(L"x"), P(L"z")));
+  EXPECT_FALSE(drive.Exists(L"x"));
+  EXPECT_EQ(drive.Read(L"z"), "x");
+  // A new letter case for the same entry is a rename, not a clash.
+  EXPECT_TRUE(Fs().Move(P(L"z"), P(L"Z")));
+  EXPECT_EQ(drive.Names(), (std::vector<std::wstring>{L"Z", L"y"}));
+
+  EXPECT_FALSE(Fs().Move(P(L"missing"), P(L"w")));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(Fs().Move(P(L"y"), P(L"nofolder\\y")));
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+
+  drive.MakeFolder(L"dir");
+  drive.WriteFile(L"dir\\in", "in");
+  EXPECT_TRUE(Fs().Move(P(L"dir"), P(L"moved")));
+  EXPECT_EQ(drive.Read(L"moved\\in"), "in");
+}
+
+TEST_F(FileSystemContract, CopyHonoursFailIfExistsAndKeepsAttributes) {
+  drive.WriteFile(L"src", "source", kAttrHidden | kAttrSystem);
+  drive.WriteFile(L"dst", "old");
+  EXPECT_FALSE(Fs().Copy(P(L"src"), P(L"dst"), true));
+  EXPECT_EQ(Fs().LastError(), kErrorFileExists);
+  EXPECT_FALSE(Fs().Copy(P(L"src"), P(L"DST"), true));
+  EXPECT_EQ(drive.Read(L"dst"), "old");
+
+  EXPECT_TRUE(Fs().Copy(P(L"src"), P(L"dst"), false));
+  EXPECT_EQ(drive.Read(L"dst"), "source");
+  EXPECT_TRUE(Fs().Copy(P(L"src"), P(L"new"), true));
+  EXPECT_EQ(drive.Read(L"new"), "source");
+  EXPECT_EQ(drive.Attributes(L"new"), kAttrArchive | kAttrHidden | kAttrSystem);
+  EXPECT_EQ(drive.Read(L"src"), "source");
+
+  EXPECT_FALSE(Fs().Copy(P(L"missing"), P(L"other"), false));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(drive.Exists(L"other"));
+}
+
+TEST_F(FileSystemContract, CreateNewIsExclusive) {
+  EXPECT_TRUE(Fs().CreateNew(P(L"note.txt"), "first"));
+  EXPECT_FALSE(Fs().CreateNew(P(L"note.txt"), "second"));
+  EXPECT_EQ(Fs().LastError(), kErrorFileExists);
+  EXPECT_FALSE(Fs().CreateNew(P(L"NOTE.TXT"), "third"));
+  EXPECT_EQ(Fs().LastError(), kErrorFileExists);
+  EXPECT_EQ(drive.Read(L"note.txt"), "first");
+  EXPECT_FALSE(Fs().CreateNew(P(L"nofolder\\note.txt"), "x"));
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, DeleteRemovesFilesOnly) {
+  drive.WriteFile(L"file", "x");
+  drive.WriteFile(L"locked", "x", kAttrReadOnly);
+  drive.MakeFolder(L"dir");
+  EXPECT_TRUE(Fs().Delete(P(L"FILE")));
+  EXPECT_FALSE(drive.Exists(L"file"));
+  EXPECT_FALSE(Fs().Delete(P(L"file")));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+  EXPECT_FALSE(Fs().Delete(P(L"dir")));
+  EXPECT_EQ(Fs().LastError(), kErrorAccessDenied);
+  // A read-only file stays until its attribute is cleared.
+  EXPECT_FALSE(Fs().Delete(P(L"locked")));
+  EXPECT_EQ(Fs().LastError(), kErrorAccessDenied);
+  drive.SetAttributes(L"locked", kAttrArchive);
+  EXPECT_TRUE(Fs().Delete(P(L"locked")));
+}
+
+TEST_F(FileSystemContract, FoldersAreCreatedAndRemoved) {
+  EXPECT_TRUE(Fs().CreateFolder(P(L"dir")));
+  EXPECT_EQ(drive.Attributes(L"dir"), kAttrDirectory);
+  EXPECT_FALSE(Fs().CreateFolder(P(L"dir")));
+  EXPECT_EQ(Fs().LastError(), kErrorAlreadyExists);
+  EXPECT_FALSE(Fs().CreateFolder(P(L"DIR")));
+  EXPECT_EQ(Fs().LastError(), kErrorAlreadyExists);
+  EXPECT_FALSE(Fs().CreateFolder(P(L"a\\b")));
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+  EXPECT_TRUE(Fs().CreateFolder(P(L"dir\\inner")));
+
+  EXPECT_FALSE(Fs().RemoveFolder(P(L"dir")));
+  EXPECT_EQ(Fs().LastError(), 145u);  // ERROR_DIR_NOT_EMPTY
+  EXPECT_TRUE(Fs().RemoveFolder(P(L"dir\\inner")));
+  EXPECT_TRUE(Fs().RemoveFolder(P(L"Dir")));
+  EXPECT_FALSE(drive.Exists(L"dir"));
+  EXPECT_FALSE(Fs().RemoveFolder(P(L"dir")));
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+}
+
+TEST_F(FileSystemContract, WholeFilesAreReadAndWritten) {
+  std::string bytes("a\0b\r\n\xff", 6);
+  EXPECT_TRUE(Fs().WriteAll(P(L"data.bin"), bytes));
+  EXPECT_EQ(Fs().ReadAll(P(L"data.bin")), bytes);
+  EXPECT_TRUE(Fs().WriteAll(P(L"data.bin"), "short"));
+  EXPECT_EQ(Fs().ReadAll(P(L"data.bin")), "short");
+  EXPECT_TRUE(Fs().WriteAll(P(L"empty"), ""));
+  EXPECT_EQ(Fs().ReadAll(P(L"empty")), "");
+  drive.MakeFolder(L"dir");
+  EXPECT_FALSE(Fs().ReadAll(P(L"dir")).has_value());
+  drive.WriteFile(L"ro", "keep", kAttrReadOnly);
+  EXPECT_FALSE(Fs().WriteAll(P(L"ro"), "changed"));
+  EXPECT_EQ(Fs().LastError(), kErrorAccessDenied);
+  EXPECT_EQ(drive.Read(L"ro"), "keep");
+}
+
+TEST_F(FileSystemContract, SharedFileAppendsAndRefusesASecondWriter) {
+  drive.WriteFile(L"log.txt", "old;");
+  std::unique_ptr<SharedFile> file = Fs().OpenShared(P(L"log.txt"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_TRUE(file->Append("one;"));
+  EXPECT_TRUE(file->Append("two;"));
+  EXPECT_EQ(file->ReadAll(), "old;one;two;");
+  EXPECT_TRUE(file->Append("three;"));
+
+  // Others may read it while it is held, not write it.
+  EXPECT_EQ(Fs().ReadAll(P(L"log.txt")), "old;one;two;three;");
+  EXPECT_EQ(Fs().OpenShared(P(L"LOG.TXT")), nullptr);
+  EXPECT_EQ(Fs().LastError(), kErrorSharingViolation);
+  EXPECT_FALSE(Fs().WriteAll(P(L"log.txt"), "overwritten"));
+  EXPECT_EQ(Fs().LastError(), kErrorSharingViolation);
+
+  EXPECT_TRUE(file->Truncate());
+  EXPECT_TRUE(file->Append("fresh;"));
+  file.reset();
+  EXPECT_EQ(drive.Read(L"log.txt"), "fresh;");
+  // Released: the next writer gets it.
+  EXPECT_NE(Fs().OpenShared(P(L"log.txt")), nullptr);
+}
+
+TEST_F(FileSystemContract, SharedFileIsCreatedWhenMissing) {
+  std::unique_ptr<SharedFile> file = Fs().OpenShared(P(L"new.txt"));
+  ASSERT_NE(file, nullptr);
+  EXPECT_EQ(file->ReadAll(), "");
+  EXPECT_TRUE(file->Append("entry;"));
+  file.reset();
+  EXPECT_EQ(drive.Read(L"new.txt"), "entry;");
+  EXPECT_EQ(Fs().OpenShared(P(L"nofolder\\new.txt")), nullptr);
+  EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, TwoDrivesAreIndependent) {
+  DriveFixture other(1);
+  ASSERT_NE(other.root(), drive.root());
+  drive.WriteFile(L"same", "first drive");
+  other.WriteFile(L"same", "second drive");
+  EXPECT_EQ(drive.Read(L"same"), "first drive");
+  EXPECT_EQ(other.Read(L"same"), "second drive");
+  EXPECT_TRUE(Fs().Copy(drive.Path(L"same"), other.Path(L"copied"), true));
+  EXPECT_EQ(other.Read(L"copied"), "first drive");
+}
+
+}  // namespace
+}  // namespace dw
