@@ -1,57 +1,31 @@
-// Owners of Windows handles: each closes its handle with the one function that
-// fits it, and moves but never copies.
+// Owners of the handles the window code makes, and scopes for device contexts.
 #pragma once
-
-#include <utility>
 
 #include "ui/win32/Win32Ui.h"
 
 namespace dw::win32 {
 
-template <typename T, auto Close>
-class THandleOf {
- public:
-  THandleOf() = default;
-  explicit THandleOf(T handle) : FHandle(handle) {}
-  ~THandleOf() { Reset(); }
-  THandleOf(THandleOf&& other) noexcept : FHandle(other.Release()) {}
-  THandleOf& operator=(THandleOf&& other) noexcept {
-    if (this != &other) Reset(other.Release());
-    return *this;
-  }
-  THandleOf(const THandleOf&) = delete;
-  THandleOf& operator=(const THandleOf&) = delete;
-
-  T Get() const { return FHandle; }
-  explicit operator bool() const { return FHandle != nullptr; }
-  T Release() { return std::exchange(FHandle, nullptr); }
-  void Reset(T handle = nullptr) {
-    if (FHandle) Close(FHandle);
-    FHandle = handle;
-  }
-
- private:
-  T FHandle = nullptr;
+// Window-side handles, owned through the backend's ScopedHandle: each trait says
+// how its kind is closed. Null is the absent handle of every kind here.
+template <typename T, auto CloseFn>
+struct NullHandleTraits {
+  using Handle = T;
+  static Handle Invalid() { return nullptr; }
+  static bool IsValid(Handle handle) { return handle != nullptr; }
+  static void Close(Handle handle) { CloseFn(handle); }
 };
 
 inline void CloseGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void CloseIcon(HICON icon) { DestroyIcon(icon); }
 inline void CloseMenu(HMENU menu) { DestroyMenu(menu); }
-inline void CloseWindow(HWND window) { DestroyWindow(window); }
-inline void CloseKernelHandle(HANDLE handle) { CloseHandle(handle); }
-inline void CloseImageList(HIMAGELIST list) { ImageList_Destroy(list); }
-inline void CloseMemoryDC(HDC dc) { DeleteDC(dc); }
+inline void CloseWindowHandle(HWND window) { DestroyWindow(window); }
 
-using TFontHandle = THandleOf<HFONT, CloseGdiObject>;
-using TBrushHandle = THandleOf<HBRUSH, CloseGdiObject>;
-using TPenHandle = THandleOf<HPEN, CloseGdiObject>;
-using TBitmapHandle = THandleOf<HBITMAP, CloseGdiObject>;
-using TIconHandle = THandleOf<HICON, CloseIcon>;
-using TMenuHandle = THandleOf<HMENU, CloseMenu>;
-using TWindowHandle = THandleOf<HWND, CloseWindow>;
-using TKernelHandle = THandleOf<HANDLE, CloseKernelHandle>;
-using TImageListHandle = THandleOf<HIMAGELIST, CloseImageList>;
-using TMemoryDCHandle = THandleOf<HDC, CloseMemoryDC>;
+using TFontHandle = ScopedHandle<NullHandleTraits<HFONT, CloseGdiObject>>;
+using TBrushHandle = ScopedHandle<NullHandleTraits<HBRUSH, CloseGdiObject>>;
+using TBitmapHandle = ScopedHandle<NullHandleTraits<HBITMAP, CloseGdiObject>>;
+using TIconHandle = ScopedHandle<NullHandleTraits<HICON, CloseIcon>>;
+using TMenuHandle = ScopedHandle<NullHandleTraits<HMENU, CloseMenu>>;
+using TWindowHandle = ScopedHandle<NullHandleTraits<HWND, CloseWindowHandle>>;
 
 // A GDI object selected into a device context for the scope.
 class TSelectObject {

@@ -1,13 +1,8 @@
-// The one way the window code brings in the Windows API.
+// The window code's way into the Windows API: the backend's support header, then
+// the common controls and the shell.
 #pragma once
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/win32/WindowsSupport.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
