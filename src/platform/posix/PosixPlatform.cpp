@@ -7,9 +7,6 @@
 
 namespace dw {
 
-// Stands in until the profile-file service is linked in; its strong definition wins.
-__attribute__((weak)) ProfileFiles* PosixProfileFiles() { return nullptr; }
-
 Platform& NativePlatform() {
   static PosixFileSystem fileSystem;
   static PosixVolumes volumes;

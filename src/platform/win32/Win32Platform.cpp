@@ -7,9 +7,6 @@
 
 namespace dw {
 
-// Stands in until the profile-file service is linked in; its strong definition wins.
-__attribute__((weak)) ProfileFiles* Win32ProfileFiles() { return nullptr; }
-
 Platform& NativePlatform() {
   static Win32FileSystem fileSystem;
   static Win32Volumes volumes;
