@@ -75,7 +75,7 @@ void TPanelLifecycle::BindCommands() {
   FPanel.Component(L"killertimer").OnTimer = [this](TComponent&) { FApplication.Terminate(); };
   // The elevation request may come from a worker; the timer is armed on the window thread.
   SetElevationExitHook([this] { FPanel.Component(L"killertimer").SetEnabled(true); });
-  FPanel.LanguageSetting = [this] { return FSettings->ReadInteger(L"app", L"LanguageId", 0); };
+  FPanel.LanguageSetting = [this] { return FSettings->ReadInteger(kSectionApp, L"LanguageId", 0); };
 }
 
 void TPanelLifecycle::FormCreate() {
@@ -85,17 +85,17 @@ void TPanelLifecycle::FormCreate() {
   state.DataFolder = DataFolderPath();
   Fs().CreateFolder(state.DataFolder);
   Fs().CreateFolder(state.DataFolder + L"config");
-  FSettings = std::make_unique<TSettingsFile>(state.DataFolder + L"config\\config.ini");
+  FSettings = std::make_unique<TSettingsFile>(SettingsFilePath(state.DataFolder));
   state.UsbcmdPath = Sys().ProgramFolder() + L"usbcmd.exe";
 
+  const int languageId = LoadSettings(state, *FSettings);
   // A value outside the choices leaves the box without a selection, and so -1 is
   // what the end of the run writes back.
-  FPanel.Component(L"lang").SetItemIndex(FSettings->ReadInteger(L"app", L"languageId", 0));
+  FPanel.Component(L"lang").SetItemIndex(languageId);
   // The language file is loaded and the control panel and the catalogue are
   // translated here, once the language engine exists.
 
   state.StartedElevated = IsRunAsAdmin(FFirstArgument);
-  LoadSettings(*FSettings);
   FPanel.Component(L"method_sel").SetItemIndex(kBothFindingKinds);
   state.AutoPlayQueryMessage = FApplication.RegisterAutoPlayQueryMessage();
   AddTrayIcon(kApplicationIcon, kProductName);
@@ -114,7 +114,7 @@ void TPanelLifecycle::FormDestroy() {
   if (!FCreated || FDestroyed) return;
   FDestroyed = true;
   State().StopRequested = true;
-  if (FSettings) SaveSettings(*FSettings, FPanel.Component(L"lang").ItemIndex());
+  if (FSettings) SaveSettings(State(), *FSettings, FPanel.Component(L"lang").ItemIndex());
   FApplication.CloseInstanceMutex();
 }
 

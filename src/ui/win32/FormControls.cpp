@@ -354,6 +354,8 @@ void TFormWindow::ApplyItems(TBoundControl& bound) {
     SendMessageW(choice, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
     bound.Choices.push_back(choice);
   }
+  // Behind its buttons, or its painting covers them.
+  SetWindowPos(bound.Frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   LayoutRadioGroup(bound);
   ApplyItemIndex(bound);
 }

@@ -87,6 +87,9 @@ void TFormWindow::CreateComponents() {
     FControls.push_back(std::move(bound));
   }
   for (TBoundControl& bound : FControls) CreateControl(bound);
+  // A group box's frame goes behind the controls it holds, or its painting covers them.
+  for (TBoundControl& bound : FControls)
+    if (bound.Frame) SetWindowPos(bound.Frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 HWND TFormWindow::ComponentWindow(std::wstring_view name) const {
