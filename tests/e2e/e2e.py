@@ -389,6 +389,24 @@ def case_screenshots(session):
     check(process.poll() is None, "the program ended while its windows were shown")
 
 
+WINDOW_TESTS = "FormWindowTest.*:PanelWindowTest.*:StateIcons.*"
+
+
+def case_window_tests(session):
+    """The Windows tests that need real windows, on this session's display (the
+    run CTest discovers has none and skips them)."""
+    tests = os.environ.get("DW_WIN32_TESTS", "")
+    check(tests and Path(tests).exists(), f"missing program: {tests!r}")
+    log = session.root / "window-tests.log"
+    with open(log, "w") as out:
+        completed = subprocess.run([WINE, tests, f"--gtest_filter={WINDOW_TESTS}"], env=session.env,
+                                   stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.STDOUT, timeout=240)
+    text = log.read_text(errors="replace")
+    print(text)
+    check(completed.returncode == 0, "window tests failed")
+    check("[  SKIPPED ]" not in text, "window tests were skipped although a display was given")
+
+
 def wait_until(condition, seconds):
     deadline = time.monotonic() + seconds
     while True:
