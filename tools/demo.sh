@@ -17,7 +17,7 @@ mkdir -p "$out/data"
 cp -r demo/drive "$out/drive"
 while read -r path attributes; do
   case "$path" in ''|'#'*) continue ;; esac
-  setfattr -n user.DOSATTRIB -v "$attributes" "$out/drive/$path"
+  setfattr -n user.DOSATTRIB -v "\"$attributes\"" "$out/drive/$path"
 done < demo/attributes.txt
 
 run() {

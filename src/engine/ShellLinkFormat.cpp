@@ -153,12 +153,19 @@ std::wstring NetworkLocation(const Bytes& item) {
   return location.rfind(L"\\\\", 0) == 0 ? location : std::wstring();
 }
 
-// The long name that a file entry's 0xBEEF0004 extension block carries.
+// The long name that a file entry's 0xBEEF0004 extension block carries. Wine writes
+// the same block with version and signature left zero; it is known by running to
+// the end of the item, as the item's last word says.
 std::wstring ExtensionLongName(const Bytes& item, size_t offset) {
   if (offset < 14 || !item.Fits(offset, 8)) return {};
   uint16_t size = item.U16(offset);
   uint16_t version = item.U16(offset + 2);
-  if (item.U32(offset + 4) != kFileEntryExtension || size < 8 || !item.Fits(offset, size)) return {};
+  uint32_t signature = item.U32(offset + 4);
+  if (size < 8 || !item.Fits(offset, size)) return {};
+  bool wineBlock = version == 0 && signature == 0 && offset + size == item.Size() &&
+                   item.U16(item.Size() - 2) == offset;
+  if (wineBlock) version = 3;
+  if (signature != kFileEntryExtension && !wineBlock) return {};
   size_t nameOffset = version >= 9 ? 0x2E : version == 8 ? 0x2A : version == 7 ? 0x26 : version >= 3 ? 0x14 : 0;
   if (nameOffset == 0) return {};
   return Utf16Z(item.Sub(offset, size, "bad file entry extension"), nameOffset, "unterminated long name");

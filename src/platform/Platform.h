@@ -45,7 +45,8 @@ struct FindData {
 class SharedFile {
  public:
   virtual ~SharedFile() = default;
-  // Appends at the current end of the file; false when not all bytes were written.
+  // Appends at the current end of the file; false when not all bytes were written
+  // (a partial write is then taken back, so the file holds whole appends only).
   virtual bool Append(std::string_view bytes) = 0;
   virtual std::optional<std::string> ReadAll() = 0;
   virtual bool Truncate() = 0;

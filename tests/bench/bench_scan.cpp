@@ -61,7 +61,7 @@ Tree BuildTree() {
 const Tree& SharedTree() {
   static Tree tree = [] {
     Tree t = BuildTree();
-    dw::posix::MapDrive(L'r', t.folder.string());
+    dw::MapDrive(L'r', t.folder.string());
     std::printf("tree: %d folders, %d files\n", t.folders, t.files);
     return t;
   }();

@@ -80,6 +80,7 @@ void RemoveFolderContents(const std::wstring& folder) {
 }
 
 DriveFixture::DriveFixture(int index) {
+  if (index != 0 && index != 1) throw std::invalid_argument("a test has drives 0 and 1");
 #ifdef _WIN32
   std::string letter = TestDriveLetter(index);
   if (letter.empty()) throw std::runtime_error("DW_TEST_DRIVES names no drive: run the tests through tools/wine-run");
@@ -88,7 +89,7 @@ DriveFixture::DriveFixture(int index) {
   defined_ = DefineWineDrive(root_[0], folder_, kDriveRemovable);
   RemoveFolderContents(root_);
 #else
-  wchar_t letter = index == 0 ? L'm' : L'n';
+  wchar_t letter = static_cast<wchar_t>(L'm' + index);
   folder_ = MakeTempFolder("dwdrive-");
   MapDrive(letter, folder_);
   root_ = std::wstring{letter, L':', L'\\'};

@@ -23,6 +23,8 @@ struct RuleCase {
   bool thorough = false;
 };
 
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << c.name; }
+
 std::vector<std::wstring> Relative(const std::vector<std::wstring>& paths, const std::wstring& root,
                                    const std::vector<std::wstring>& from) {
   std::vector<std::wstring> out;

@@ -299,5 +299,32 @@ TEST(ShellLinkFormat, UnreadableItemsOnlyLoseTheIdListPath) {
   EXPECT_EQ(link->Arguments, L"/b");
 }
 
+// Wine writes the file entry extension with version and signature left zero; its
+// long names are still the names of the path (the short names are only "?" there
+// when a name leaves the ANSI code page).
+TEST(ShellLinkFormat, ReadsTheLongNamesOfWineWrittenItems) {
+  const std::wstring path = L"c:\\\u0414\u0438\u043C\u0430\\\u8BF4\u660E.txt";
+  std::string bytes = test::ShortcutBuilder().IdList(path).Build();
+  const std::string beef("\x03\x00\x04\x00\xEF\xBE", 6);
+  std::string wine = bytes;
+  for (size_t at = wine.find(beef); at != std::string::npos; at = wine.find(beef, at)) {
+    wine.replace(at, beef.size(), std::string(6, '\0'));
+  }
+  ASSERT_NE(wine, bytes);
+  std::optional<TShellLinkFile> link = ParseShellLink(wine);
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->IdListPath, path);
+
+  // A zeroed block that does not run to the end of its item is no such block.
+  std::string shortBlock = test::ShortcutBuilder().IdList(L"c:\\\u0414.txt").Build();
+  size_t at = shortBlock.find(beef);
+  ASSERT_NE(at, std::string::npos);
+  shortBlock.replace(at, beef.size(), std::string(6, '\0'));
+  shortBlock[at - 2] = static_cast<char>(shortBlock[at - 2] - 2);  // the block's size
+  link = ParseShellLink(shortBlock);
+  ASSERT_TRUE(link);
+  EXPECT_EQ(link->IdListPath, L"c:\\?.txt");
+}
+
 }  // namespace
 }  // namespace dw

@@ -7,6 +7,7 @@
 #include "platform/Platform.h"
 #include "support/FakeVolumes.h"
 #include "support/ShortcutBuilder.h"
+#include "unit/lnk_samples.h"
 
 namespace dw {
 namespace {
@@ -124,6 +125,49 @@ TEST(ResolveLinkTarget, FollowsTheShellsOrderOfFallbacks) {
     host.drives = Drives(c.drives);
     EXPECT_EQ(ResolveLinkTarget(*link, c.shortcut, host), c.expected);
   }
+}
+
+// Each sample read from a stick at g:\ on a Windows PC with only C:, as the rule sees
+// it. Deviations from what the Shell reports on the PC that made a sample: a drive
+// letter this PC lacks moves to the stick's letter; an advertised shortcut has no
+// file target; ANSI strings are code page 1252 (so the 1251 user name stays garbled).
+TEST(ResolveLinkTarget, SamplesResolveToTheShellsTarget) {
+  FakeHost host;
+  host.drives = Drives(L"CG");
+  host.variables = {{L"windir", L"C:\\Windows"}, {L"systemroot", L"C:\\Windows"}};
+  host.existing = {L"c:\\windows\\system32\\cmd.exe", L"c:\\windows\\system32\\wuapp.exe",
+                   L"c:\\windows\\system32\\migwiz\\migwiz.exe", L"c:\\users\\administrator"};
+  const std::wstring nbsp = L"\u00A0";
+  const std::vector<std::pair<std::string, std::wstring>> cases = {
+      {"ez-lnk/WinXP_WordPad.lnk", L"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe"},
+      {"ez-lnk/WinVista_Windows Update.lnk", L"C:\\Windows\\system32\\wuapp.exe"},
+      {"ez-lnk/Win8.1_PhotosApp.lnk", L"C:\\Windows\\FileManager\\PhotosApp.exe"},
+      {"ez-lnk/Misc_remote.file.xp.test",
+       L"\\\\ALS-FICHIERS3\\QUALIT\u00C9\\Archives\\M\u00E9thodologie WAS\\Norme de d\u00E9veloppement JAVA.doc"},
+      {"ez-lnk/Misc_local.directory.seven.test", L"C:\\Users\\Administrator"},
+      {"ez-lnk/Misc_unicodeNetworkPath.lnk.test", L"\\\\\u0793\\C\\relay\\\u8BF4\u660E.txt"},
+      {"ez-lnk/Misc_local.file.darwin.test", L""},
+      {"ez-lnk/Bad_ImDisk Virtual Disk Driver.test", L""},
+      {"plaso/NeroInfoTool.lnk", L"C:\\Program Files (x86)\\Nero\\Nero 9\\Nero InfoTool\\InfoTool.exe"},
+      {"plaso/example.lnk", L"C:\\Windows\\system32\\migwiz\\migwiz.exe"},
+      {"plaso/unpaired_surrogate.lnk", L"C:\\test\\unicode_U+0000d800_" + std::wstring(1, static_cast<wchar_t>(0xD800)) + L".exe"},
+      {"lnkparse3/microsoft_example.b64", L"C:\\test\\a.txt"},
+      {"lnkparse3/sample5.b64", L"g:\\" + nbsp + L"\\" + nbsp + L".exe"},
+      {"lnkparse3/unknown_block.b64", L"C:\\Windows\\system32\\cmd.exe"},
+      {"lnkparse3/sample13.b64", L"C:\\Windows\\System32\\cmd.exe"},
+      {"lnkparse3/padded_cli_arguments.b64", L"C:\\Windows\\System32\\cmd.exe"},
+      {"lnkparse3/broken_link_info.b64", L"C:\\Program Files\\xt\\xt.exe"},
+      {"lnkparse3/decoding_error3.b64",
+       L"C:\\Users\\\u00C4\u00E8\u00EC\u00E0\\Desktop\\PixelMod\\Mod for Pixelmon\\Error Fix.bat"},
+      {"lnkparse3/network_info.b64",
+       L"\\\\10.0.0.150\\LMmetal\\A - LM METAL LIFT\\01.OBCHOD - BRO\u017DURY - Prodejn\u00ED a technick\u00E9 "
+       L"informace o produktech\\ETN\\ETN-Katalog-ENG\\Katalog ETN 10_2017\\Lift-programme\\ETN-lift programme 2017.pdf"},
+  };
+  for (const auto& [file, expected] : cases) {
+    SCOPED_TRACE(file);
+    EXPECT_EQ(ReadShellLinkBytes(test::LnkSample(file), L"g:\\x.lnk", host).PathName, expected);
+  }
+  EXPECT_THROW(ReadShellLinkBytes(test::LnkSample("ez-lnk/Bad_$I2GXWHL.test"), L"g:\\x.lnk", host), ShellLinkError);
 }
 
 TEST(ResolveLinkTarget, ExpandsTheEnvironmentTarget) {

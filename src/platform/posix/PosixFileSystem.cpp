@@ -115,8 +115,9 @@ class PosixSharedFile : public SharedFile {
     off_t end = lseek(fd_.Get(), 0, SEEK_END);
     if (end < 0) return false;
     if (posix::WriteBytes(fd_.Get(), bytes)) return true;
-    // Take back a partial entry so that the file stays a sequence of whole ones.
-    if (ftruncate(fd_.Get(), end) != 0) return false;
+    // Take back a partial entry so that the file stays a sequence of whole ones;
+    // when even that fails there is nothing more to do here.
+    [[maybe_unused]] int ignored = ftruncate(fd_.Get(), end);
     return false;
   }
   std::optional<std::string> ReadAll() override { return posix::ReadBytes(fd_.Get()); }

@@ -13,7 +13,11 @@ Platform& NativePlatform() {
   static PosixSystem system;
   // Without windows, the thread that first asks for the platform is the window thread.
   static QueueMainThread mainThread;
-  static Platform native{&fileSystem, &volumes, &system, PosixProfileFiles(), &mainThread};
+  static Platform native{.fs = &fileSystem,
+                          .volumes = &volumes,
+                          .system = &system,
+                          .profile = PosixProfileFiles(),
+                          .mainThread = &mainThread};
   return native;
 }
 

@@ -129,8 +129,9 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
 }
 
 bool Win32FileSystem::WriteAll(const std::wstring& path, std::string_view bytes) {
-  ScopedKernelHandle file(OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS));
-  return file && WriteBytes(file.Get(), bytes);
+  // Not CREATE_ALWAYS: it refuses an existing hidden or system file.
+  ScopedKernelHandle file(OpenFile(path, GENERIC_WRITE, 0, OPEN_ALWAYS));
+  return file && WriteBytes(file.Get(), bytes) && SetEndOfFile(file.Get());
 }
 
 bool Win32FileSystem::CreateNew(const std::wstring& path, std::string_view bytes) {

@@ -13,7 +13,11 @@ Platform& NativePlatform() {
   static Win32System system;
   // The thread that first asks for the platform owns the message-only window.
   static Win32MainThread mainThread;
-  static Platform native{&fileSystem, &volumes, &system, Win32ProfileFiles(), &mainThread};
+  static Platform native{.fs = &fileSystem,
+                          .volumes = &volumes,
+                          .system = &system,
+                          .profile = Win32ProfileFiles(),
+                          .mainThread = &mainThread};
   return native;
 }
 

@@ -76,7 +76,7 @@ dw::CliHost MakeHost() {
       return std::nullopt;
     }
     wchar_t letter = next++;
-    dw::posix::MapDrive(letter, folder.string());
+    dw::MapDrive(letter, folder.string());
     return std::wstring(1, letter) + L":\\";
   };
   host.folderPath = [](const std::wstring& arg) {
@@ -87,7 +87,7 @@ dw::CliHost MakeHost() {
     return dw::Utf8ToWide(s) + L"\\";
   };
   host.displayPath = [](const std::wstring& path) {
-    std::optional<std::string> unixPath = dw::posix::ToUnixPath(path);
+    std::optional<std::string> unixPath = dw::ToUnixPath(path);
     return unixPath ? dw::Utf8ToWide(*unixPath) : path;
   };
   const char* xdg = std::getenv("XDG_DATA_HOME");
