@@ -5,6 +5,7 @@
 //   wait-panel MS      wait until the control panel window exists
 //   wait-gone MS       wait until it no longer exists
 //   panel-visible      0 when the control panel is visible, 1 when hidden
+//   panel-client       print the control panel's client width and height
 //   close-main         post WM_CLOSE to the hidden main window (message-only)
 //   close-panel        post WM_CLOSE to the control panel (its close button)
 //   show-page N MS     switch the page control to page N with the arrow keys
@@ -78,6 +79,12 @@ int wmain(int argc, wchar_t** argv) {
     bool visible = IsWindowVisible(panel);
     std::printf("%s\n", visible ? "visible" : "hidden");
     return visible ? 0 : 1;
+  }
+  if (command == L"panel-client") {
+    RECT client{};
+    GetClientRect(panel, &client);
+    std::printf("%ld %ld\n", client.right, client.bottom);
+    return 0;
   }
   if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"show-page" && argc > 2) return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);

@@ -146,6 +146,17 @@ class WineSession:
         shutil.rmtree(self.root, ignore_errors=True)
         return False
 
+    def set_dpi(self, dpi):
+        """The screen's dots per inch, read by Wine when it starts: Wine restarts."""
+        subprocess.run([WINESERVER, "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        for key in (r"HKCU\Control Panel\Desktop", r"HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts"):
+            subprocess.run([WINE, "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"],
+                           env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        subprocess.run([WINESERVER, "-k"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=self.env, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-p"], env=self.env, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     # The program and the helper
 
     def start(self, *args):
@@ -386,6 +397,21 @@ def case_screenshots(session):
     check(session.helper("tray-menu", SCREEN[0] - 10, SCREEN[1] - 10)[0] == 0, "the tray menu was not asked for")
     time.sleep(2)
     session.screenshot("tray-menu")
+    check(process.poll() is None, "the program ended while its windows were shown")
+
+
+def case_high_dpi(session):
+    """At 144 dots per inch every size grows by half: the client area that is
+    479 x 445 at 96 dpi, the fonts and the controls (screenshot for review)."""
+    session.set_dpi(144)
+    process = session.start_and_wait()
+    code, size = session.helper("panel-client")
+    check(code == 0 and size == "719 668", f"client area at 144 dpi: {size!r} (want 719 668)")
+    check(session.helper("tray-click")[0] == 0, "the tray click did not reach the panel")
+    check(wait_until(session.panel_visible, 10), "a left click on the tray icon did not show the panel")
+    check(session.helper("show-page", 3)[0] == 0, "the options page could not be shown")
+    time.sleep(1)
+    session.screenshot("panel-144dpi-options")
     check(process.poll() is None, "the program ended while its windows were shown")
 
 
