@@ -3,6 +3,8 @@
 // (written first) and then the events.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,7 +37,11 @@ const std::vector<TLayoutRow>& Layout() {
        .Visible = false},
       {.Name = L"Tick", .Kind = K::Timer, .Enabled = false, .Interval = 10},
       {.Name = L"Menu", .Kind = K::PopupMenu},
-      {.Name = L"Item", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"Item"},
+      {.Name = L"Hidden", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"Hidden", .Visible = false},
+      {.Name = L"Off", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"Off", .Enabled = false},
+      {.Name = L"DriveItems", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"Drives", .Tag = -1},
+      {.Name = L"Line", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"-"},
+      {.Name = L"Show", .Kind = K::MenuItem, .Parent = L"Menu", .Caption = L"Show", .Options = kOptDefaultItem},
   };
   return layout;
 }
@@ -255,6 +261,70 @@ TEST_F(FormWindowTest, TheRenderersOwnWritesRunNoEvents) {
   C(L"Drives").SetSelectedRow(0);
   C(L"Pages").SetActivePage(L"Page2");
   EXPECT_EQ(events, 0);
+}
+
+// Keys posted before the menu opens are read by the menu's own loop, as typed keys would be.
+void PostKeys(HWND window, std::initializer_list<WPARAM> keys) {
+  for (WPARAM key : keys) {
+    PostMessageW(window, WM_KEYDOWN, key, 1);
+    PostMessageW(window, WM_KEYUP, key, 0xC0000001);
+  }
+}
+
+TEST_F(FormWindowTest, PopupMenusAreBuiltFromTheModelEachTimeTheyOpen) {
+  std::vector<std::wstring> seen;
+  TComponent& menu = C(L"Menu");
+  menu.OnPopup = [&](TComponent&) {
+    seen.push_back(L"popup");
+    TComponent& drives = C(L"DriveItems");
+    drives.ClearChildren();
+    drives.AddChild(L"STICK (E:\\)", 0, [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
+    drives.AddChild(L"CARD (F:\\)", 3, [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
+  };
+  C(L"Show").OnClick = [&](TComponent&) { seen.push_back(L"show"); };
+  C(L"Off").OnClick = [&](TComponent&) { seen.push_back(L"off"); };
+  form.Show();
+  POINT at{40, 40};
+  ClientToScreen(window.Handle(), &at);
+
+  // Down from the top: the disabled item, then the drives' submenu, whose second entry is taken.
+  PostKeys(window.Handle(), {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN, VK_RETURN});
+  window.OpenPopupMenu(menu, at);
+  // Escape closes the menu: nothing runs but the popup handler.
+  PostKeys(window.Handle(), {VK_ESCAPE});
+  window.OpenPopupMenu(menu, at);
+  std::vector<std::wstring> expected = {L"popup", L"drive 3", L"popup"};
+  EXPECT_EQ(seen, expected);
+}
+
+TEST_F(FormWindowTest, RowsTakeTheColourTheirDrawHandlerGives) {
+  TComponent& drives = C(L"Drives");
+  std::vector<int> asked;
+  drives.OnCustomDraw = [&](TComponent&, int row) {
+    asked.push_back(row);
+    return row == 0 ? kClRed : kClDefault;
+  };
+  drives.SetRows({{L"MMMMMMMM", {}}, {L"MMMMMMMM", {}}});
+  form.Show();
+  HWND list = Win(L"Drives");
+  RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  ASSERT_NE(std::find(asked.begin(), asked.end(), 0), asked.end());
+  ASSERT_NE(std::find(asked.begin(), asked.end(), 1), asked.end());
+
+  auto countRed = [&](int row) {
+    RECT r{};
+    r.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+    HDC dc = GetDC(list);
+    int red = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (COLORREF c = GetPixel(dc, x, y); GetRValue(c) > 200 && GetGValue(c) < 80 && GetBValue(c) < 80) ++red;
+    ReleaseDC(list, dc);
+    return red;
+  };
+  EXPECT_GT(countRed(0), 10);
+  EXPECT_EQ(countRed(1), 0);
 }
 
 TEST_F(FormWindowTest, TimersRunOnlyWhileEnabled) {
