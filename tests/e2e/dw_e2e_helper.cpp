@@ -13,9 +13,10 @@
 //   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
 //   autoplay           print the answer to the shell's QueryCancelAutoPlay
 //   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
+// clang-format off
 #include <windows.h>
-
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cwchar>
@@ -64,8 +65,10 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 3;
   std::wstring command = argv[1];
 
-  if (command == L"wait-panel") return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() != nullptr; }) ? 0 : 1;
-  if (command == L"wait-gone") return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() == nullptr; }) ? 0 : 1;
+  if (command == L"wait-panel")
+    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() != nullptr; }) ? 0 : 1;
+  if (command == L"wait-gone")
+    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() == nullptr; }) ? 0 : 1;
   if (command == L"close-main") {
     // Message-only windows are found only below HWND_MESSAGE.
     HWND main = FindWindowExW(HWND_MESSAGE, nullptr, L"Tmainfrm", nullptr);
@@ -87,7 +90,8 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
-  if (command == L"show-page" && argc > 2) return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
+  if (command == L"show-page" && argc > 2)
+    return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
   if (command == L"tray-click") return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1;
   if (command == L"tray-menu" && argc > 3) {
     SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));

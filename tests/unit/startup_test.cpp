@@ -135,9 +135,9 @@ TEST_F(StartupTest, FirstRunBuildsTheStateAndTheEndWritesTheFirstRunSettings) {
   EXPECT_TRUE(state.StopRequested);
   EXPECT_FALSE(application.mutexHeld);
   // The fixed write order; the profile functions group keys under their sections.
-  std::vector<Entry> expected = {{"app", "enable", "1"},         {"app", "firstrun", "0"},
-                                 {"app", "languageId", "0"},     {"computer", "AntivirusCmdLine", ""},
-                                 {"action", "menace", "0"},      {"action", "risk", "0"},
+  std::vector<Entry> expected = {{"app", "enable", "1"},     {"app", "firstrun", "0"},
+                                 {"app", "languageId", "0"}, {"computer", "AntivirusCmdLine", ""},
+                                 {"action", "menace", "0"},  {"action", "risk", "0"},
                                  {"scan", "avoid", "C:\\;"}};
   EXPECT_EQ(SettingsEntries(), expected);
 }
@@ -189,7 +189,7 @@ TEST_F(StartupTest, SettingsShapeTheStartAndComeBackAtTheEnd) {
 
 TEST_F(StartupTest, OnlyRunAsAdminAsFirstArgumentMarksAnElevatedStart) {
   const std::pair<std::wstring, bool> cases[] = {
-      {L"runasadmin", true}, {L"RunAsAdmin", true}, {L"RUNASADMIN", true},       {L"", false},
+      {L"runasadmin", true},   {L"RunAsAdmin", true},   {L"RUNASADMIN", true},    {L"", false},
       {L"/runasadmin", false}, {L"runasadmin2", false}, {L"run as admin", false},
   };
   for (const auto& [argument, elevated] : cases) {
@@ -240,9 +240,8 @@ TEST_F(StartupTest, TheOptionsPageReadsTheLanguageFromTheFileItWasWrittenTo) {
 
 TEST(WindowAnswers, TrayMouseMessages) {
   const std::pair<uint32_t, TTrayClick> cases[] = {
-      {0x0202, TTrayClick::Show},           {0x0203, TTrayClick::ShowAndRestore},
-      {0x0206, TTrayClick::ShowAndRestore}, {0x0209, TTrayClick::ShowAndRestore},
-      {0x0205, TTrayClick::OpenMenu},       {0x0201, TTrayClick::None},
+      {0x0202, TTrayClick::Show},           {0x0203, TTrayClick::ShowAndRestore}, {0x0206, TTrayClick::ShowAndRestore},
+      {0x0209, TTrayClick::ShowAndRestore}, {0x0205, TTrayClick::OpenMenu},       {0x0201, TTrayClick::None},
       {0x0204, TTrayClick::None},           {0x0200, TTrayClick::None},
   };
   for (const auto& [message, action] : cases) EXPECT_EQ(TrayClickAction(message), action) << message;

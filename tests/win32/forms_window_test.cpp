@@ -27,13 +27,25 @@ const std::vector<TLayoutRow>& Layout() {
       {.Name = L"Choice", .Kind = K::ComboBox, .Place = {10, 90, 120, 21}, .Items = {L"A", L"B", L"C"}, .ItemIndex = 1},
       {.Name = L"Pages", .Kind = K::PageControl, .Place = {10, 120, 300, 200}},
       {.Name = L"Page1", .Kind = K::TabSheet, .Parent = L"Pages", .Caption = L"One"},
-      {.Name = L"Drives", .Kind = K::ListView, .Parent = L"Page1", .Place = {4, 4, 200, 100},
-       .Columns = {{L"Root", 50}, {L"Name", 100}}, .Options = kOptCheckBoxes | kOptRowSelect | kOptReadOnly},
+      {.Name = L"Drives",
+       .Kind = K::ListView,
+       .Parent = L"Page1",
+       .Place = {4, 4, 200, 100},
+       .Columns = {{L"Root", 50}, {L"Name", 100}},
+       .Options = kOptCheckBoxes | kOptRowSelect | kOptReadOnly},
       {.Name = L"Page2", .Kind = K::TabSheet, .Parent = L"Pages", .Caption = L"Two"},
-      {.Name = L"Mode", .Kind = K::RadioGroup, .Parent = L"Page2", .Place = {4, 4, 150, 70}, .Caption = L"Mode",
+      {.Name = L"Mode",
+       .Kind = K::RadioGroup,
+       .Parent = L"Page2",
+       .Place = {4, 4, 150, 70},
+       .Caption = L"Mode",
        .Items = {L"Ask", L"Delete"}},
       {.Name = L"Strip", .Kind = K::Panel, .Parent = L"Page2", .Place = {4, 80, 150, 30}, .Color = Rgb(183, 183, 255)},
-      {.Name = L"Stop", .Kind = K::Button, .Parent = L"Strip", .Place = {2, 2, 60, 25}, .Caption = L"Stop",
+      {.Name = L"Stop",
+       .Kind = K::Button,
+       .Parent = L"Strip",
+       .Place = {2, 2, 60, 25},
+       .Caption = L"Stop",
        .Visible = false},
       {.Name = L"Tick", .Kind = K::Timer, .Enabled = false, .Interval = 10},
       {.Name = L"Menu", .Kind = K::PopupMenu},
@@ -114,7 +126,6 @@ class FormWindowTest : public testing::Test {
   TestForm form;
   TFormWindow window{form};
 };
-
 
 TEST_F(FormWindowTest, CreatesOneControlPerWindowedComponentAsTheModelStands) {
   EXPECT_EQ(ClassOf(window.Handle()), L"DwTestForm");
@@ -237,8 +248,8 @@ TEST_F(FormWindowTest, UserActionsWriteTheModelFirstThenRunTheEvent) {
   NMHDR header{tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
   SendMessageW(GetParent(tabs), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 
-  std::vector<std::wstring> expected = {L"click",   L"text typed", L"choice 2", L"mode 1",
-                                        L"row 1 -1", L"row 1 0",   L"shown Page2"};
+  std::vector<std::wstring> expected = {L"click",    L"text typed", L"choice 2",   L"mode 1",
+                                        L"row 1 -1", L"row 1 0",    L"shown Page2"};
   EXPECT_EQ(seen, expected);
   EXPECT_EQ(C(L"Name").Text(), L"typed");
   EXPECT_EQ(C(L"Choice").ItemIndex(), 2);
@@ -278,8 +289,10 @@ TEST_F(FormWindowTest, PopupMenusAreBuiltFromTheModelEachTimeTheyOpen) {
     seen.push_back(L"popup");
     TComponent& drives = C(L"DriveItems");
     drives.ClearChildren();
-    drives.AddChild(L"STICK (E:\\)", 0, [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
-    drives.AddChild(L"CARD (F:\\)", 3, [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
+    drives.AddChild(L"STICK (E:\\)", 0,
+                    [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
+    drives.AddChild(L"CARD (F:\\)", 3,
+                    [&](TComponent& item) { seen.push_back(L"drive " + std::to_wstring(item.Tag())); });
   };
   C(L"Show").OnClick = [&](TComponent&) { seen.push_back(L"show"); };
   C(L"Off").OnClick = [&](TComponent&) { seen.push_back(L"off"); };

@@ -36,8 +36,8 @@ class PanelWindowTest : public testing::Test {
   int endSessions = 0;
   int deviceChanges = 0;
   TPanelfrm panel;
-  TPanelWindow window{panel, {.EndSession = [this] { ++endSessions; },
-                              .DeviceChange = [this](WPARAM, LPARAM) { ++deviceChanges; }}};
+  TPanelWindow window{
+      panel, {.EndSession = [this] { ++endSessions; }, .DeviceChange = [this](WPARAM, LPARAM) { ++deviceChanges; }}};
 };
 
 TEST_F(PanelWindowTest, IsFoundAsARunningInstanceIsLookedFor) {

@@ -1,5 +1,7 @@
 // drivewarden.exe: the single-instance check, then the windows in their order,
 // the start-up drive pass, the message loop and the orderly end.
+#include "ui/main.h"
+
 #include <string>
 
 #include "app/Systray.h"
@@ -8,7 +10,6 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32System.h"
 #include "ui/DriveListing.h"
-#include "ui/main.h"
 #include "ui/win32/Application.h"
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/PanelWindow.h"

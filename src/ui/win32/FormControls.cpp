@@ -14,18 +14,6 @@ constexpr int kFirstControlId = 1000;
 // The list a drop-down box opens, below its closed height.
 constexpr int kDropDownHeight = 160;
 
-// The renderer's own writes to a control; its notifications meanwhile are echoes.
-class TUpdating {
- public:
-  explicit TUpdating(int& counter) : FCounter(counter) { ++FCounter; }
-  ~TUpdating() { --FCounter; }
-  TUpdating(const TUpdating&) = delete;
-  TUpdating& operator=(const TUpdating&) = delete;
-
- private:
-  int& FCounter;
-};
-
 std::wstring WindowText(HWND window) {
   int length = GetWindowTextLengthW(window);
   std::wstring text(static_cast<size_t>(length) + 1, L'\0');
@@ -126,8 +114,9 @@ void TFormWindow::CreateControl(TBoundControl& bound) {
   DWORD disabled = c.Enabled() ? 0 : WS_DISABLED;
   HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + FIndex[&c]));
   auto make = [&](DWORD exStyle, const wchar_t* className, const std::wstring& text, DWORD style, int height) {
-    bound.Window = CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | disabled | style,
-                                   r.left, r.top, Width(r), height, parent, id, GetModuleHandleW(nullptr), nullptr);
+    bound.Window =
+        CreateWindowExW(exStyle, className, text.c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | disabled | style,
+                        r.left, r.top, Width(r), height, parent, id, GetModuleHandleW(nullptr), nullptr);
   };
 
   switch (c.Kind()) {
@@ -166,9 +155,9 @@ void TFormWindow::CreateControl(TBoundControl& bound) {
       bound.Host = std::make_unique<TContainerWindow>(*this, c);
       bound.Host->Create(parent, r, c.Visible());
       if (c.Kind() == K::GroupBox) {
-        bound.Frame = CreateWindowExW(0, WC_BUTTONW, c.Caption().c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0,
-                                      Width(r), Height(r), bound.Host->Handle(), nullptr, GetModuleHandleW(nullptr),
-                                      nullptr);
+        bound.Frame =
+            CreateWindowExW(0, WC_BUTTONW, c.Caption().c_str(), WS_CHILD | WS_VISIBLE | BS_GROUPBOX, 0, 0, Width(r),
+                            Height(r), bound.Host->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
       }
       break;
     case K::Label:
@@ -193,8 +182,9 @@ void TFormWindow::CreateRadioGroup(TBoundControl& bound, HWND parent) {
   TComponent& c = *bound.Component;
   RECT r = ScaledPlace(bound);
   DWORD visible = c.Visible() ? WS_VISIBLE : 0;
-  bound.Frame = CreateWindowExW(0, WC_BUTTONW, c.Caption().c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | BS_GROUPBOX,
-                                r.left, r.top, Width(r), Height(r), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
+  bound.Frame =
+      CreateWindowExW(0, WC_BUTTONW, c.Caption().c_str(), WS_CHILD | WS_CLIPSIBLINGS | visible | BS_GROUPBOX, r.left,
+                      r.top, Width(r), Height(r), parent, nullptr, GetModuleHandleW(nullptr), nullptr);
   ApplyItems(bound);
 }
 
@@ -223,12 +213,11 @@ void TFormWindow::LayoutRadioGroup(TBoundControl& bound) {
 void TFormWindow::CreatePageControl(TBoundControl& bound, HWND parent) {
   TComponent& c = *bound.Component;
   RECT r = ScaledPlace(bound);
-  bound.Window = CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
-                                 WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP |
-                                     (c.Visible() ? WS_VISIBLE : 0),
-                                 r.left, r.top, Width(r), Height(r), parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + FIndex[&c])),
-                                 GetModuleHandleW(nullptr), nullptr);
+  bound.Window = CreateWindowExW(
+      WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
+      WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | WS_TABSTOP | (c.Visible() ? WS_VISIBLE : 0), r.left, r.top,
+      Width(r), Height(r), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + FIndex[&c])),
+      GetModuleHandleW(nullptr), nullptr);
   // The font first: the tabs' height, and so the sheets' area, follow from it.
   SendMessageW(bound.Window, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c)), FALSE);
   int index = 0;

@@ -70,8 +70,8 @@ void TFormWindow::ApplyColumns(TBoundControl& bound) {
 void TFormWindow::ApplyRows(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window) return;
-  ++FUpdating;
   {
+    TUpdating updating(FUpdating);
     TNoRedraw noRedraw(bound.Window);
     SendMessageW(bound.Window, LVM_DELETEALLITEMS, 0, 0);
     for (int row = 0; row < c.RowCount(); ++row) {
@@ -89,7 +89,6 @@ void TFormWindow::ApplyRows(TBoundControl& bound) {
       }
     }
   }
-  --FUpdating;
   ApplyChecked(bound);
   ApplySelected(bound);
 }
@@ -97,7 +96,7 @@ void TFormWindow::ApplyRows(TBoundControl& bound) {
 void TFormWindow::ApplyChecked(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window || !c.HasOption(kOptCheckBoxes)) return;
-  ++FUpdating;
+  TUpdating updating(FUpdating);
   for (int row = 0; row < c.RowCount(); ++row) {
     UINT state = static_cast<UINT>(SendMessageW(bound.Window, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
     if (IsTicked(state) == c.RowChecked(row) && (state & LVIS_STATEIMAGEMASK) != 0) continue;
@@ -106,13 +105,12 @@ void TFormWindow::ApplyChecked(TBoundControl& bound) {
     item.state = CheckState(c.RowChecked(row));
     SendMessageW(bound.Window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
   }
-  --FUpdating;
 }
 
 void TFormWindow::ApplySelected(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window) return;
-  ++FUpdating;
+  TUpdating updating(FUpdating);
   LVITEMW clear{};
   clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(bound.Window, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
@@ -123,7 +121,6 @@ void TFormWindow::ApplySelected(TBoundControl& bound) {
     SendMessageW(bound.Window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
     SendMessageW(bound.Window, LVM_ENSUREVISIBLE, row, FALSE);
   }
-  --FUpdating;
 }
 
 bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& result) {

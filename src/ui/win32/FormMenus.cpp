@@ -63,9 +63,9 @@ void TFormWindow::OpenPopupMenu(TComponent& menu, POINT screen) {
   // The owner must be the foreground window, or the menu will not disappear when
   // the user clicks outside it.
   SetForegroundWindow(Handle());
-  UINT chosen = static_cast<UINT>(TrackPopupMenuEx(handle.Get(),
-                                                   TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
-                                                   screen.x, screen.y, Handle(), nullptr));
+  UINT chosen =
+      static_cast<UINT>(TrackPopupMenuEx(handle.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+                                         screen.x, screen.y, Handle(), nullptr));
   // A message after the menu lets its modal loop end properly the next time.
   PostMessageW(Handle(), WM_NULL, 0, 0);
   if (chosen == 0 || chosen > commands.size()) return;

@@ -33,8 +33,8 @@ UINT TextFormat(const TComponent& c) {
 bool TContainerWindow::Create(HWND parent, const RECT& bounds, bool visible) {
   RegisterBoundClass(kContainerClass);
   return CreateBound(WS_EX_CONTROLPARENT, kContainerClass, L"",
-                     WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), bounds.left,
-                     bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr) != nullptr;
+                     WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (visible ? WS_VISIBLE : 0), bounds.left, bounds.top,
+                     bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr) != nullptr;
 }
 
 LRESULT TContainerWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -82,8 +82,7 @@ bool TFormWindow::ContainerMessage(TComponent* container, HWND window, UINT mess
       return true;
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
-      return OnWindowlessClick(container, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)},
-                               message == WM_LBUTTONDBLCLK);
+      return OnWindowlessClick(container, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, message == WM_LBUTTONDBLCLK);
     default:
       return false;
   }

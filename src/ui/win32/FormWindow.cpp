@@ -37,8 +37,8 @@ DWORD TFormWindow::FormExStyle() const {
 bool TFormWindow::Create() {
   const std::wstring& className = FForm.ClassName();
   RegisterBoundClass(className.c_str());
-  if (!CreateBound(FormExStyle(), className.c_str(), FForm.Caption().c_str(), FormStyle(), CW_USEDEFAULT,
-                   CW_USEDEFAULT, 0, 0, nullptr, nullptr))
+  if (!CreateBound(FormExStyle(), className.c_str(), FForm.Caption().c_str(), FormStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
+                   0, 0, nullptr, nullptr))
     return false;
   FDpi = DpiForWindow(Handle());
   SizeToClient();

@@ -36,17 +36,31 @@ class TContainerWindow : public TWindowBase {
   TComponent& FComponent;
 };
 
-// What the renderer made for one component.
+// What the renderer made for one component. The controls are children of their
+// container's window, which owns and destroys them.
 struct TBoundControl {
   TComponent* Component = nullptr;
-  TComponent* Container = nullptr;   // the panel or tab sheet it sits on; null: the form
-  HWND Window = nullptr;             // null for windowless and non-visual kinds
+  TComponent* Container = nullptr;         // the panel or tab sheet it sits on; null: the form
+  HWND Window = nullptr;                   // null for windowless and non-visual kinds
   std::unique_ptr<TContainerWindow> Host;  // panels and tab sheets
-  HWND Frame = nullptr;              // radio groups: the group box
-  std::vector<HWND> Choices;         // radio groups: one button per item
-  RECT Bounds{};                     // on screen pixels, in the container's client area
-  UINT_PTR TimerId = 0;              // timers: running under this id, 0 when stopped
-  TIconHandle Picture;               // bitmap buttons
+  HWND Frame = nullptr;                    // radio groups: the group box
+  std::vector<HWND> Choices;               // radio groups: one button per item
+  RECT Bounds{};                           // on screen pixels, in the container's client area
+  UINT_PTR TimerId = 0;                    // timers: running under this id, 0 when stopped
+  TIconHandle Picture;                     // bitmap buttons
+};
+
+// Marks the renderer's own writes to a control for the scope; the notifications
+// they cause are echoes, not the user's doing.
+class TUpdating {
+ public:
+  explicit TUpdating(int& counter) : FCounter(counter) { ++FCounter; }
+  ~TUpdating() { --FCounter; }
+  TUpdating(const TUpdating&) = delete;
+  TUpdating& operator=(const TUpdating&) = delete;
+
+ private:
+  int& FCounter;
 };
 
 class TFormWindow : public TWindowBase, public IFormObserver {

@@ -18,14 +18,12 @@ struct NullHandleTraits {
 inline void CloseGdiObject(HGDIOBJ object) { DeleteObject(object); }
 inline void CloseIcon(HICON icon) { DestroyIcon(icon); }
 inline void CloseMenu(HMENU menu) { DestroyMenu(menu); }
-inline void CloseWindowHandle(HWND window) { DestroyWindow(window); }
 
 using TFontHandle = ScopedHandle<NullHandleTraits<HFONT, CloseGdiObject>>;
 using TBrushHandle = ScopedHandle<NullHandleTraits<HBRUSH, CloseGdiObject>>;
 using TBitmapHandle = ScopedHandle<NullHandleTraits<HBITMAP, CloseGdiObject>>;
 using TIconHandle = ScopedHandle<NullHandleTraits<HICON, CloseIcon>>;
 using TMenuHandle = ScopedHandle<NullHandleTraits<HMENU, CloseMenu>>;
-using TWindowHandle = ScopedHandle<NullHandleTraits<HWND, CloseWindowHandle>>;
 
 // A GDI object selected into a device context for the scope.
 class TSelectObject {

@@ -127,8 +127,8 @@ TIconHandle MakeIcon(const std::vector<uint32_t>& pixels, int size) {
   header.bV5AlphaMask = 0xFF000000;
   void* bits = nullptr;
   TWindowDC screen(nullptr);
-  TBitmapHandle colour(CreateDIBSection(screen.DC(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits,
-                                        nullptr, 0));
+  TBitmapHandle colour(
+      CreateDIBSection(screen.DC(), reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!colour || !bits) return {};
   std::copy(pixels.begin(), pixels.end(), static_cast<uint32_t*>(bits));
 
