@@ -345,13 +345,16 @@ def case_second_start_runasadmin(session):
 
 def case_protection_off_at_start(session):
     """enable=0: the control panel is shown at start, AutoPlay is left to the
-    system, and the state is written back unchanged."""
+    system, and the state is written back unchanged (screenshot: the red band and
+    the grey icon)."""
     session.write_settings(SEEDED_SETTINGS.replace("enable=1", "enable=0"))
     process = session.start_and_wait()
     check(session.helper("wait-panel", 1000)[0] == 0 and wait_until(session.panel_visible, 10),
           "the control panel is hidden although protection is off")
     code, answer = session.helper("autoplay")
     check(code == 0 and answer == "0", f"AutoPlay answer with protection off: {answer!r} (want 0)")
+    time.sleep(2)  # the taskbar and the tray icon settle
+    session.screenshot("panel-protection-off")
     session.quit_through_main_window(process)
     check(session.read_settings()["app"]["enable"] == "0", "enable was not written back as 0")
 
