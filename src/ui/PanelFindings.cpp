@@ -163,9 +163,9 @@ TColor TPanelfrm::ListView1CustomDrawItem(TComponent&, int row) {
 void TPanelfrm::scanbtClick(TComponent&) {
   auto* scan = new TScanThread(true, false);
   StartWorker(scan, &State().WorkThreads);
-  // The run cannot end before its ScanFinished has run here, so the reference is
-  // safe to keep as long as this panel hears that step and the thread was made.
-  CurrentScan = ScanView() == this && IsRegistered(scan) ? scan : nullptr;
+  // The run cannot end before its ScanFinished has run here (the panel is the scan
+  // view, or hears its steps), so the reference is safe once the thread was made.
+  CurrentScan = IsRegistered(scan) ? scan : nullptr;
 }
 
 void TPanelfrm::stopscanbtClick(TComponent&) {
@@ -186,12 +186,15 @@ void TPanelfrm::_Scan(TComponent& sender) {
   StartWorker(new TScanThread(true, false, drive), nullptr);
 }
 
-void TPanelfrm::RemoveFindingRow(const std::wstring& path) {
+// Every row of the path goes: a file listed both as a threat and as a suspicious
+// file has two, and once it is gone neither stands for anything that could still
+// be disposed of.
+void TPanelfrm::RemoveFindingRows(const std::wstring& path) {
   TThreadStringList& seen = State().FindingsSeen;
-  int index = seen.IndexOf(path);
-  if (index < 0) return;
-  Component(L"ListView1").DeleteRow(index);
-  seen.Delete(index);
+  for (int index = seen.IndexOf(path); index >= 0; index = seen.IndexOf(path)) {
+    Component(L"ListView1").DeleteRow(index);
+    seen.Delete(index);
+  }
 }
 
 void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
@@ -210,7 +213,7 @@ void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
     ShowNotification(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 1);
     LogItem(threat ? L"delete/threat" : L"delete/riskFile", path);
   }
-  RemoveFindingRow(path);
+  RemoveFindingRows(path);
   (threat ? state.ThreatList : state.RiskList).Remove(path);
   for (const PdiskInfo& drive : state.DriveList.Snapshot()) {
     drive->threat.Remove(path);

@@ -106,7 +106,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // Brings ListView1 up to FindingsSeen: rows are added for entries that have
   // none yet; reported, when given, is the finding being added.
   void AddMissingFindingRows(const TScanSync* reported);
-  void RemoveFindingRow(const std::wstring& path);
+  void RemoveFindingRows(const std::wstring& path);
   // The stored name of each row of ListView4: the display name is shortened and
   // cannot be turned back into it.
   std::vector<std::wstring> FQuarantineNames;
