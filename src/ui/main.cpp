@@ -42,6 +42,7 @@ TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
   Bind(L"a_menace", &TComponent::OnClick, &TPanelfrm::a_menaceClick);
   Bind(L"a_risk", &TComponent::OnClick, &TPanelfrm::a_riskClick);
   Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
+  BindFindings();
 }
 
 TNotifyEvent TPanelfrm::Handler(void (TPanelfrm::*handler)(TComponent&)) {
@@ -169,8 +170,6 @@ void TPanelfrm::_resetFolderAttribute(TComponent&) {}
 void TPanelfrm::resetfile_mClick(TComponent&) {}
 
 void TPanelfrm::_safeopen(TComponent&) {}
-
-void TPanelfrm::_Scan(TComponent&) {}
 
 void TPanelfrm::_antivirusScan(TComponent&) {}
 
