@@ -76,6 +76,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Impossible de mettre le fichier en quarantaine",
     L"le fichier %s n'a pas pu être restauré dans %s",
     L"Opération échouée",
+    L"Les attributs de certains éléments de %s n'ont pas pu être changés",
+    L"Le dossier de protection n'a pas pu être créé sur %s",
+    L"La ligne de commande de votre antivirus n'est pas valide : %s",
 };
 }  // namespace
 
@@ -147,6 +150,9 @@ std::wstring MsgDisposeFailed = kDefaults[64];
 std::wstring MsgCopyFailedTitle = kDefaults[65];
 std::wstring MsgRestoreFailed = kDefaults[66];
 std::wstring MsgFailureTitle = kDefaults[67];
+std::wstring MsgAttributesNotChanged = kDefaults[68];
+std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
+std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -217,6 +223,9 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgCopyFailedTitle,
     &MsgRestoreFailed,
     &MsgFailureTitle,
+    &MsgAttributesNotChanged,
+    &MsgProtectionFolderNotCreated,
+    &MsgAntivirusCommandInvalid,
 };
 
 const wchar_t* CatalogueDefault(int number) {

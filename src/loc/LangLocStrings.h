@@ -75,8 +75,11 @@ extern std::wstring MsgDisposeFailed;  // 65
 extern std::wstring MsgCopyFailedTitle;  // 66
 extern std::wstring MsgRestoreFailed;  // 67
 extern std::wstring MsgFailureTitle;  // 68
+extern std::wstring MsgAttributesNotChanged;  // 69
+extern std::wstring MsgProtectionFolderNotCreated;  // 70
+extern std::wstring MsgAntivirusCommandInvalid;  // 71
 
-constexpr int kCatalogueSize = 68;
+constexpr int kCatalogueSize = 71;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -59,6 +59,30 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void _Scan(TComponent& sender);
   void _antivirusScan(TComponent& sender);
 
+  // Repair tools, drive exclusion, and the options and about pages.
+  // Writes languageId into the settings file at once; bound by start-up.
+  std::function<void(int)> WriteLanguageSetting;
+  void BindTools();
+  void btToolChangeAttributeClick(TComponent& sender);
+  void ChangeFoldersAttr_mClick(TComponent& sender);
+  void ChangeFilesAttr_mClick(TComponent& sender);
+  void btToolProtectionFolderClick(TComponent& sender);
+  void safeopenbtClick(TComponent& sender);
+  void ListView3DblClick(TComponent& sender);
+  // The root of the drive selected in ListView3 (upper case), empty when none is.
+  std::wstring SelectedToolDrive() const;
+  // Starts a repair tool on root; registered tools join WorkThreads.
+  void StartTool(int toolId, const std::wstring& root, bool registered);
+  // The button (tag -1) opens PopupMenu2 with the drives; its items (tag = the
+  // drive's position in DriveList) ask, then exclude.
+  void btexcludeDiskClick(TComponent& sender);
+  void ListView5Click(TComponent& sender);
+  void langChange(TComponent& sender);
+  void cwebsiteClick(TComponent& sender);
+  void btupdateCheckClick(TComponent& sender);
+  // Starts update.exe with the language setting of this moment (mode 1 at start-up).
+  void UpdateSoftware(int mode);
+
  private:
   void Bind(const wchar_t* component, TNotifyEvent TComponent::*event, void (TPanelfrm::*handler)(TComponent&));
   TNotifyEvent Handler(void (TPanelfrm::*handler)(TComponent&));
