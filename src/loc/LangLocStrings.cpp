@@ -1,5 +1,9 @@
 #include "loc/LangLocStrings.h"
 
+#include "common/Text.h"
+#include "loc/LangLocEngine.h"
+#include "ui/forms.h"
+
 namespace dw {
 
 namespace {
@@ -72,6 +76,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Impossible de mettre le fichier en quarantaine",
     L"le fichier %s n'a pas pu être restauré dans %s",
     L"Opération échouée",
+    L"Les attributs de certains éléments de %s n'ont pas pu être changés",
+    L"Le dossier de protection n'a pas pu être créé sur %s",
+    L"La ligne de commande de votre antivirus n'est pas valide : %s",
 };
 }  // namespace
 
@@ -143,6 +150,9 @@ std::wstring MsgDisposeFailed = kDefaults[64];
 std::wstring MsgCopyFailedTitle = kDefaults[65];
 std::wstring MsgRestoreFailed = kDefaults[66];
 std::wstring MsgFailureTitle = kDefaults[67];
+std::wstring MsgAttributesNotChanged = kDefaults[68];
+std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
+std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -213,6 +223,9 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgCopyFailedTitle,
     &MsgRestoreFailed,
     &MsgFailureTitle,
+    &MsgAttributesNotChanged,
+    &MsgProtectionFolderNotCreated,
+    &MsgAntivirusCommandInvalid,
 };
 
 const wchar_t* CatalogueDefault(int number) {
@@ -221,6 +234,27 @@ const wchar_t* CatalogueDefault(int number) {
 
 void ResetCatalogue() {
   for (int i = 0; i < kCatalogueSize; ++i) *CatalogueTable[i] = kDefaults[i];
+}
+
+void TranslateCatalogue(const TLocEngine& engine) {
+  for (int n = 1; n <= kCatalogueSize; ++n) engine.TranslateString(n, *CatalogueTable[n - 1]);
+}
+
+std::wstring LanguageFilePath(int languageId, const std::wstring& programFolder) {
+  const wchar_t* file = languageId == 0 || languageId == -1 ? L"Languages\\french.lng"
+                        : languageId == 1                    ? L"Languages\\english.lng"
+                                                             : nullptr;
+  if (!file) return {};
+  return IncludeTrailingBackslash(programFolder) + file;
+}
+
+void StartLanguage(TLocEngine& engine, int languageId, const std::wstring& programFolder, TForm& panel) {
+  std::wstring path = LanguageFilePath(languageId, programFolder);
+  if (!path.empty()) engine.LoadLanguageFile(path);
+  std::wstring caption = panel.Caption();
+  engine.TranslateForm(panel);
+  panel.SetCaption(caption);
+  TranslateCatalogue(engine);
 }
 
 }  // namespace dw

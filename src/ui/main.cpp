@@ -42,6 +42,8 @@ TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
   Bind(L"a_menace", &TComponent::OnClick, &TPanelfrm::a_menaceClick);
   Bind(L"a_risk", &TComponent::OnClick, &TPanelfrm::a_riskClick);
   Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
+  BindFindings();
+  BindTools();
 }
 
 TNotifyEvent TPanelfrm::Handler(void (TPanelfrm::*handler)(TComponent&)) {
@@ -164,14 +166,5 @@ void TPanelfrm::a_riskClick(TComponent& sender) {
 
 void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) { State().AntivirusCommandLine = sender.Text(); }
 
-void TPanelfrm::_resetFolderAttribute(TComponent&) {}
-
-void TPanelfrm::resetfile_mClick(TComponent&) {}
-
-void TPanelfrm::_safeopen(TComponent&) {}
-
-void TPanelfrm::_Scan(TComponent&) {}
-
-void TPanelfrm::_antivirusScan(TComponent&) {}
 
 }  // namespace dw

@@ -1,0 +1,69 @@
+// Excluding drives, the language choice, the about page's commands and the
+// antivirus entry of the tray menu.
+#include "app/Companions.h"
+#include "app/Elevation.h"
+#include "app/SharedState.h"
+#include "common/Text.h"
+#include "engine/rules.h"
+#include "loc/LangLocStrings.h"
+#include "ui/DriveEntry.h"
+#include "ui/DriveListing.h"
+#include "ui/main.h"
+
+namespace dw {
+
+namespace {
+constexpr uint32_t kMbIconError = 0x10;
+}  // namespace
+
+void TPanelfrm::btexcludeDiskClick(TComponent& sender) {
+  TSharedState& state = State();
+  if (sender.Tag() == -1) {
+    TComponent& menu = Component(L"PopupMenu2");
+    BuildDriveMenu(state.DriveList, menu, [this](TComponent& item) { btexcludeDiskClick(item); });
+    menu.Popup();
+    return;
+  }
+  PdiskInfo drive = DriveOfEntry(sender);
+  if (!drive) return;
+  const int answer =
+      ShowMessageBox(FormatText(MsgExcludeDriveWarning, {drive->root}), MsgConfirmationTitle, kMbYesNoCancel);
+  if (answer == kIdYes) ExcludeDrive(drive->root);
+}
+
+// Entries may repeat: clearing a row takes one entry away, so a drive excluded
+// twice stays excluded until it is cleared again.
+void TPanelfrm::ListView5Click(TComponent&) {
+  TThreadStringList& excluded = State().ExcludedDrives;
+  const std::vector<TListRow> rows = Component(L"ListView5").Rows();
+  for (const TListRow& row : rows) {
+    const bool listed = excluded.Contains(row.Caption);
+    if (row.Checked && !listed) {
+      ExcludeDrive(row.Caption);
+    } else if (!row.Checked && listed) {
+      excluded.Remove(row.Caption);
+    }
+  }
+}
+
+void TPanelfrm::langChange(TComponent& sender) {
+  if (WriteLanguageSetting) WriteLanguageSetting(sender.ItemIndex());
+  ShowMessageBox(MsgRestartForLanguage, kProductName, kMbOk);
+}
+
+void TPanelfrm::cwebsiteClick(TComponent&) { OpenProductWebPage(); }
+
+void TPanelfrm::btupdateCheckClick(TComponent&) { UpdateSoftware(0); }
+
+void TPanelfrm::UpdateSoftware(int mode) { StartUpdater(mode, LanguageSetting ? LanguageSetting() : 0); }
+
+void TPanelfrm::_antivirusScan(TComponent& sender) {
+  PdiskInfo drive = DriveOfEntry(sender);
+  const std::wstring commandLine = State().AntivirusCommandLine;
+  // The entry may have been built before the command line was cleared.
+  if (!drive || commandLine.empty()) return;
+  if (!StartAntivirus(commandLine, drive->root))
+    ShowMessageBox(FormatText(MsgAntivirusCommandInvalid, {commandLine}), MsgFailureTitle, kMbOk | kMbIconError);
+}
+
+}  // namespace dw

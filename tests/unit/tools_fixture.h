@@ -1,0 +1,133 @@
+// The control panel with a pumped window thread, for tests of the repair tools
+// and the commands around them.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/Elevation.h"
+#include "platform/QueueMainThread.h"
+#include "support/PanelFixture.h"
+
+namespace dw::test {
+
+// Records the requests and changes the renderer would hear.
+class RecordingObserver : public IFormObserver {
+ public:
+  void Changed(TComponent& component, TProperty property) override { changes.emplace_back(component.Name(), property); }
+  void FormChanged(TForm&, TProperty) override {}
+  bool Heard(const std::wstring& name, TProperty property) const {
+    for (const auto& change : changes)
+      if (change.first == name && change.second == property) return true;
+    return false;
+  }
+  std::vector<std::pair<std::wstring, TProperty>> changes;
+};
+
+// The file system of the moment, except for the calls a test refuses.
+class RefusingFileSystem : public FileSystem {
+ public:
+  explicit RefusingFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  using Refusal = std::function<bool(const std::wstring& path)>;
+  Refusal refuseSetAttributes, refuseCreateFolder, refuseWriteAll;
+
+  uint32_t Attributes(const std::wstring& path) override { return inner_.Attributes(path); }
+  bool SetAttributes(const std::wstring& path, uint32_t attributes) override {
+    if (refuseSetAttributes && refuseSetAttributes(path)) return false;
+    return inner_.SetAttributes(path, attributes);
+  }
+  bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
+    return inner_.Find(pattern, visit);
+  }
+  bool Move(const std::wstring& from, const std::wstring& to) override { return inner_.Move(from, to); }
+  bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
+    return inner_.Copy(from, to, failIfExists);
+  }
+  bool Delete(const std::wstring& path) override { return inner_.Delete(path); }
+  bool CreateFolder(const std::wstring& path) override {
+    if (refuseCreateFolder && refuseCreateFolder(path)) return false;
+    return inner_.CreateFolder(path);
+  }
+  bool RemoveFolder(const std::wstring& path) override { return inner_.RemoveFolder(path); }
+  std::wstring FullPath(const std::wstring& path, const std::wstring& base) override {
+    return inner_.FullPath(path, base);
+  }
+  std::optional<std::string> ReadAll(const std::wstring& path) override { return inner_.ReadAll(path); }
+  bool WriteAll(const std::wstring& path, std::string_view bytes) override {
+    if (refuseWriteAll && refuseWriteAll(path)) return false;
+    return inner_.WriteAll(path, bytes);
+  }
+  bool CreateNew(const std::wstring& path, std::string_view bytes) override { return inner_.CreateNew(path, bytes); }
+  std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override { return inner_.OpenShared(path); }
+  uint32_t LastError() override { return inner_.LastError(); }
+
+ private:
+  FileSystem& inner_;
+};
+
+class ToolsFixture : public PanelFixture {
+ protected:
+  ToolsFixture() {
+    SetElevationExitHook(nullptr);
+    panel->SetObserver(&observer);
+  }
+  ~ToolsFixture() override {
+    // Workers still running would outlive the state they use.
+    WaitForTools();
+    panel->SetObserver(nullptr);
+  }
+
+  // Serves the window thread until done() holds; false after a generous timeout.
+  bool Pump(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    mainThread.PumpUntil([&] { return done() || std::chrono::steady_clock::now() > deadline; });
+    return done();
+  }
+  bool WaitForTools() {
+    return Pump([] { return State().WorkThreads.Count() == 0; });
+  }
+
+  void Click(const wchar_t* name) {
+    TComponent& c = C(name);
+    ASSERT_TRUE(c.OnClick) << "no handler";
+    c.OnClick(c);
+  }
+  // Refreshes the tools page and selects the row of caption (a root in capitals).
+  void SelectToolDrive(const std::wstring& caption) {
+    panel->refreshBt();
+    TComponent& view = C(L"ListView3");
+    for (int row = 0; row < view.RowCount(); ++row)
+      if (view.Rows()[row].Caption == caption) view.SetSelectedRow(row);
+    ASSERT_EQ(panel->SelectedToolDrive(), caption);
+  }
+  // Opens the tray menu and picks the drive entry of caption under item.
+  void PickTrayEntry(const wchar_t* item, const std::wstring& caption) {
+    TComponent& menu = C(L"PopupMenu1");
+    menu.OnPopup(menu);
+    for (const auto& child : C(item).Children()) {
+      if (child->Caption() == caption) {
+        child->OnClick(*child);
+        return;
+      }
+    }
+    FAIL() << "no such entry";
+  }
+
+  bool ElevationRequested() {
+    for (const ShellCall& call : system.ShellCalls())
+      if (call.parameters == L"/runAsadmin") return true;
+    return false;
+  }
+
+  QueueMainThread mainThread;  // the test's own thread is the window thread
+  RecordingObserver observer;
+
+ private:
+  ScopedPlatform mainGuard_{Platform{.mainThread = &mainThread}};
+};
+
+}  // namespace dw::test
