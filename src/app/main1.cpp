@@ -6,6 +6,7 @@
 #include "app/Systray.h"
 #include "common/Text.h"
 #include "engine/logfile.h"
+#include "engine/scanthread.h"
 #include "platform/Platform.h"
 #include "ui/main.h"
 
@@ -66,7 +67,9 @@ TPanelLifecycle::TPanelLifecycle(TPanelfrm& panel, TApplication& application, st
 
 TPanelLifecycle::~TPanelLifecycle() {
   SetElevationExitHook(nullptr);
+  if (ScanView() == &FPanel) SetScanView(nullptr);
   FPanel.LanguageSetting = nullptr;
+  FPanel.WriteLanguageSetting = nullptr;
 }
 
 void TPanelLifecycle::BindCommands() {
@@ -76,6 +79,11 @@ void TPanelLifecycle::BindCommands() {
   // The elevation request may come from a worker; the timer is armed on the window thread.
   SetElevationExitHook([this] { FPanel.Component(L"killertimer").SetEnabled(true); });
   FPanel.LanguageSetting = [this] { return FSettings->ReadInteger(kSectionApp, L"LanguageId", 0); };
+  FPanel.WriteLanguageSetting = [this](int languageId) {
+    FSettings->WriteInteger(kSectionApp, kKeyLanguageId, languageId);
+  };
+  // Scans report their steps to the control panel, the start-up drive pass's first.
+  SetScanView(&FPanel);
 }
 
 void TPanelLifecycle::FormCreate() {

@@ -13,6 +13,7 @@
 #include "app/Systray.h"
 #include "app/main1.h"
 #include "engine/logfile.h"
+#include "engine/scanthread.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"
 #include "support/DriveFixture.h"
@@ -236,6 +237,23 @@ TEST_F(StartupTest, TheOptionsPageReadsTheLanguageFromTheFileItWasWrittenTo) {
   TComponent& options = panel.Component(L"TabSheet5");
   options.OnShow(options);
   EXPECT_EQ(panel.Component(L"lang").ItemIndex(), 1);
+}
+
+TEST_F(StartupTest, ALanguageChoiceIsWrittenAtOnce) {
+  lifecycle.FormCreate();
+  ASSERT_TRUE(panel.WriteLanguageSetting);
+  panel.WriteLanguageSetting(1);
+  EXPECT_EQ(Setting("app", "languageId"), "1");
+}
+
+TEST_F(StartupTest, ScansReportToTheControlPanelWhileItLives) {
+  {
+    TPanelfrm freshPanel;
+    TPanelLifecycle life(freshPanel, application, L"");
+    life.FormCreate();
+    EXPECT_EQ(ScanView(), &freshPanel);
+  }
+  EXPECT_EQ(ScanView(), nullptr);
 }
 
 TEST(WindowAnswers, TrayMouseMessages) {

@@ -3,9 +3,11 @@
 #include "ui/main.h"
 
 #include <string>
+#include <utility>
 
 #include "app/Systray.h"
 #include "app/main1.h"
+#include "devices/DeviceChange.h"
 #include "devices/DrivePass.h"
 #include "platform/Platform.h"
 #include "platform/win32/Win32System.h"
@@ -57,9 +59,6 @@ void UseUserThousandsSeparator() {
   if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8) > 0) SetThousandsSeparator(separator);
 }
 
-// Arrival and removal of volumes are handled here once that handler exists.
-void WMDeviceChange(WPARAM, LPARAM) {}
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -79,12 +78,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   TPanelfrm panel;
   TPanelLifecycle lifecycle(panel, application, firstArgument);
-  win32::TPanelWindow panelWindow(panel, {.EndSession =
-                                              [&] {
-                                                DeleteTrayIcon();
-                                                lifecycle.FormDestroy();
-                                              },
-                                          .DeviceChange = WMDeviceChange});
+  win32::TPanelWindowHooks panelHooks;
+  panelHooks.EndSession = [&] {
+    DeleteTrayIcon();
+    lifecycle.FormDestroy();
+  };
+  panelHooks.DeviceChange = [&panel](WPARAM event, LPARAM data) {
+    panel.WMDeviceChange(event, ReadDeviceBroadcast(reinterpret_cast<const void*>(data)));
+  };
+  win32::TPanelWindow panelWindow(panel, std::move(panelHooks));
   if (!panelWindow.Create()) return 1;
   // Programs and message boxes are owned by the control panel: the main window is
   // message-only and can own no visible window.
