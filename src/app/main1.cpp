@@ -7,6 +7,8 @@
 #include "common/Text.h"
 #include "engine/logfile.h"
 #include "engine/scanthread.h"
+#include "loc/LangLocEngine.h"
+#include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "ui/main.h"
 
@@ -100,8 +102,9 @@ void TPanelLifecycle::FormCreate() {
   // A value outside the choices leaves the box without a selection, and so -1 is
   // what the end of the run writes back.
   FPanel.Component(L"lang").SetItemIndex(languageId);
-  // The language file is loaded and the control panel and the catalogue are
-  // translated here, once the language engine exists.
+  // One engine for the run; the texts it sets stay until the program ends.
+  static TLocEngine language;
+  StartLanguage(language, languageId, Sys().ProgramFolder(), FPanel);
 
   state.StartedElevated = IsRunAsAdmin(FFirstArgument);
   FPanel.Component(L"method_sel").SetItemIndex(kBothFindingKinds);
