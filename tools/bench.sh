@@ -11,7 +11,7 @@ build/bench/tests/bench/dw_bench_scan --benchmark_format=json --benchmark_out=bu
   --benchmark_out_format=json >/dev/null
 python3 - build/bench/result.json <<'PY'
 import json, sys
-runs = {b["name"]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+runs = {b["name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
 walk, scan = runs["BM_BareWalk"]["real_time"], runs["BM_ThoroughScan"]["real_time"]
 print(f"bare walk {walk:.0f} ms, thorough scan {scan:.0f} ms, ratio {scan / walk:.2f}, "
       f"peak memory {runs['BM_ThoroughScan'].get('maxrss_MiB', 0):.0f} MiB")

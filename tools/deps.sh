@@ -5,7 +5,7 @@ set -euo pipefail
 # "native" asks only for what the Linux build needs.
 pkgs=(cmake ninja-build g++ googletest nlohmann-json3-dev attr)
 if [ "${1:-all}" != native ]; then
-  pkgs+=(libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
+  pkgs+=(python3 libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
          wine64 wine xvfb fonts-wine imagemagick xauth x11-utils)
 fi
 missing=()

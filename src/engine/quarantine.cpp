@@ -124,7 +124,14 @@ bool EmptyQuarantineStore() {
   return all;
 }
 
+// Only the store's own suffix goes: a file that was itself called x.quarantine
+// comes back under that name.
 std::wstring RestoredName(const std::wstring& storedName) {
+  const std::wstring suffix = kStoredSuffix;
+  if (storedName.size() > suffix.size() &&
+      EqualsNoCase(std::wstring_view(storedName).substr(storedName.size() - suffix.size()), suffix)) {
+    return storedName.substr(0, storedName.size() - suffix.size());
+  }
   return storedName.substr(0, storedName.find(kStoredSuffix));
 }
 

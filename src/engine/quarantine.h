@@ -32,7 +32,7 @@ void ListQuarantineEntries(const std::function<bool(const QuarantineEntry&)>& vi
 bool EraseQuarantineEntry(const std::wstring& storedName);
 // Deletes every file of the store. True when all are gone.
 bool EmptyQuarantineStore();
-// The stored name without its first ".quarantine" and what follows.
+// The stored name without the ".quarantine" that the store added.
 std::wstring RestoredName(const std::wstring& storedName);
 // Copies a stored file into folder (ending with "\") under its restored name,
 // replacing a file of that name. True only when the copy is there, complete.

@@ -1,5 +1,9 @@
 #include "loc/LangLocStrings.h"
 
+#include "common/Text.h"
+#include "loc/LangLocEngine.h"
+#include "ui/forms.h"
+
 namespace dw {
 
 namespace {
@@ -230,6 +234,27 @@ const wchar_t* CatalogueDefault(int number) {
 
 void ResetCatalogue() {
   for (int i = 0; i < kCatalogueSize; ++i) *CatalogueTable[i] = kDefaults[i];
+}
+
+void TranslateCatalogue(const TLocEngine& engine) {
+  for (int n = 1; n <= kCatalogueSize; ++n) engine.TranslateString(n, *CatalogueTable[n - 1]);
+}
+
+std::wstring LanguageFilePath(int languageId, const std::wstring& programFolder) {
+  const wchar_t* file = languageId == 0 || languageId == -1 ? L"Languages\\french.lng"
+                        : languageId == 1                    ? L"Languages\\english.lng"
+                                                             : nullptr;
+  if (!file) return {};
+  return IncludeTrailingBackslash(programFolder) + file;
+}
+
+void StartLanguage(TLocEngine& engine, int languageId, const std::wstring& programFolder, TForm& panel) {
+  std::wstring path = LanguageFilePath(languageId, programFolder);
+  if (!path.empty()) engine.LoadLanguageFile(path);
+  std::wstring caption = panel.Caption();
+  engine.TranslateForm(panel);
+  panel.SetCaption(caption);
+  TranslateCatalogue(engine);
 }
 
 }  // namespace dw

@@ -86,4 +86,21 @@ extern std::wstring* const CatalogueTable[kCatalogueSize];
 const wchar_t* CatalogueDefault(int number);
 void ResetCatalogue();
 
+class TForm;
+class TLocEngine;
+
+// Lets the loaded language file replace the defaults: entry N becomes the file's
+// "-Strings-" key N where the file has it. Runs once, before any worker starts.
+void TranslateCatalogue(const TLocEngine& engine);
+
+// The language file that languageId selects beside the program: 0 (and -1)
+// "Languages\french.lng", 1 "Languages\english.lng"; empty for any other value.
+std::wstring LanguageFilePath(int languageId, const std::wstring& programFolder);
+
+// The language steps of the control panel's creation, in their order: load the
+// selected file (none for an unknown languageId), translate the panel, give the
+// panel back its own caption (other instances find the window by it), then
+// translate the catalogue.
+void StartLanguage(TLocEngine& engine, int languageId, const std::wstring& programFolder, TForm& panel);
+
 }  // namespace dw

@@ -113,6 +113,8 @@ class Volumes {
   virtual uint32_t StorageBusType(const std::wstring& device) = 0;
   // DeviceIoControl(controlCode) without buffers on the device; true when it succeeded.
   virtual bool DeviceCheck(const std::wstring& device, uint32_t controlCode) = 0;
+  // The error code of the last failed call on this thread (GetLastError).
+  virtual uint32_t LastError() = 0;
 };
 
 // Owners of started programs and message boxes.
@@ -146,6 +148,10 @@ class System {
   virtual std::string ToAnsi(std::wstring_view text) = 0;
   virtual std::wstring FromAnsi(std::string_view bytes) = 0;
   virtual uint32_t AnsiCodePage() = 0;
+  // The folder-browse dialog owned by the control panel, showing file-system
+  // folders only; the folder picked, without a trailing "\" unless it is a root.
+  // Nothing when the user cancels or there is no user interface.
+  virtual std::optional<std::wstring> BrowseForFolder(const std::wstring& title) = 0;
 };
 
 // GetPrivateProfileStringW / WritePrivateProfileStringW.

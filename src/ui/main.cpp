@@ -42,6 +42,7 @@ TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
   Bind(L"a_menace", &TComponent::OnClick, &TPanelfrm::a_menaceClick);
   Bind(L"a_risk", &TComponent::OnClick, &TPanelfrm::a_riskClick);
   Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
+  BindFindings();
   BindTools();
 }
 
@@ -165,6 +166,5 @@ void TPanelfrm::a_riskClick(TComponent& sender) {
 
 void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) { State().AntivirusCommandLine = sender.Text(); }
 
-void TPanelfrm::_Scan(TComponent&) {}
 
 }  // namespace dw

@@ -3,9 +3,16 @@
 // handlers change the model only; ui/win32 renders it.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <span>
+#include <string>
+#include <vector>
 
+#include "devices/DeviceChange.h"
+#include "engine/quarantinethread.h"
+#include "engine/scanthread.h"
+#include "engine/securethread.h"
 #include "ui/forms.h"
 
 namespace dw {
@@ -18,7 +25,7 @@ constexpr int kImageFindings = 2;
 // Every component of the control panel, in creation order.
 std::span<const TLayoutRow> PanelLayout();
 
-class TPanelfrm : public TForm {
+class TPanelfrm : public TForm, public IScanView, public IDisposalView, public IQuarantineView {
  public:
   TPanelfrm();
 
@@ -79,6 +86,54 @@ class TPanelfrm : public TForm {
  private:
   void Bind(const wchar_t* component, TNotifyEvent TComponent::*event, void (TPanelfrm::*handler)(TComponent&));
   TNotifyEvent Handler(void (TPanelfrm::*handler)(TComponent&));
+
+  // Findings: the window-thread side of scans, disposal at the user's command,
+  // the quarantine page and the arrival and removal of volumes.
+ public:
+  void ScanStarted(TScanThread& scan) override;
+  void DriveScanDone(TScanThread& scan) override;
+  void ScanFinished(TScanThread& scan) override;
+  void FindingAdded(TScanThread& scan) override;
+  void FindingDisposed(TScanThread& scan, DisposeResult result) override;
+  void RefreshFindingsView(int mode) override;
+  TColor ListView1CustomDrawItem(TComponent& sender, int row);
+  void scanbtClick(TComponent& sender);
+  void stopscanbtClick(TComponent& sender);
+
+  void FindingDeleted(TSecureThread& worker, DisposeResult result) override;
+  void DeleteAllStarted(TSecureThread& worker) override;
+  void DeleteAllFinished(TSecureThread& worker) override;
+  void tdelClick(TComponent& sender);
+  void tdelallClick(TComponent& sender);
+
+  void QuarantineListCleared(TquarantineThread& worker) override;
+  void QuarantineRowAdded(TquarantineThread& worker) override;
+  void QuarantineSizeShown(TquarantineThread& worker) override;
+  void QuarantineEmptiedShown(TquarantineThread& worker, bool emptied) override;
+  void QuarantineEntryErased(TquarantineThread& worker, bool erased) override;
+  void QuarantineRestoredShown(TquarantineThread& worker, bool restored) override;
+  void TabSheet4Show(TComponent& sender);
+  void btquarantineDelClick(TComponent& sender);
+  void btquarantineRestoreClick(TComponent& sender);
+  void btquarantineEraseClick(TComponent& sender);
+
+  // WM_DEVICECHANGE with the header its lParam points to (ReadDeviceBroadcast);
+  // the result is always 0.
+  intptr_t WMDeviceChange(uintptr_t wParam, const DeviceBroadcast& header);
+
+  // The all-drives run of the Scanner button while it runs; window thread only,
+  // cleared by that run's ScanFinished before the worker frees itself.
+  TScanThread* CurrentScan = nullptr;
+
+ private:
+  void BindFindings();
+  // Brings ListView1 up to FindingsSeen: rows are added for entries that have
+  // none yet; reported, when given, is the finding being added.
+  void AddMissingFindingRows(const TScanSync* reported);
+  void RemoveFindingRows(const std::wstring& path);
+  // The stored name of each row of ListView4: the display name is shortened and
+  // cannot be turned back into it.
+  std::vector<std::wstring> FQuarantineNames;
 };
 
 }  // namespace dw

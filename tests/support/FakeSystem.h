@@ -4,6 +4,7 @@
 #include <atomic>
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,10 +60,28 @@ class FakeSystem : public System {
   std::string ToAnsi(std::wstring_view text) override { return WideToCp1252(text); }
   std::wstring FromAnsi(std::string_view bytes) override { return Cp1252ToWide(bytes); }
   uint32_t AnsiCodePage() override { return 1252; }
+  // The next queued folder, or nothing (the user cancels) when none is queued.
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folderDialogs_.push_back(title);
+    if (folders_.empty()) return std::nullopt;
+    std::optional<std::wstring> folder = folders_.front();
+    folders_.pop_front();
+    return folder;
+  }
 
   void QueueAnswer(int answer) {
     std::lock_guard<std::mutex> lock(mutex_);
     answers_.push_back(answer);
+  }
+  void QueueFolder(std::optional<std::wstring> folder) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    folders_.push_back(std::move(folder));
+  }
+  // The titles of the folder dialogs shown, in order.
+  std::vector<std::wstring> FolderDialogs() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return folderDialogs_;
   }
   std::vector<ShellCall> ShellCalls() {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -78,6 +97,8 @@ class FakeSystem : public System {
   std::vector<ShellCall> shellCalls_;
   std::vector<MessageBoxCall> messageBoxes_;
   std::deque<int> answers_;
+  std::deque<std::optional<std::wstring>> folders_;
+  std::vector<std::wstring> folderDialogs_;
 };
 
 }  // namespace dw::test

@@ -4,6 +4,13 @@
 
 namespace dw::test {
 
+namespace {
+// Per thread, as GetLastError.
+thread_local uint32_t lastError = 0;
+}  // namespace
+
+uint32_t FakeVolumes::LastError() { return lastError; }
+
 void FakeVolumes::Add(wchar_t letter, FakeVolume volume) {
   std::lock_guard<std::mutex> lock(mutex_);
   volumes_[static_cast<wchar_t>(std::towupper(letter))] = volume;
@@ -46,7 +53,10 @@ uint32_t FakeVolumes::DriveType(const std::wstring& root) {
 bool FakeVolumes::VolumeInformation(const std::wstring& root, VolumeInfo& info) {
   std::lock_guard<std::mutex> lock(mutex_);
   FakeVolume* v = Find(root);
-  if (!v || !v->hasMedium) return false;
+  if (!v || !v->hasMedium) {
+    lastError = v ? v->error : kErrorPathNotFound;
+    return false;
+  }
   info = v->info;
   return true;
 }

@@ -16,6 +16,7 @@ struct FakeVolume {
   int64_t total = 8LL * 1024 * 1024 * 1024;
   int64_t freeBytes = 2LL * 1024 * 1024 * 1024;
   int notReadyChecks = 0;  // how many readiness checks fail before the drive answers
+  uint32_t error = kErrorNotReady;  // LastError after a failed call on this volume
 };
 
 class FakeVolumes : public Volumes {
@@ -30,6 +31,7 @@ class FakeVolumes : public Volumes {
   bool DiskSpace(const std::wstring& root, int64_t& total, int64_t& freeForCaller) override;
   uint32_t StorageBusType(const std::wstring& device) override;
   bool DeviceCheck(const std::wstring& device, uint32_t controlCode) override;
+  uint32_t LastError() override;
 
  private:
   FakeVolume* Find(const std::wstring& path);  // by the first drive letter in path

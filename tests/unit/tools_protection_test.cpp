@@ -22,9 +22,12 @@ class ToolsProtectionTest : public ToolsFixture {
     root = ToUpper(drive.root());
   }
 
-  void Protect() {
+  // A tool that ends with a notice waits for the window thread, so it is still
+  // registered here; one that ends without one may already be gone.
+  void Protect(bool endsWithNotice = true) {
     SelectToolDrive(root);
     Click(L"btToolProtectionFolder");
+    if (endsWithNotice) EXPECT_EQ(State().WorkThreads.Count(), 1);
     ASSERT_TRUE(WaitForTools());
   }
 
@@ -38,10 +41,7 @@ class ToolsProtectionTest : public ToolsFixture {
 };
 
 TEST_F(ToolsProtectionTest, CreatesAHiddenFolderWithItsNoteAndLeavesItAloneTheSecondTime) {
-  SelectToolDrive(root);
-  Click(L"btToolProtectionFolder");
-  EXPECT_EQ(State().WorkThreads.Count(), 1);  // until its notice has been raised
-  ASSERT_TRUE(WaitForTools());
+  Protect();
 
   const uint32_t folder = drive.Attributes(L"AUTORUN.INF");
   ASSERT_NE(folder, kInvalidAttributes);
@@ -96,7 +96,7 @@ TEST_F(ToolsProtectionTest, ANoteThatCannotBeWrittenEndsTheToolWithoutANotice) {
   RefusingFileSystem refusing(Fs());
   refusing.refuseWriteAll = [](const std::wstring&) { return true; };
   ScopedPlatform guard(Platform{.fs = &refusing});
-  Protect();
+  Protect(false);
 
   EXPECT_EQ(drive.Attributes(L"AUTORUN.INF") & (kAttrDirectory | kAttrHidden), kAttrDirectory | kAttrHidden);
   EXPECT_TRUE(drive.Names(L"AUTORUN.INF").empty());

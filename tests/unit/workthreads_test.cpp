@@ -42,7 +42,7 @@ class Probe {
 
   bool release = false;     // the test lets the worker end
   bool stopSeen = false;    // the worker saw Terminated
-  bool inSync = false;      // the worker is about to call Synchronize
+  bool posted = false;      // the worker's Synchronize call waits in the queue
   bool served = false;      // its Synchronize call ran
   bool destroyed = false;   // the worker's destructor ran
   std::thread::id servedOn;
@@ -83,11 +83,21 @@ class SteppedSystem : public test::FakeSystem {
   int sleeps = 0;
 };
 
+// Tells when a call has reached the window thread's queue.
+class SignallingMainThread : public QueueMainThread {
+ public:
+  void Post(std::function<void()> fn) override {
+    QueueMainThread::Post(std::move(fn));
+    if (onPost) onPost();
+  }
+  std::function<void()> onPost;
+};
+
 class WorkThreadsTest : public testing::Test {
  protected:
   std::shared_ptr<Probe> probe = std::make_shared<Probe>();
   SteppedSystem system;
-  QueueMainThread main;  // this thread is the window thread
+  SignallingMainThread main;  // this thread is the window thread
   ScopedPlatform platform{Platform{nullptr, nullptr, &system, nullptr, &main}};
   TWorkThreadList list;
 
@@ -206,18 +216,18 @@ TEST_F(WorkThreadsTest, CancelGivesUpAfterTheTimeoutEvenWhenTheCounterWraps) {
 }
 
 TEST_F(WorkThreadsTest, AWorkerBlockedInSynchronizeIsServedByTheWaitLoop) {
+  main.onPost = [&] { probe->Set(&Probe::posted); };
   Start([](TestWorker& self, Probe& p) {
     while (!self.Terminated()) std::this_thread::sleep_for(1ms);
-    p.Set(&Probe::inSync);
     self.Synchronize([&] {
       p.servedOn = std::this_thread::get_id();
       p.Set(&Probe::served);
     });
   });
-  // Pause until the worker needs the window thread, or until it is gone after
-  // having been served.
+  // Pause until the worker waits for the window thread, or until it is gone after
+  // having been served: only the loop's message processing can serve it.
   system.onSleep = [&] {
-    probe->WaitFor([&] { return probe->destroyed || (probe->inSync && !probe->served); });
+    probe->WaitFor([&] { return probe->destroyed || (probe->posted && !probe->served); });
   };
   uint32_t start = system.tick;
   list.CancelAllAndWaitTermination(5000);

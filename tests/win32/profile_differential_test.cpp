@@ -185,7 +185,9 @@ TEST(ProfileDifferential, ReadsAgreeWithTheRealApi) {
     std::wstring path = folder.File(L"read" + std::to_wstring(index++) + L".ini");
     ASSERT_TRUE(WriteBytes(path, c.bytes));
     portable.store.Put(path, c.bytes);
-    if (index == 1) ASSERT_EQ(real.ReadString(path, L"app", L"enable", L"", 2048), L"1");  // the API sees the file
+    if (index == 1) {
+      ASSERT_EQ(real.ReadString(path, L"app", L"enable", L"", 2048), L"1");  // the API sees the file
+    }
     for (const std::wstring& section : c.sections) {
       for (const std::wstring& key : c.keys) {
         for (const std::wstring& def : kDefaults) {

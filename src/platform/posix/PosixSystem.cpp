@@ -123,4 +123,7 @@ std::wstring PosixSystem::FromAnsi(std::string_view bytes) { return Cp1252ToWide
 
 uint32_t PosixSystem::AnsiCodePage() { return 1252; }
 
+// Without a user interface nobody picks a folder.
+std::optional<std::wstring> PosixSystem::BrowseForFolder(const std::wstring&) { return std::nullopt; }
+
 }  // namespace dw

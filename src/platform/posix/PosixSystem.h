@@ -25,6 +25,7 @@ class PosixSystem : public System {
   std::string ToAnsi(std::wstring_view text) override;
   std::wstring FromAnsi(std::string_view bytes) override;
   uint32_t AnsiCodePage() override;
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
 };
 
 // "dd/mm/yyyy hh:mm:ss", the date alone at exactly midnight (as Windows renders a

@@ -74,4 +74,6 @@ uint32_t PosixVolumes::StorageBusType(const std::wstring& device) {
 
 bool PosixVolumes::DeviceCheck(const std::wstring& device, uint32_t) { return PresentDrive(device).has_value(); }
 
+uint32_t PosixVolumes::LastError() { return posix::LastErrorCode(); }
+
 }  // namespace dw

@@ -13,6 +13,7 @@ class PosixVolumes : public Volumes {
   bool DiskSpace(const std::wstring& root, int64_t& total, int64_t& freeForCaller) override;
   uint32_t StorageBusType(const std::wstring& device) override;
   bool DeviceCheck(const std::wstring& device, uint32_t controlCode) override;
+  uint32_t LastError() override;
 };
 
 }  // namespace dw

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "platform/ComApartment.h"
+
 namespace dw {
 
 namespace {
@@ -129,5 +131,22 @@ std::wstring Win32System::FromAnsi(std::string_view bytes) {
 }
 
 uint32_t Win32System::AnsiCodePage() { return GetACP(); }
+
+std::optional<std::wstring> Win32System::BrowseForFolder(const std::wstring& title) {
+  // The dialog needs COM on this thread; joining an apartment already there is harmless.
+  ComApartment com;
+  BROWSEINFOW info = {};
+  info.hwndOwner = OwnerWindowHandle(OwnerWindow::ControlPanel);
+  info.lpszTitle = title.c_str();
+  // The classic dialog: the new style needs OLE set up on the calling thread.
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  PIDLIST_ABSOLUTE picked = SHBrowseForFolderW(&info);
+  if (!picked) return std::nullopt;
+  wchar_t path[MAX_PATH] = {};
+  BOOL named = SHGetPathFromIDListW(picked, path);
+  CoTaskMemFree(picked);
+  if (!named || path[0] == L'\0') return std::nullopt;
+  return std::wstring(path);
+}
 
 }  // namespace dw

@@ -27,6 +27,7 @@ class Win32System : public System {
   std::string ToAnsi(std::wstring_view text) override;
   std::wstring FromAnsi(std::string_view bytes) override;
   uint32_t AnsiCodePage() override;
+  std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
 };
 
 // The user's short date, a blank and the long time of moment; the date alone at

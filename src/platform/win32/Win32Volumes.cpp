@@ -85,4 +85,6 @@ bool Win32Volumes::DeviceCheck(const std::wstring& device, uint32_t controlCode)
   return GetLastError() == ERROR_NOT_SUPPORTED;
 }
 
+uint32_t Win32Volumes::LastError() { return GetLastError(); }
+
 }  // namespace dw

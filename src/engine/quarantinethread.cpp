@@ -1,0 +1,60 @@
+#include "engine/quarantinethread.h"
+
+#include "app/SharedState.h"
+#include "engine/quarantine.h"
+
+namespace dw {
+
+TquarantineThread::TquarantineThread(int opId, std::wstring arg1, std::wstring arg2, IQuarantineView* view)
+    : TWorkThread(work_quarantine), FopId(opId), Farg1(std::move(arg1)), Farg2(std::move(arg2)), FView(view) {}
+
+template <typename... Args>
+void TquarantineThread::HandOver(void (IQuarantineView::*step)(TquarantineThread&, Args...), Args... args) {
+  Synchronize([&] {
+    if (FView) (FView->*step)(*this, args...);
+  });
+}
+
+void TquarantineThread::ListQuarantine() {
+  FqfolderSize = 0;
+  HandOver(&IQuarantineView::QuarantineListCleared);
+  bool stopped = false;
+  ListQuarantineEntries([&](const QuarantineEntry& entry) {
+    sync = {entry.storedName, QuarantineFolder() + entry.storedName, entry.displayName, entry.sourcePath, entry.size};
+    FqfolderSize += static_cast<int64_t>(entry.size);
+    HandOver(&IQuarantineView::QuarantineRowAdded);
+    // A stop leaves the total line as it was; a termination still shows it.
+    if (State().StopRequested.load()) {
+      stopped = true;
+      return false;
+    }
+    return !Terminated();
+  });
+  if (!stopped) HandOver(&IQuarantineView::QuarantineSizeShown);
+}
+
+void TquarantineThread::Execute() {
+  switch (FopId) {
+    case EraseEntry:
+      HandOver(&IQuarantineView::QuarantineEntryErased, EraseQuarantineEntry(Farg1));
+      ListQuarantine();
+      return;
+    case EraseAll: {
+      bool emptied = EmptyQuarantineStore();
+      HandOver(&IQuarantineView::QuarantineEmptiedShown, emptied);
+      // Show what could not be removed.
+      if (!emptied) ListQuarantine();
+      return;
+    }
+    case ListEntries:
+      ListQuarantine();
+      return;
+    case RestoreEntry:
+      HandOver(&IQuarantineView::QuarantineRestoredShown, RestoreQuarantineEntry(Farg1, Farg2));
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace dw

@@ -1,0 +1,281 @@
+// The findings page and the status strip during scans: TPanelfrm as the window
+// thread's side of a scan run and of the disposal of findings.
+#include <stdexcept>
+
+#include "app/Elevation.h"
+#include "app/SharedState.h"
+#include "common/Text.h"
+#include "loc/LangLocStrings.h"
+#include "platform/Platform.h"
+#include "ui/Notify.h"
+#include "ui/main.h"
+
+namespace dw {
+
+namespace {
+
+// -1: the path is in neither list (already disposed of while its row remains).
+int ListedKind(const std::wstring& path) {
+  if (State().RiskList.Contains(path)) return Suspicious;
+  if (State().ThreatList.Contains(path)) return Threat;
+  return -1;
+}
+
+// A row that no longer stands for a listed finding gets no type: calling it a
+// threat or a suspicious file would be a claim nothing backs any more.
+TListRow FindingRow(const std::wstring& path, int kind) {
+  std::wstring type;
+  if (kind == Threat) type = MsgKindThreat;
+  if (kind == Suspicious) type = MsgKindSuspect;
+  return {FileNamePart(path), {type, path}};
+}
+
+bool IsRegistered(const TWorkThread* worker) {
+  TWorkThreadList& list = State().WorkThreads;
+  for (int i = list.Count() - 1; i >= 0; --i) {
+    try {
+      if (list.Get(i) == worker) return true;
+    } catch (const std::out_of_range&) {
+      // Another worker left the list meanwhile.
+    }
+  }
+  return false;
+}
+
+bool ConfirmDeletion() { return ShowMessageBox(MsgConfirmDelete, MsgWarningTitle, kMbYesNoCancel) == kIdYes; }
+
+}  // namespace
+
+void TPanelfrm::BindFindings() {
+  Bind(L"scanBt", &TComponent::OnClick, &TPanelfrm::scanbtClick);
+  Bind(L"stopscanbt", &TComponent::OnClick, &TPanelfrm::stopscanbtClick);
+  Bind(L"tdel", &TComponent::OnClick, &TPanelfrm::tdelClick);
+  Bind(L"tdelall", &TComponent::OnClick, &TPanelfrm::tdelallClick);
+  Bind(L"TabSheet4", &TComponent::OnShow, &TPanelfrm::TabSheet4Show);
+  Bind(L"btquarantineDel", &TComponent::OnClick, &TPanelfrm::btquarantineDelClick);
+  Bind(L"btquarantineRestore", &TComponent::OnClick, &TPanelfrm::btquarantineRestoreClick);
+  Bind(L"btquarantineErase", &TComponent::OnClick, &TPanelfrm::btquarantineEraseClick);
+  Component(L"ListView1").OnCustomDraw = [this](TComponent& sender, int row) {
+    return ListView1CustomDrawItem(sender, row);
+  };
+}
+
+void TPanelfrm::ScanStarted(TScanThread& scan) {
+  if (scan.FSilenceMode) return;
+  Component(L"scanBt").SetVisible(false);
+  TComponent& stop = Component(L"stopscanbt");
+  stop.SetVisible(true);
+  stop.SetEnabled(true);
+  Component(L"Scan_m").SetEnabled(false);
+
+  std::wstring suffix = scan.Fadvanced ? MsgThoroughSuffix : L"";
+  TComponent& status = Component(L"Label13");
+  if (scan.FdiskInfo) {
+    status.SetCaption(FormatText(MsgScanningDrive, {suffix, scan.FdiskInfo->VolName, scan.FdiskInfo->root}));
+  } else {
+    status.SetCaption(FormatText(MsgScanning, {suffix}));
+  }
+  refreshBt();
+}
+
+void TPanelfrm::DriveScanDone(TScanThread& scan) {
+  const PdiskInfo& drive = scan.FdiskInfo;
+  if (!drive) return;
+  TSharedState& state = State();
+  std::wstring title = FormatText(L"%s (%s)", {drive->VolName, drive->root});
+  if (drive->threat.Count() > 0 || drive->Risk.Count() > 0) {
+    ShowNotification(title, MsgThreatsDetected, 1);
+    return;
+  }
+  // Clean drive: said only while nothing is listed anywhere, and not after findings
+  // that the settings disposed of at once.
+  if (state.ThreatList.Count() == 0 && state.RiskList.Count() == 0 && scan.FMenaceCount == 0) {
+    ShowNotification(title, MsgNoThreatDetected, 0);
+  }
+}
+
+void TPanelfrm::ScanFinished(TScanThread& scan) {
+  // The worker frees itself right after this step.
+  if (CurrentScan == &scan) CurrentScan = nullptr;
+  if (scan.FSilenceMode) return;
+  TSharedState& state = State();
+  Component(L"stopscanbt").SetVisible(false);
+  Component(L"scanBt").SetVisible(true);
+  Component(L"Scan_m").SetEnabled(true);
+  Component(L"Label13").SetCaption(FormatText(
+      MsgScanSummary, {int64_t{state.ThreatList.Count()}, int64_t{state.RiskList.Count()}}));
+  if (scan.Terminated()) ShowNotification(MsgInformationTitle, MsgScanStopped, 0);
+  refreshBt();
+}
+
+void TPanelfrm::FindingAdded(TScanThread& scan) {
+  // The engine has already logged the finding.
+  AddMissingFindingRows(&scan.sync);
+  refreshBt();
+  if (!Visible()) {
+    SetWindowState(TWindowState::Normal);
+    Component(L"PageControl1").SetActivePage(L"TabSheet1");
+    Show();
+  }
+}
+
+void TPanelfrm::FindingDisposed(TScanThread&, DisposeResult) {
+  // The engine has told the user and logged it; a disposal may have emptied the lists.
+  refreshBt();
+}
+
+// Runs take their turn on the window thread in any order, while their entries
+// joined FindingsSeen in the order they were found; only the window thread
+// removes entries. So the rows are always a prefix of FindingsSeen, and catching
+// up on it keeps row i showing entry i.
+void TPanelfrm::AddMissingFindingRows(const TScanSync* reported) {
+  TComponent& view = Component(L"ListView1");
+  std::vector<std::wstring> seen = State().FindingsSeen.Snapshot();
+  if (static_cast<size_t>(view.RowCount()) > seen.size()) {
+    RefreshFindingsView(0);
+    return;
+  }
+  bool reportedPlaced = reported == nullptr;
+  for (size_t i = static_cast<size_t>(view.RowCount()); i < seen.size(); ++i) {
+    int kind;
+    if (!reportedPlaced && EqualsNoCase(seen[i], reported->CurrMenace)) {
+      kind = reported->CurrMenaceType;
+      reportedPlaced = true;
+    } else {
+      kind = ListedKind(seen[i]);
+    }
+    view.AddRow(FindingRow(seen[i], kind));
+  }
+}
+
+void TPanelfrm::RefreshFindingsView(int) {
+  std::vector<TListRow> rows;
+  for (const std::wstring& path : State().FindingsSeen.Snapshot()) rows.push_back(FindingRow(path, ListedKind(path)));
+  Component(L"ListView1").SetRows(rows);
+}
+
+TColor TPanelfrm::ListView1CustomDrawItem(TComponent&, int row) {
+  TThreadStringList& seen = State().FindingsSeen;
+  if (row < 0 || row >= seen.Count()) return kClBlack;
+  return State().ThreatList.Contains(seen.Strings(row)) ? kClRed : kClBlack;
+}
+
+void TPanelfrm::scanbtClick(TComponent&) {
+  auto* scan = new TScanThread(true, false);
+  StartWorker(scan, &State().WorkThreads);
+  // The run cannot end before its ScanFinished has run here (the panel is the scan
+  // view, or hears its steps), so the reference is safe once the thread was made.
+  CurrentScan = IsRegistered(scan) ? scan : nullptr;
+}
+
+void TPanelfrm::stopscanbtClick(TComponent&) {
+  TSharedState& state = State();
+  bool alreadyStopping = state.StopRequested.exchange(true);
+  Component(L"stopscanbt").SetEnabled(false);
+  Component(L"Label13").SetCaption(MsgStoppingScan);
+  if (CurrentScan) CurrentScan->Terminate();
+  Sys().Sleep(500);
+  // A stop for good (elevation, exit) is not ours to lift.
+  if (!alreadyStopping) state.StopRequested = false;
+}
+
+void TPanelfrm::_Scan(TComponent& sender) {
+  PdiskInfo drive = State().DriveList.Get(sender.Tag());
+  if (!drive) return;
+  Show();
+  StartWorker(new TScanThread(true, false, drive), nullptr);
+}
+
+// Every row of the path goes: a file listed both as a threat and as a suspicious
+// file has two, and once it is gone neither stands for anything that could still
+// be disposed of.
+void TPanelfrm::RemoveFindingRows(const std::wstring& path) {
+  TThreadStringList& seen = State().FindingsSeen;
+  for (int index = seen.IndexOf(path); index >= 0; index = seen.IndexOf(path)) {
+    Component(L"ListView1").DeleteRow(index);
+    seen.Delete(index);
+  }
+}
+
+void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
+  TSharedState& state = State();
+  const std::wstring& path = worker.sync;
+  bool threat = worker.FMenacetype == Threat;
+  if (result == DisposeResult::CopyFailed || result == DisposeResult::DeleteFailed) {
+    // Still on the drive: it stays listed, with its row.
+    ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
+    LogItem(L"delete/failed", path);
+    refreshBt();
+    return;
+  }
+  // A file already gone (another worker disposed of it) only leaves the lists.
+  if (result == DisposeResult::Done) {
+    ShowNotification(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 1);
+    LogItem(threat ? L"delete/threat" : L"delete/riskFile", path);
+  }
+  RemoveFindingRows(path);
+  (threat ? state.ThreatList : state.RiskList).Remove(path);
+  for (const PdiskInfo& drive : state.DriveList.Snapshot()) {
+    drive->threat.Remove(path);
+    drive->Risk.Remove(path);
+  }
+  refreshBt();
+}
+
+void TPanelfrm::DeleteAllStarted(TSecureThread&) {
+  Component(L"tdelall").SetEnabled(false);
+  Component(L"tdel").SetEnabled(false);
+}
+
+void TPanelfrm::DeleteAllFinished(TSecureThread& worker) {
+  // Each finding that stayed had its own alert; "all deleted" would be untrue.
+  if (worker.FFailures == 0) {
+    ShowNotification(L"", worker.FMenacetype == Threat ? MsgAllThreatsDeleted : MsgAllSuspectsDeleted, 0);
+  }
+  RefreshFindingsView(0);
+  TComponent& del = Component(L"tdel");
+  del.SetEnabled(true);
+  Component(L"tdelall").SetEnabled(del.Enabled());
+  refreshBt();
+  Component(L"Label13").SetCaption(MsgProtectionActive);
+}
+
+void TPanelfrm::tdelClick(TComponent&) {
+  TSharedState& state = State();
+  int row = Component(L"ListView1").SelectedRow();
+  if (row < 0 || row >= state.FindingsSeen.Count()) return;
+  std::wstring path = state.FindingsSeen.Strings(row);
+  if (state.ThreatList.Contains(path)) {
+    StartWorker(new TthreatsSecure(1, path, this), &state.WorkThreads);
+    return;
+  }
+  if (state.RiskList.Contains(path) && ConfirmDeletion()) {
+    StartWorker(new TRisksSecure(1, path, this), &state.WorkThreads);
+  }
+}
+
+void TPanelfrm::tdelallClick(TComponent&) {
+  TSharedState& state = State();
+  switch (Component(L"method_sel").ItemIndex()) {
+    case 0:
+      StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
+      return;
+    case 1:
+      if (ConfirmDeletion()) StartWorker(new TRisksSecure(2, L"", this), &state.WorkThreads);
+      return;
+    case 2:
+      if (state.RiskList.Count() > 0 && ConfirmDeletion()) {
+        StartWorker(new TRisksSecure(2, L"", this), &state.WorkThreads);
+      }
+      StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
+      return;
+    default:
+      return;
+  }
+}
+
+intptr_t TPanelfrm::WMDeviceChange(uintptr_t wParam, const DeviceBroadcast& header) {
+  return HandleDeviceChange(wParam, header, {[this] { refreshBt(); }, {}});
+}
+
+}  // namespace dw

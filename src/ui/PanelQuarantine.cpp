@@ -1,0 +1,85 @@
+// The quarantine page: the stored files with their sizes and source paths, and
+// the commands that erase, empty and restore.
+#include "app/SharedState.h"
+#include "common/Text.h"
+#include "engine/quarantine.h"
+#include "loc/LangLocStrings.h"
+#include "platform/Platform.h"
+#include "ui/Notify.h"
+#include "ui/main.h"
+
+namespace dw {
+
+void TPanelfrm::QuarantineListCleared(TquarantineThread&) {
+  Component(L"ListView4").ClearRows();
+  FQuarantineNames.clear();
+}
+
+void TPanelfrm::QuarantineRowAdded(TquarantineThread& worker) {
+  const TQuarantineSync& entry = worker.sync;
+  Component(L"ListView4").AddRow({entry.displayName, {QuarantineSizeText(entry.size), entry.sourcePath}});
+  FQuarantineNames.push_back(entry.currFileName);
+}
+
+void TPanelfrm::QuarantineSizeShown(TquarantineThread& worker) {
+  Component(L"IquarantineMemory")
+      .SetCaption(FormatText(MsgQuarantineSize, {static_cast<int64_t>(worker.FqfolderSize / 1024 + 1)}));
+}
+
+void TPanelfrm::QuarantineEmptiedShown(TquarantineThread&, bool emptied) {
+  Component(L"ListView4").ClearRows();
+  FQuarantineNames.clear();
+  if (emptied) {
+    ShowNotification(MsgSuccessTitle, MsgQuarantineFilesDeleted, 0);
+    return;
+  }
+  ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {QuarantineFolder()}), 1);
+  LogItem(L"quarantineErase/failed", QuarantineFolder());
+}
+
+void TPanelfrm::QuarantineEntryErased(TquarantineThread& worker, bool erased) {
+  if (erased) {
+    ShowNotification(MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {worker.Farg1}), 0);
+    LogItem(L"quarantineErase", worker.Farg1);
+    return;
+  }
+  ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {worker.Farg1}), 1);
+  LogItem(L"quarantineErase/failed", worker.Farg1);
+}
+
+void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, bool restored) {
+  if (restored) {
+    ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {worker.Farg1, worker.Farg2}), 1);
+    LogItem(L"quarantineRestoreTo", worker.Farg2);
+    return;
+  }
+  ShowNotification(MsgFailureTitle, FormatText(MsgRestoreFailed, {worker.Farg1, worker.Farg2}), 1);
+  LogItem(L"quarantineRestoreTo/failed", worker.Farg2);
+}
+
+void TPanelfrm::TabSheet4Show(TComponent&) {
+  StartWorker(new TquarantineThread(ListEntries, L"", L"", this), nullptr);
+}
+
+void TPanelfrm::btquarantineDelClick(TComponent&) {
+  int row = Component(L"ListView4").SelectedRow();
+  if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
+  StartWorker(new TquarantineThread(EraseEntry, FQuarantineNames[row], L"", this), &State().WorkThreads);
+}
+
+void TPanelfrm::btquarantineRestoreClick(TComponent&) {
+  int row = Component(L"ListView4").SelectedRow();
+  if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
+  // The name is taken before the dialog: a listing may refill the page meanwhile.
+  std::wstring stored = FQuarantineNames[row];
+  std::optional<std::wstring> folder = Sys().BrowseForFolder(MsgSelectFolder);
+  if (!folder || folder->empty()) return;
+  StartWorker(new TquarantineThread(RestoreEntry, stored, IncludeTrailingBackslash(*folder), this),
+              &State().WorkThreads);
+}
+
+void TPanelfrm::btquarantineEraseClick(TComponent&) {
+  StartWorker(new TquarantineThread(EraseAll, L"", L"", this), &State().WorkThreads);
+}
+
+}  // namespace dw

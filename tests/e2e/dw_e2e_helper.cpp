@@ -1,0 +1,114 @@
+// Drives a running drivewarden.exe from outside, as the shell and the user would,
+// for the end-to-end tests. One command per run; the exit code is the answer
+// (0 yes/done, 1 no/timed out, 2 no such window, 3 bad usage).
+//
+//   wait-panel MS      wait until the control panel window exists
+//   wait-gone MS       wait until it no longer exists
+//   panel-visible      0 when the control panel is visible, 1 when hidden
+//   panel-client       print the control panel's client width and height
+//   close-main         post WM_CLOSE to the hidden main window (message-only)
+//   close-panel        post WM_CLOSE to the control panel (its close button)
+//   show-page N MS     switch the page control to page N with the arrow keys
+//   tray-click         the left button released on the tray icon
+//   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
+//   autoplay           print the answer to the shell's QueryCancelAutoPlay
+//   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <cstdio>
+#include <cwchar>
+#include <string>
+
+namespace {
+
+constexpr UINT kTrayCallback = WM_USER + 1;
+
+HWND Panel() { return FindWindowW(L"TPanelfrm", L"Drivewarden"); }
+
+template <typename Done>
+bool WaitFor(DWORD ms, Done done) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start >= ms) return false;
+    Sleep(50);
+  }
+}
+
+DWORD Number(const wchar_t* text) { return static_cast<DWORD>(wcstoul(text, nullptr, 10)); }
+
+int ShowPage(HWND panel, int page, DWORD ms) {
+  HWND tabs = FindWindowExW(panel, nullptr, WC_TABCONTROLW, nullptr);
+  if (!tabs) return 2;
+  int count = static_cast<int>(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0));
+  if (page < 0 || page >= count) return 3;
+  // Keys reach the control inside its own process, which then tells the panel as
+  // it does for the user: the page changes and the sheet's show handler runs.
+  for (int guard = 0; guard < count; ++guard) {
+    int current = static_cast<int>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0));
+    if (current == page) break;
+    WPARAM key = page > current ? VK_RIGHT : VK_LEFT;
+    PostMessageW(tabs, WM_KEYDOWN, key, 1);
+    PostMessageW(tabs, WM_KEYUP, key, 0xC0000001);
+    int wanted = page > current ? current + 1 : current - 1;
+    if (!WaitFor(ms, [&] { return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == wanted; })) return 1;
+  }
+  return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == page ? 0 : 1;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 3;
+  std::wstring command = argv[1];
+
+  if (command == L"wait-panel")
+    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() != nullptr; }) ? 0 : 1;
+  if (command == L"wait-gone")
+    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() == nullptr; }) ? 0 : 1;
+  if (command == L"close-main") {
+    // Message-only windows are found only below HWND_MESSAGE.
+    HWND main = FindWindowExW(HWND_MESSAGE, nullptr, L"Tmainfrm", nullptr);
+    if (!main) return 2;
+    return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+
+  HWND panel = Panel();
+  if (!panel) return 2;
+  if (command == L"panel-visible") {
+    bool visible = IsWindowVisible(panel);
+    std::printf("%s\n", visible ? "visible" : "hidden");
+    return visible ? 0 : 1;
+  }
+  if (command == L"panel-client") {
+    RECT client{};
+    GetClientRect(panel, &client);
+    std::printf("%ld %ld\n", client.right, client.bottom);
+    return 0;
+  }
+  if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == L"show-page" && argc > 2)
+    return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
+  if (command == L"tray-click") return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1;
+  if (command == L"tray-menu" && argc > 3) {
+    SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
+    return PostMessageW(panel, kTrayCallback, 1, WM_RBUTTONUP) ? 0 : 1;
+  }
+  if (command == L"autoplay") {
+    UINT query = RegisterWindowMessageW(L"QueryCancelAutoPlay");
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(panel, query, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer)) return 1;
+    std::printf("%lu\n", static_cast<unsigned long>(answer));
+    return 0;
+  }
+  if (command == L"end-session") {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutW(panel, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer);
+    if (!answer) return 1;
+    return SendMessageTimeoutW(panel, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer) ? 0 : 1;
+  }
+  return 3;
+}

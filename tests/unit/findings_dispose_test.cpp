@@ -1,0 +1,267 @@
+#include <algorithm>
+
+#include "app/Elevation.h"
+#include "engine/disposal.h"
+#include "engine/quarantine.h"
+#include "findings_fixture.h"
+
+namespace dw::test {
+
+namespace {
+
+// A drive with two threats (run.exe started by the autorun file, and the set-aside
+// autorun file) and, when asked, one suspicious file, x.exe; scanned and listed.
+class FindingsDispose : public FindingsFixture {
+ protected:
+  void Infect(bool withSuspicious = true) {
+    drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+    drive.WriteFile(L"run.exe", "MZ-run");
+    if (withSuspicious) drive.WriteFile(L"x.exe", "MZ-x", kHiddenSystem);
+    record = AddFixtureDrive(drive);
+    ScanSilently(record);
+    notifications.clear();
+  }
+  // Nothing can be stored: a file stands where the quarantine folder goes.
+  void BlockQuarantine() { ASSERT_TRUE(Fs().WriteAll(State().DataFolder + L"quarantine", "in the way")); }
+
+  void ExpectConfirmations(size_t count) {
+    std::vector<MessageBoxCall> boxes = system.MessageBoxes();
+    ASSERT_EQ(boxes.size(), count);
+    for (const MessageBoxCall& box : boxes) {
+      EXPECT_EQ(box.text, MsgConfirmDelete);
+      EXPECT_EQ(box.caption, MsgWarningTitle);
+      EXPECT_EQ(box.type, kMbYesNoCancel);
+    }
+  }
+
+  std::vector<std::wstring> Log(const std::wstring& action) {
+    std::vector<std::wstring> found;
+    for (const std::wstring& entry : LogText()) {
+      if (entry.rfind(action + L" ", 0) == 0) found.push_back(entry.substr(action.size() + 1));
+    }
+    return found;
+  }
+
+  DriveFixture drive;
+  PdiskInfo record;
+  std::wstring run = drive.Path(L"run.exe"), ren = drive.Path(L"autorun.inf.ren"), x = drive.Path(L"x.exe");
+};
+
+TEST_F(FindingsDispose, DeletingAThreatAsksNothingAndTakesItOutOfEveryList) {
+  Infect();
+  ASSERT_TRUE(SelectFinding(run));
+  Click(L"tdel");
+  WaitForWorkers();
+
+  ExpectConfirmations(0);
+  EXPECT_FALSE(drive.Exists(L"run.exe"));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-run");
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgThreatDeleted, run, 1}}));
+  EXPECT_EQ(Log(L"delete/threat"), std::vector<std::wstring>{run});
+  EXPECT_FALSE(State().ThreatList.Contains(run));
+  EXPECT_FALSE(State().FindingsSeen.Contains(run));
+  EXPECT_FALSE(record->threat.Contains(run));
+  EXPECT_EQ(C(L"ListView1").RowCount(), 2);
+  ExpectRowsMatchFindingsSeen();
+}
+
+TEST_F(FindingsDispose, DeletingASuspiciousFileAsksFirstAndOnlyYesGoesOn) {
+  struct {
+    int answer;
+    bool deleted;
+  } cases[] = {{kIdNo, false}, {kIdCancel, false}, {kIdYes, true}};
+  Infect();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.answer);
+    size_t asked = system.MessageBoxes().size();
+    system.QueueAnswer(c.answer);
+    ASSERT_TRUE(SelectFinding(x));
+    Click(L"tdel");
+    EXPECT_EQ(system.MessageBoxes().size(), asked + 1);
+    WaitForWorkers();
+    EXPECT_EQ(drive.Exists(L"x.exe"), !c.deleted);
+    EXPECT_EQ(State().RiskList.Contains(x), !c.deleted);
+    EXPECT_EQ(record->Risk.Contains(x), !c.deleted);
+    ExpectRowsMatchFindingsSeen();
+  }
+  ExpectConfirmations(3);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuspectDeleted, x, 1}}));
+  EXPECT_EQ(Log(L"delete/riskFile"), std::vector<std::wstring>{x});
+}
+
+TEST_F(FindingsDispose, DeleteDoesNothingWithoutASelectedRowOrForARowNoLongerListed) {
+  Infect();
+  Click(L"tdel");
+  ForgetFinding(run);  // as when another worker disposed of it
+  ASSERT_TRUE(SelectFinding(run));
+  Click(L"tdel");
+  EXPECT_EQ(State().WorkThreads.Count(), 0);
+  ExpectConfirmations(0);
+  EXPECT_TRUE(drive.Exists(L"run.exe"));
+  EXPECT_EQ(C(L"ListView1").RowCount(), 3);
+}
+
+TEST_F(FindingsDispose, AFindingInASubfolderLeavesTheDrivesList) {
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=tools\\run.exe\n");
+  drive.MakeFolder(L"tools");
+  drive.WriteFile(L"tools\\run.exe", "MZ");
+  record = AddFixtureDrive(drive);
+  ScanSilently(record);
+  const std::wstring nested = drive.Path(L"tools\\run.exe");
+  ASSERT_TRUE(record->threat.Contains(nested));
+
+  ASSERT_TRUE(SelectFinding(nested));
+  Click(L"tdel");
+  WaitForWorkers();
+  EXPECT_FALSE(drive.Exists(L"tools\\run.exe"));
+  EXPECT_EQ(record->threat.Snapshot(), std::vector<std::wstring>{ren});
+  ExpectRowsMatchFindingsSeen();
+}
+
+TEST_F(FindingsDispose, AFindingThatStaysOnTheDriveIsReportedAsSuchAndKeepsItsRow) {
+  Infect();
+  BlockQuarantine();
+  ASSERT_TRUE(SelectFinding(run));
+  Click(L"tdel");
+  WaitForWorkers();
+
+  EXPECT_EQ(drive.Read(L"run.exe"), "MZ-run");
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgDisposeFailed, {run}), 1}}));
+  EXPECT_EQ(Log(L"delete/failed"), std::vector<std::wstring>{run});
+  EXPECT_TRUE(Log(L"delete/threat").empty());
+  EXPECT_TRUE(State().ThreatList.Contains(run));
+  EXPECT_TRUE(record->threat.Contains(run));
+  EXPECT_EQ(C(L"ListView1").RowCount(), 3);
+  ExpectRowsMatchFindingsSeen();
+
+  // Deleting them all makes one pass: nothing is deleted, nothing claims it was.
+  notifications.clear();
+  Pick(L"method_sel", 0);
+  Click(L"tdelall");
+  WaitForWorkers();
+  EXPECT_EQ(notifications.size(), 2u);
+  for (const Notification& n : notifications) EXPECT_EQ(n.title, MsgFailureTitle);
+  EXPECT_EQ(State().ThreatList.Count(), 2);
+  EXPECT_EQ(C(L"ListView1").RowCount(), 3);
+  ExpectRowsMatchFindingsSeen();
+  EXPECT_TRUE(C(L"tdel").Enabled());
+  EXPECT_TRUE(C(L"tdelall").Enabled());
+}
+
+// run.exe is listed twice, as a threat and as a suspicious file: however it is
+// disposed of, it is copied and deleted once, and both its rows go.
+class BothKinds : public FindingsDispose, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
+  const bool all = GetParam();
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  drive.WriteFile(L"run.exe", "MZ", kHiddenSystem);
+  record = AddFixtureDrive(drive);
+  ScanSilently(record);
+  ASSERT_EQ(State().FindingsSeen.Snapshot(), (std::vector<std::wstring>{run, ren, run}));
+  notifications.clear();
+
+  if (all) {
+    Pick(L"method_sel", 2);
+    Click(L"tdelall");
+  } else {
+    ASSERT_TRUE(SelectFinding(run, 1));  // the suspicious file's row
+    Click(L"tdel");  // a threat all the same: no question
+  }
+  WaitForWorkers();
+
+  ExpectConfirmations(all ? 1 : 0);
+  EXPECT_FALSE(drive.Exists(L"run.exe"));
+  EXPECT_FALSE(State().FindingsSeen.Contains(run));
+  EXPECT_EQ(State().RiskList.Count(), 0);
+  ExpectRowsMatchFindingsSeen();
+  EXPECT_TRUE(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine").has_value());
+  EXPECT_FALSE(Fs().ReadAll(QuarantineFolder() + L"run.exe(0).quarantine").has_value());
+  int aboutRun = 0;
+  for (const Notification& n : notifications) {
+    EXPECT_NE(n.title, MsgFailureTitle);
+    if (n.msg == run) ++aboutRun;
+  }
+  EXPECT_EQ(aboutRun, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Findings, BothKinds, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "DeleteAll" : "DeleteRow"); });
+
+struct DeleteAllCase {
+  const char* name;
+  int index;
+  std::vector<int> answers;
+  bool withSuspicious;
+  size_t questions;
+  bool threatsGone;
+  bool suspectGone;
+  std::vector<const std::wstring*> summaries;  // the texts of the closing pop-ups
+};
+
+void PrintTo(const DeleteAllCase& c, std::ostream* os) { *os << c.name; }
+
+class DeleteAll : public FindingsDispose, public ::testing::WithParamInterface<DeleteAllCase> {};
+
+TEST_P(DeleteAll, DisposesOfTheChosenKinds) {
+  const DeleteAllCase& c = GetParam();
+  Infect(c.withSuspicious);
+  for (int answer : c.answers) system.QueueAnswer(answer);
+  Pick(L"method_sel", c.index);
+  Click(L"tdelall");
+  WaitForWorkers();
+
+  ExpectConfirmations(c.questions);
+  EXPECT_EQ(drive.Exists(L"run.exe"), !c.threatsGone);
+  EXPECT_EQ(State().ThreatList.Count() == 0, c.threatsGone);
+  if (c.withSuspicious) {
+    EXPECT_EQ(drive.Exists(L"x.exe"), !c.suspectGone);
+  }
+  std::vector<std::wstring> summaries, expected;
+  for (const Notification& n : notifications) {
+    if (n.title.empty()) {
+      EXPECT_EQ(n.itype, 0);
+      summaries.push_back(n.msg);
+    }
+  }
+  for (const std::wstring* text : c.summaries) expected.push_back(*text);
+  std::sort(summaries.begin(), summaries.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(summaries, expected);
+  EXPECT_TRUE(C(L"tdel").Enabled());
+  EXPECT_TRUE(C(L"tdelall").Enabled());
+  if (!c.summaries.empty()) {
+    EXPECT_EQ(C(L"Label13").Caption(), MsgProtectionActive);
+  }
+  ExpectRowsMatchFindingsSeen();
+  if (c.threatsGone) {
+    EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-run");
+    EXPECT_EQ(record->threat.Count(), 0);
+  }
+}
+
+const DeleteAllCase kDeleteAllCases[] = {
+    {"ThreatsWithoutAQuestion", 0, {}, true, 0, true, false, {&MsgAllThreatsDeleted}},
+    {"SuspectsAfterYes", 1, {kIdYes}, true, 1, false, true, {&MsgAllSuspectsDeleted}},
+    {"SuspectsNotAfterNo", 1, {kIdNo}, true, 1, false, false, {}},
+    {"BothAfterYes", 2, {kIdYes}, true, 1, true, true, {&MsgAllSuspectsDeleted, &MsgAllThreatsDeleted}},
+    {"ThreatsEvenAfterCancel", 2, {kIdCancel}, true, 1, true, false, {&MsgAllThreatsDeleted}},
+    {"NoQuestionWithoutSuspects", 2, {}, false, 0, true, false, {&MsgAllThreatsDeleted}},
+    {"NothingWithoutAChoice", -1, {}, true, 0, false, false, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Findings, DeleteAll, ::testing::ValuesIn(kDeleteAllCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(FindingsDispose, DeletingAllOfAnEmptyListOnlySaysSo) {
+  Pick(L"method_sel", 0);
+  Click(L"tdelall");
+  WaitForWorkers();
+  EXPECT_EQ(notifications, (std::vector<Notification>{{L"", MsgAllThreatsDeleted, 0}}));
+  EXPECT_TRUE(C(L"tdel").Enabled());
+  EXPECT_TRUE(C(L"tdelall").Enabled());
+}
+
+}  // namespace
+
+}  // namespace dw::test

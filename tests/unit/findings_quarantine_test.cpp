@@ -1,0 +1,215 @@
+#include <algorithm>
+
+#include "engine/quarantine.h"
+#include "findings_fixture.h"
+
+namespace dw::test {
+
+namespace {
+
+class QuarantinePage : public FindingsFixture {
+ protected:
+  // Puts rel (written with content) into the store, as a disposal does.
+  void Store(const std::wstring& rel, std::string_view content) {
+    drive.WriteFile(rel, content);
+    ASSERT_EQ(CopyToQuarantine(drive.Path(rel)), 0);
+  }
+  // Shows the page and waits for its listing to end.
+  void ShowPage() {
+    TComponent& total = C(L"IquarantineMemory");
+    total.SetCaption(L"");
+    TComponent& page = C(L"TabSheet4");
+    page.OnShow(page);
+    Pump([&] { return !total.Caption().empty(); });
+  }
+  std::vector<TListRow> SortedRows() {
+    std::vector<TListRow> rows = C(L"ListView4").Rows();
+    std::sort(rows.begin(), rows.end(), [](const TListRow& a, const TListRow& b) {
+      return a.SubItems[1] < b.SubItems[1];
+    });
+    return rows;
+  }
+  // Selects the row of the file that came from rel.
+  void SelectSource(const std::wstring& rel) {
+    TComponent& rows = C(L"ListView4");
+    for (int i = 0; i < rows.RowCount(); ++i) {
+      if (rows.Rows()[i].SubItems.at(1) == drive.Path(rel)) {
+        rows.SetSelectedRow(i);
+        return;
+      }
+    }
+    ADD_FAILURE() << "no row for " << WideToUtf8(rel);
+  }
+  bool Stored(const std::wstring& name) { return Fs().Attributes(QuarantineFolder() + name) != kInvalidAttributes; }
+  std::wstring Total(int64_t ko) { return FormatText(MsgQuarantineSize, {ko}); }
+
+  DriveFixture drive;
+};
+
+TEST_F(QuarantinePage, ListsEveryStoredFileWithItsSizeSourceAndTotal) {
+  ShowPage();
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
+  EXPECT_EQ(C(L"ListView4").RowCount(), 0);
+
+  Store(L"run.exe", "");
+  drive.MakeFolder(L"sub");
+  Store(L"sub\\run.exe", std::string(1023, 'a'));
+  Store(L"big.bin", std::string(1024, 'b'));
+  ShowPage();
+
+  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"big.bin", {L"2ko", drive.Path(L"big.bin")}},
+                                                 {L"run.exe", {L"1ko", drive.Path(L"run.exe")}},
+                                                 {L"run.exe(0)", {L"1ko", drive.Path(L"sub\\run.exe")}}}));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(2));  // 2047 bytes
+  EXPECT_EQ(State().WorkThreads.Count(), 0);               // the listing is not registered
+}
+
+TEST_F(QuarantinePage, TheListingStopsAfterTheRowInHandWhenAStopIsRequested) {
+  Store(L"a.exe", "a");
+  Store(L"b.exe", "b");
+  Store(L"c.exe", "c");
+  C(L"IquarantineMemory").SetCaption(L"before");
+  State().StopRequested = true;
+  StartWorker(new TquarantineThread(ListEntries, L"", L"", panel.get()), &State().WorkThreads);
+  WaitForWorkers();
+  EXPECT_EQ(C(L"ListView4").RowCount(), 1);
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), L"before");
+}
+
+TEST_F(QuarantinePage, ErasingARowErasesThatStoredFileOnlyAndRefillsThePage) {
+  Store(L"run.exe", "first");
+  drive.MakeFolder(L"sub");
+  Store(L"sub\\run.exe", "second");
+  ShowPage();
+  Click(L"btquarantineDel");  // no row selected
+  EXPECT_EQ(State().WorkThreads.Count(), 0);
+
+  SelectSource(L"sub\\run.exe");
+  Click(L"btquarantineDel");
+  WaitForWorkers();
+
+  EXPECT_FALSE(Stored(L"run.exe(0).quarantine"));
+  EXPECT_TRUE(Stored(L"run.exe(0).quarantine.info"));  // until the store is emptied
+  EXPECT_TRUE(Stored(L"run.exe.quarantine"));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineEmptied, 0}}));
+  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase run.exe(0).quarantine"});
+  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"run.exe", {L"1ko", drive.Path(L"run.exe")}}}));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
+}
+
+TEST_F(QuarantinePage, ErasingAFileThatIsNoLongerThereIsReportedAsAFailure) {
+  Store(L"run.exe", "x");
+  ShowPage();
+  ASSERT_TRUE(Fs().Delete(QuarantineFolder() + L"run.exe.quarantine"));
+  SelectSource(L"run.exe");
+  Click(L"btquarantineDel");
+  WaitForWorkers();
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgFailureTitle,
+                                                        FormatText(MsgDisposeFailed, {L"run.exe.quarantine"}), 1}}));
+  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase/failed run.exe.quarantine"});
+  EXPECT_EQ(C(L"ListView4").RowCount(), 0);
+}
+
+TEST_F(QuarantinePage, EmptyingRemovesEveryFileOfTheStore) {
+  Store(L"run.exe", "x");
+  Store(L"y.exe", "y");
+  ShowPage();
+  SelectSource(L"y.exe");
+  Click(L"btquarantineDel");
+  WaitForWorkers();
+  ASSERT_TRUE(Stored(L"y.exe.quarantine.info"));
+  notifications.clear();
+
+  Click(L"btquarantineErase");
+  WaitForWorkers();
+  int left = 0;
+  Fs().Find(QuarantineFolder() + L"*", [&](const FindData& entry) {
+    if (!(entry.attributes & kAttrDirectory)) ++left;
+    return true;
+  });
+  EXPECT_EQ(left, 0);
+  EXPECT_EQ(C(L"ListView4").RowCount(), 0);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineFilesDeleted, 0}}));
+  EXPECT_EQ(LogText().size(), 1u);  // the erase before; emptying logs nothing
+}
+
+TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
+  struct {
+    const char* name;
+    std::optional<std::wstring> picked;
+    std::wstring folder;  // as handed on, ending with "\"
+    bool restored;
+  } cases[] = {
+      {"FolderWithoutBackslash", drive.Path(L"out"), drive.Path(L"out\\"), true},
+      {"FolderWithBackslash", drive.Path(L"out\\"), drive.Path(L"out\\"), true},
+      {"DriveRoot", drive.root(), drive.root(), true},
+      {"MissingFolder", drive.Path(L"missing"), drive.Path(L"missing\\"), false},
+      {"Cancelled", std::nullopt, L"", false},
+  };
+  Store(L"run.exe", "first");
+  Store(L"run.exe", "second");  // stored as run.exe(0)
+  drive.MakeFolder(L"out");
+  drive.WriteFile(L"out\\run.exe(0)", "older file of the same name");
+  ShowPage();
+
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    notifications.clear();
+    size_t logged = LogText().size();
+    system.QueueFolder(c.picked);
+    TComponent& rows = C(L"ListView4");
+    for (int i = 0; i < rows.RowCount(); ++i) {
+      if (rows.Rows()[i].Caption == L"run.exe(0)") rows.SetSelectedRow(i);
+    }
+    Click(L"btquarantineRestore");
+    EXPECT_EQ(system.FolderDialogs().back(), MsgSelectFolder);
+    WaitForWorkers();
+
+    if (!c.picked) {
+      EXPECT_TRUE(notifications.empty());
+      EXPECT_EQ(LogText().size(), logged);
+      continue;
+    }
+    const std::wstring stored = L"run.exe(0).quarantine";
+    std::vector<std::wstring> log = LogText();
+    ASSERT_EQ(log.size(), logged + 1);
+    if (c.restored) {
+      EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "second");
+      EXPECT_EQ(notifications,
+                (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 1}}));
+      EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
+    } else {
+      EXPECT_EQ(notifications, (std::vector<Notification>{
+                                   {MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
+      EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
+    }
+  }
+  EXPECT_TRUE(Stored(L"run.exe(0).quarantine"));  // a restore keeps the stored copy
+}
+
+TEST_F(QuarantinePage, AFileNamedLikeAStoredFileIsAddressedByItsOwnStoredName) {
+  Store(L"notes", "plain notes");  // stored as notes.quarantine
+  drive.MakeFolder(L"a");
+  Store(L"a\\notes.quarantine", "the real one");  // stored as notes.quarantine.quarantine
+  drive.MakeFolder(L"out");
+  ShowPage();
+  for (const TListRow& row : C(L"ListView4").Rows()) EXPECT_EQ(row.Caption, L"notes");
+
+  SelectSource(L"a\\notes.quarantine");
+  system.QueueFolder(drive.Path(L"out"));
+  Click(L"btquarantineRestore");
+  WaitForWorkers();
+  EXPECT_EQ(drive.Read(L"out\\notes.quarantine"), "the real one");
+  EXPECT_FALSE(drive.Exists(L"out\\notes"));
+
+  SelectSource(L"a\\notes.quarantine");
+  Click(L"btquarantineDel");
+  WaitForWorkers();
+  EXPECT_FALSE(Stored(L"notes.quarantine.quarantine"));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"notes.quarantine"), "plain notes");
+  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"notes", {L"1ko", drive.Path(L"notes")}}}));
+}
+
+}  // namespace
+
+}  // namespace dw::test

@@ -1,0 +1,173 @@
+#include "findings_fixture.h"
+
+namespace dw::test {
+
+namespace {
+
+using FindingsScan = FindingsFixture;
+
+std::wstring Title(const std::wstring& label, const DriveFixture& drive) { return label + L" (" + drive.root() + L")"; }
+
+TEST_F(FindingsScan, ASilentRunThatListsAFindingBringsThePanelUpOnItsFirstPage) {
+  DriveFixture drive;
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = AddFixtureDrive(drive);
+  C(L"PageControl1").SetActivePage(L"TabSheet4");
+  panel->SetWindowState(TWindowState::Minimized);
+  ASSERT_FALSE(panel->Visible());
+
+  ScanSilently(record);
+
+  EXPECT_TRUE(panel->Visible());
+  EXPECT_EQ(panel->WindowState(), TWindowState::Normal);
+  EXPECT_EQ(C(L"PageControl1").ActivePage(), L"TabSheet1");
+  const std::wstring path = drive.Path(L"x.exe");
+  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"x.exe", {MsgKindSuspect, path}}}));
+  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"Menace/riskFile " + path});
+  EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgThreatsDetected, 1}}));
+  // A silent run leaves the scan controls alone.
+  EXPECT_TRUE(C(L"scanBt").Visible());
+  EXPECT_FALSE(C(L"stopscanbt").Visible());
+  EXPECT_EQ(C(L"Shape1").Color(), kClRed);
+}
+
+TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
+  DriveFixture drive;
+  // run.exe is an autorun target (a threat) and a hidden system program (suspicious).
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  drive.WriteFile(L"run.exe", "MZ", kHiddenSystem);
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = AddFixtureDrive(drive);
+  ScanSilently(record);
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\n");
+  ScanSilently(record);  // everything again
+
+  const std::wstring run = drive.Path(L"run.exe"), ren = drive.Path(L"autorun.inf.ren"), x = drive.Path(L"x.exe");
+  std::vector<TListRow> rows = C(L"ListView1").Rows();
+  std::vector<TListRow> expected = {{L"run.exe", {MsgKindThreat, run}}, {L"autorun.inf.ren", {MsgKindThreat, ren}}};
+  ASSERT_EQ(rows.size(), 4u);
+  EXPECT_EQ(std::vector<TListRow>(rows.begin(), rows.begin() + 2), expected);
+  // The walk's order among the suspicious files is the file system's.
+  std::vector<TListRow> suspicious(rows.begin() + 2, rows.end());
+  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"run.exe", {MsgKindSuspect, run}}),
+            suspicious.end());
+  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"x.exe", {MsgKindSuspect, x}}),
+            suspicious.end());
+  ExpectRowsMatchFindingsSeen();
+  EXPECT_EQ(LogText().size(), 4u);
+
+  // Threats are drawn in red: every row whose path is a listed threat.
+  TComponent& view = C(L"ListView1");
+  for (int i = 0; i < view.RowCount(); ++i) {
+    TColor expectedColour = view.Rows()[i].SubItems[1] == x ? kClBlack : kClRed;
+    EXPECT_EQ(view.OnCustomDraw(view, i), expectedColour) << i;
+  }
+  EXPECT_EQ(view.OnCustomDraw(view, view.RowCount()), kClBlack);
+}
+
+TEST_F(FindingsScan, ACleanDriveIsSaidCleanOnlyWhileNothingIsListed) {
+  DriveFixture clean(0), infected(1);
+  infected.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo cleanRecord = AddFixtureDrive(clean, L"CLEAN");
+  PdiskInfo infectedRecord = AddFixtureDrive(infected, L"DIRTY");
+
+  ScanSilently(cleanRecord);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"CLEAN", clean), MsgNoThreatDetected, 0}}));
+  notifications.clear();
+  ScanSilently(infectedRecord);
+  ScanSilently(cleanRecord);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"DIRTY", infected), MsgThreatsDetected, 1}}));
+}
+
+TEST_F(FindingsScan, TheScannerButtonRunsAThoroughRegisteredScanAndRestoresTheControls) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.MakeFolder(L"docs\\Work", kAttrSystem);
+  drive.WriteFile(L"docs\\Work.exe", "MZ");  // found by a thorough scan only
+  AddFixtureDrive(drive);
+  panel->Show();
+
+  bool checked = false;
+  view.onStarted = [&](TScanThread& scan) {
+    checked = true;
+    EXPECT_EQ(panel->CurrentScan, &scan);
+    EXPECT_EQ(State().WorkThreads.Count(), 1);
+    EXPECT_FALSE(C(L"scanBt").Visible());
+    EXPECT_TRUE(C(L"stopscanbt").Visible());
+    EXPECT_TRUE(C(L"stopscanbt").Enabled());
+    EXPECT_FALSE(C(L"Scan_m").Enabled());
+    EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanning, {MsgThoroughSuffix}));
+  };
+  Click(L"scanBt");
+  WaitForWorkers();
+
+  EXPECT_TRUE(checked);
+  EXPECT_EQ(panel->CurrentScan, nullptr);
+  EXPECT_EQ(C(L"ListView1").RowCount(), 1);
+  EXPECT_TRUE(C(L"scanBt").Visible());
+  EXPECT_FALSE(C(L"stopscanbt").Visible());
+  EXPECT_TRUE(C(L"Scan_m").Enabled());
+  EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanSummary, {int64_t{0}, int64_t{1}}));
+  EXPECT_EQ(view.drivesDone, std::vector<std::wstring>{drive.root()});
+}
+
+TEST_F(FindingsScan, StopDuringAnAllDrivesRunEndsItAfterTheDriveInHand) {
+  DriveFixture first(0), second(1);
+  first.WriteFile(L"a.exe", "MZ", kHiddenSystem);
+  second.WriteFile(L"b.exe", "MZ", kHiddenSystem);
+  AddFixtureDrive(first, L"FIRST");
+  AddFixtureDrive(second, L"SECOND");
+  State().DriveList.Append(MakeDiskInfo(second.letter()));  // a third record, same medium
+  State().DriveList.Get(2)->FileSysName = L"FAT32";
+
+  bool stopped = false;
+  view.onFindingAdded = [&](TScanThread&) {
+    if (stopped) return;
+    stopped = true;
+    Click(L"stopscanbt");  // the user stops while the first drive is scanned
+    EXPECT_FALSE(C(L"stopscanbt").Enabled());
+    EXPECT_EQ(C(L"Label13").Caption(), MsgStoppingScan);
+    EXPECT_FALSE(State().StopRequested.load());  // set for 500 ms only
+  };
+  Click(L"scanBt");
+  WaitForWorkers();
+
+  EXPECT_TRUE(stopped);
+  EXPECT_TRUE(view.drivesDone.empty());
+  EXPECT_EQ(State().FindingsSeen.Snapshot(), std::vector<std::wstring>{first.Path(L"a.exe")});
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgInformationTitle, MsgScanStopped, 0}}));
+  EXPECT_EQ(panel->CurrentScan, nullptr);
+  EXPECT_TRUE(C(L"scanBt").Visible());
+}
+
+TEST_F(FindingsScan, StopLeavesAStopForGoodInPlace) {
+  State().StopRequested = true;  // an elevation request or the exit
+  Click(L"stopscanbt");
+  EXPECT_TRUE(State().StopRequested.load());
+}
+
+TEST_F(FindingsScan, ATrayDriveEntryShowsThePanelAndScansThatDriveThoroughly) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.MakeFolder(L"docs\\Work", kAttrSystem);
+  drive.WriteFile(L"docs\\Work.exe", "MZ");
+  AddFixtureDrive(drive);
+
+  TComponent& menu = C(L"Scan_m");
+  panel->_Scan(menu);  // the parent entry, tag -1
+  EXPECT_FALSE(panel->Visible());
+  EXPECT_EQ(view.finished, 0);
+
+  panel->PopupMenu1Popup(C(L"PopupMenu1"));
+  ASSERT_EQ(menu.Children().size(), 1u);
+  TComponent& entry = *menu.Children()[0];
+  entry.OnClick(entry);
+  EXPECT_TRUE(panel->Visible());
+  EXPECT_EQ(State().WorkThreads.Count(), 0);  // not registered
+  Pump([&] { return view.finished == 1; });
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{drive.Path(L"docs\\Work.exe")});
+}
+
+}  // namespace
+
+}  // namespace dw::test
