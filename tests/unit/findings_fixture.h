@@ -138,7 +138,16 @@ class FindingsFixture : public PanelFixture {
     return entries;
   }
 
-  QueueMainThread mainThread;
+  // One queue for the whole test program: a worker that started no registered
+  // work may still be returning from its last hand-over when the test ends, and
+  // must not find the queue gone.
+  static QueueMainThread& SharedQueue() {
+    static QueueMainThread* queue = new QueueMainThread();
+    queue->AdoptCurrentThread();
+    return *queue;
+  }
+
+  QueueMainThread& mainThread = SharedQueue();
   TempFolder data;
   PanelScanView view{*panel};
 

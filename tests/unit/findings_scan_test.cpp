@@ -65,6 +65,36 @@ TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
   EXPECT_EQ(view.OnCustomDraw(view, view.RowCount()), kClBlack);
 }
 
+TEST_F(FindingsScan, RowsFollowFindingsSeenWhenAnotherRunsStepComesLater) {
+  DriveFixture drive;
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = AddFixtureDrive(drive);
+  // Another run has listed y.exe and still waits for its turn on the window thread.
+  const std::wstring pending = L"q:\\y.exe";
+  State().RiskList.Add(pending);
+  State().FindingsSeen.Add(pending);
+
+  ScanSilently(record);
+  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"y.exe", {MsgKindSuspect, pending}},
+                                                          {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe")}}}));
+  ExpectRowsMatchFindingsSeen();
+}
+
+TEST_F(FindingsScan, ARebuiltViewGivesARowThatIsNoLongerListedNoType) {
+  const std::wstring threat = L"q:\\run.exe", gone = L"q:\\old.exe", suspect = L"q:\\x.exe";
+  for (const std::wstring& path : {threat, gone, suspect}) State().FindingsSeen.Add(path);
+  State().ThreatList.Add(threat);
+  State().RiskList.Add(suspect);
+  panel->RefreshFindingsView(0);
+  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"run.exe", {MsgKindThreat, threat}},
+                                                          {L"old.exe", {L"", gone}},
+                                                          {L"x.exe", {MsgKindSuspect, suspect}}}));
+  TComponent& view = C(L"ListView1");
+  EXPECT_EQ(view.OnCustomDraw(view, 0), kClRed);
+  EXPECT_EQ(view.OnCustomDraw(view, 1), kClBlack);
+  EXPECT_EQ(view.OnCustomDraw(view, 2), kClBlack);
+}
+
 TEST_F(FindingsScan, ACleanDriveIsSaidCleanOnlyWhileNothingIsListed) {
   DriveFixture clean(0), infected(1);
   infected.WriteFile(L"x.exe", "MZ", kHiddenSystem);
@@ -161,6 +191,10 @@ TEST_F(FindingsScan, ATrayDriveEntryShowsThePanelAndScansThatDriveThoroughly) {
   panel->PopupMenu1Popup(C(L"PopupMenu1"));
   ASSERT_EQ(menu.Children().size(), 1u);
   TComponent& entry = *menu.Children()[0];
+  view.onStarted = [&](TScanThread&) {
+    EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanningDrive, {MsgThoroughSuffix, std::wstring(L"USBSTICK"),
+                                                                     drive.root()}));
+  };
   entry.OnClick(entry);
   EXPECT_TRUE(panel->Visible());
   EXPECT_EQ(State().WorkThreads.Count(), 0);  // not registered
