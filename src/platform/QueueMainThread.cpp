@@ -36,10 +36,9 @@ void QueueMainThread::Invoke(const std::function<void()>& fn) {
 }
 
 void QueueMainThread::Post(std::function<void()> fn) {
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    queue_.push_back(std::move(fn));
-  }
+  // Notify under the lock: the owner may destroy the queue as soon as it sees the call.
+  std::lock_guard<std::mutex> lock(mutex_);
+  queue_.push_back(std::move(fn));
   arrived_.notify_all();
 }
 
