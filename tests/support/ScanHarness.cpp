@@ -40,7 +40,7 @@ int ScanHarness::Scan(const PdiskInfo& drive, bool thorough) {
   return view.lastCount;
 }
 
-std::vector<std::wstring> ScanHarness::LogText() {
+std::vector<std::wstring> LogEntries(FakeSystem& system) {
   std::vector<std::wstring> entries;
   std::optional<std::string> bytes = Fs().ReadAll(State().Log->FileName());
   if (!bytes) return entries;

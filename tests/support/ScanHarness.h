@@ -45,6 +45,9 @@ class RecordingView : public IScanView {
   bool finished = false;
 };
 
+// The entries of the log now open, without the fake clock's date and time.
+std::vector<std::wstring> LogEntries(FakeSystem& system);
+
 class ScanHarness {
  public:
   ScanHarness();
@@ -55,7 +58,7 @@ class ScanHarness {
   // Runs a one-drive scan to its end; the drive's finding count, -1 when it was skipped.
   int Scan(const PdiskInfo& drive, bool thorough = false);
   std::vector<std::wstring> FindingsSeen() const { return State().FindingsSeen.Snapshot(); }
-  std::vector<std::wstring> LogText();  // the log's content as entries without the date
+  std::vector<std::wstring> LogText() { return LogEntries(system); }
 
   QueueMainThread mainThread;
   FakeSystem system;

@@ -7,6 +7,7 @@
 #include "engine/quarantine.h"
 #include "engine/rules.h"
 #include "loc/LangLocStrings.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/ScanHarness.h"
 
 namespace dw::test {
@@ -131,32 +132,18 @@ TEST(ScanRun, AllDrivesRunStopsAfterTheDriveInHand) {
 }
 
 // A folder that claims to be a junction: the walk must not go into it.
-class JunctionFs : public FileSystem {
+class JunctionFs : public ForwardingFileSystem {
  public:
-  JunctionFs(FileSystem& real, std::wstring junction) : real_(real), junction_(std::move(junction)) {}
+  JunctionFs(FileSystem& real, std::wstring junction) : ForwardingFileSystem(real), junction_(std::move(junction)) {}
   bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
-    return real_.Find(pattern, [&](const FindData& entry) {
+    return ForwardingFileSystem::Find(pattern, [&](const FindData& entry) {
       FindData copy = entry;
       if (EqualsNoCase(entry.name, junction_)) copy.attributes |= kAttrReparsePoint;
       return visit(copy);
     });
   }
-  uint32_t Attributes(const std::wstring& p) override { return real_.Attributes(p); }
-  bool SetAttributes(const std::wstring& p, uint32_t a) override { return real_.SetAttributes(p, a); }
-  bool Move(const std::wstring& a, const std::wstring& b) override { return real_.Move(a, b); }
-  bool Copy(const std::wstring& a, const std::wstring& b, bool f) override { return real_.Copy(a, b, f); }
-  bool Delete(const std::wstring& p) override { return real_.Delete(p); }
-  bool CreateFolder(const std::wstring& p) override { return real_.CreateFolder(p); }
-  bool RemoveFolder(const std::wstring& p) override { return real_.RemoveFolder(p); }
-  std::wstring FullPath(const std::wstring& p, const std::wstring& b) override { return real_.FullPath(p, b); }
-  std::optional<std::string> ReadAll(const std::wstring& p) override { return real_.ReadAll(p); }
-  bool WriteAll(const std::wstring& p, std::string_view b) override { return real_.WriteAll(p, b); }
-  bool CreateNew(const std::wstring& p, std::string_view b) override { return real_.CreateNew(p, b); }
-  std::unique_ptr<SharedFile> OpenShared(const std::wstring& p) override { return real_.OpenShared(p); }
-  uint32_t LastError() override { return real_.LastError(); }
 
  private:
-  FileSystem& real_;
   std::wstring junction_;
 };
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/ScanHarness.h"
 #include "common/Text.h"
 #include "devices/DrivePass.h"
 #include "engine/logfile.h"
@@ -119,24 +120,7 @@ class FindingsFixture : public PanelFixture {
     }
   }
 
-  // The log's entries without their date.
-  std::vector<std::wstring> LogText() {
-    std::vector<std::wstring> entries;
-    std::optional<std::string> bytes = Fs().ReadAll(State().Log->FileName());
-    if (!bytes) return entries;
-    std::wstring text = system.FromAnsi(*bytes);
-    const std::wstring prefix = system.dateTime + L" ";
-    size_t pos = 0;
-    while (pos < text.size()) {
-      size_t end = text.find(L';', pos);
-      if (end == std::wstring::npos) end = text.size();
-      std::wstring entry = text.substr(pos, end - pos);
-      if (entry.rfind(prefix, 0) == 0) entry = entry.substr(prefix.size());
-      entries.push_back(entry);
-      pos = end + 1;
-    }
-    return entries;
-  }
+  std::vector<std::wstring> LogText() { return LogEntries(system); }
 
   // One queue for the whole test program: a worker that started no registered
   // work may still be returning from its last hand-over when the test ends, and

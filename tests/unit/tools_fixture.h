@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/ForwardingFileSystem.h"
 #include "app/Elevation.h"
 #include "engine/tools.h"
 #include "platform/QueueMainThread.h"
@@ -29,45 +30,25 @@ class RecordingObserver : public IFormObserver {
 };
 
 // The file system of the moment, except for the calls a test refuses.
-class RefusingFileSystem : public FileSystem {
+class RefusingFileSystem : public ForwardingFileSystem {
  public:
-  explicit RefusingFileSystem(FileSystem& inner) : inner_(inner) {}
+  using ForwardingFileSystem::ForwardingFileSystem;
 
   using Refusal = std::function<bool(const std::wstring& path)>;
   Refusal refuseSetAttributes, refuseCreateFolder, refuseWriteAll;
 
-  uint32_t Attributes(const std::wstring& path) override { return inner_.Attributes(path); }
   bool SetAttributes(const std::wstring& path, uint32_t attributes) override {
     if (refuseSetAttributes && refuseSetAttributes(path)) return false;
-    return inner_.SetAttributes(path, attributes);
+    return ForwardingFileSystem::SetAttributes(path, attributes);
   }
-  bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
-    return inner_.Find(pattern, visit);
-  }
-  bool Move(const std::wstring& from, const std::wstring& to) override { return inner_.Move(from, to); }
-  bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
-    return inner_.Copy(from, to, failIfExists);
-  }
-  bool Delete(const std::wstring& path) override { return inner_.Delete(path); }
   bool CreateFolder(const std::wstring& path) override {
     if (refuseCreateFolder && refuseCreateFolder(path)) return false;
-    return inner_.CreateFolder(path);
+    return ForwardingFileSystem::CreateFolder(path);
   }
-  bool RemoveFolder(const std::wstring& path) override { return inner_.RemoveFolder(path); }
-  std::wstring FullPath(const std::wstring& path, const std::wstring& base) override {
-    return inner_.FullPath(path, base);
-  }
-  std::optional<std::string> ReadAll(const std::wstring& path) override { return inner_.ReadAll(path); }
   bool WriteAll(const std::wstring& path, std::string_view bytes) override {
     if (refuseWriteAll && refuseWriteAll(path)) return false;
-    return inner_.WriteAll(path, bytes);
+    return ForwardingFileSystem::WriteAll(path, bytes);
   }
-  bool CreateNew(const std::wstring& path, std::string_view bytes) override { return inner_.CreateNew(path, bytes); }
-  std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override { return inner_.OpenShared(path); }
-  uint32_t LastError() override { return inner_.LastError(); }
-
- private:
-  FileSystem& inner_;
 };
 
 class ToolsFixture : public PanelFixture {
