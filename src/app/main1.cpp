@@ -118,7 +118,7 @@ void TPanelLifecycle::FormCreate() {
   if (!state.ProtectionEnabled) FPanel.Show();
   state.StopRequested = false;
   FPanel.SetCaption(kProductName);
-  // The updater starts hidden here, once the companion programs are in place.
+  FPanel.UpdateSoftware(1);
 }
 
 void TPanelLifecycle::FormDestroy() {

@@ -79,6 +79,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Les attributs de certains éléments de %s n'ont pas pu être changés",
     L"Le dossier de protection n'a pas pu être créé sur %s",
     L"La ligne de commande de votre antivirus n'est pas valide : %s",
+    L"Impossible de rechercher une mise à jour : %s n'a pas encore de service de mise à jour",
 };
 }  // namespace
 
@@ -153,6 +154,7 @@ std::wstring MsgFailureTitle = kDefaults[67];
 std::wstring MsgAttributesNotChanged = kDefaults[68];
 std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
 std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
+std::wstring MsgUpdateNotChecked = kDefaults[71];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -226,6 +228,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAttributesNotChanged,
     &MsgProtectionFolderNotCreated,
     &MsgAntivirusCommandInvalid,
+    &MsgUpdateNotChecked,
 };
 
 const wchar_t* CatalogueDefault(int number) {

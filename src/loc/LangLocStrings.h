@@ -78,8 +78,9 @@ extern std::wstring MsgFailureTitle;  // 68
 extern std::wstring MsgAttributesNotChanged;  // 69
 extern std::wstring MsgProtectionFolderNotCreated;  // 70
 extern std::wstring MsgAntivirusCommandInvalid;  // 71
+extern std::wstring MsgUpdateNotChecked;  // 72
 
-constexpr int kCatalogueSize = 71;
+constexpr int kCatalogueSize = 72;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

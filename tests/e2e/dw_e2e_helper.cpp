@@ -13,9 +13,17 @@
 //   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
 //   autoplay           print the answer to the shell's QueryCancelAutoPlay
 //   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
+//   dialog-text CAPTION MS   wait for a dialog box with that caption; print the
+//                      texts of its controls, one a line (UTF-8)
+//   close-dialog CAPTION     post WM_CLOSE to that dialog box
+//   process-line NAME MS     wait for a process running NAME (such as
+//                      drivewarden.exe); print its command line, its image path
+//                      and its current directory, one a line (UTF-8)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
+#include <winternl.h>
 // clang-format on
 
 #include <cstdio>
@@ -39,6 +47,85 @@ bool WaitFor(DWORD ms, Done done) {
 }
 
 DWORD Number(const wchar_t* text) { return static_cast<DWORD>(wcstoul(text, nullptr, 10)); }
+
+void PrintLine(const std::wstring& text) {
+  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
+  std::printf("%s\n", bytes.c_str());
+}
+
+// Message boxes and dialogs are of the dialog class.
+HWND Dialog(const wchar_t* caption) { return FindWindowW(L"#32770", caption); }
+
+int DialogText(const wchar_t* caption, DWORD ms) {
+  HWND dialog = nullptr;
+  if (!WaitFor(ms, [&] { return (dialog = Dialog(caption)) != nullptr && IsWindowVisible(dialog); })) return 1;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM) -> BOOL {
+        wchar_t text[1024] = {};
+        GetWindowTextW(child, text, 1024);
+        if (text[0]) PrintLine(text);
+        return TRUE;
+      },
+      0);
+  return 0;
+}
+
+// What another process was started with, read from its process parameters. The
+// documented part of the structure stops before the current directory, which lies
+// in the first of its reserved pointers: the handles, then CurrentDirectory.
+struct RemoteParameters {
+  BYTE Reserved1[16];
+  PVOID Handles[5];
+  UNICODE_STRING CurrentDirectory;
+  HANDLE CurrentDirectoryHandle;
+  UNICODE_STRING DllPath;
+  UNICODE_STRING ImagePathName;
+  UNICODE_STRING CommandLine;
+};
+
+std::wstring RemoteString(HANDLE process, const UNICODE_STRING& text) {
+  std::wstring value(text.Length / sizeof(wchar_t), L'\0');
+  SIZE_T read = 0;
+  if (value.empty() || !ReadProcessMemory(process, text.Buffer, value.data(), text.Length, &read)) return {};
+  return value;
+}
+
+int PrintProcessLine(DWORD processId) {
+  using QueryFn = NTSTATUS(NTAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+  auto query = reinterpret_cast<QueryFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+  HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+  if (!process || !query) return 4;
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RemoteParameters parameters{};
+  SIZE_T read = 0;
+  bool ok = query(process, ProcessBasicInformation, &basic, sizeof(basic), nullptr) == 0 &&
+            ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof(peb), &read) &&
+            ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof(parameters), &read);
+  if (ok) {
+    PrintLine(RemoteString(process, parameters.CommandLine));
+    PrintLine(RemoteString(process, parameters.ImagePathName));
+    PrintLine(RemoteString(process, parameters.CurrentDirectory));
+  }
+  CloseHandle(process);
+  return ok ? 0 : 4;
+}
+
+DWORD FindProcess(const wchar_t* exeName) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof(entry);
+  DWORD found = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+    if (lstrcmpiW(entry.szExeFile, exeName) == 0) found = entry.th32ProcessID;
+  CloseHandle(snapshot);
+  return found;
+}
 
 int ShowPage(HWND panel, int page, DWORD ms) {
   HWND tabs = FindWindowExW(panel, nullptr, WC_TABCONTROLW, nullptr);
@@ -74,6 +161,18 @@ int wmain(int argc, wchar_t** argv) {
     HWND main = FindWindowExW(HWND_MESSAGE, nullptr, L"Tmainfrm", nullptr);
     if (!main) return 2;
     return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+
+  if (command == L"dialog-text" && argc > 2) return DialogText(argv[2], argc > 3 ? Number(argv[3]) : 30000);
+  if (command == L"close-dialog" && argc > 2) {
+    HWND dialog = Dialog(argv[2]);
+    if (!dialog) return 2;
+    return PostMessageW(dialog, WM_CLOSE, 0, 0) ? 0 : 1;
+  }
+  if (command == L"process-line" && argc > 2) {
+    DWORD processId = 0;
+    if (!WaitFor(argc > 3 ? Number(argv[3]) : 30000, [&] { return (processId = FindProcess(argv[2])) != 0; })) return 1;
+    return PrintProcessLine(processId);
   }
 
   HWND panel = Panel();

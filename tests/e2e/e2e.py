@@ -418,6 +418,87 @@ def case_high_dpi(session):
     check(process.poll() is None, "the program ended while its windows were shown")
 
 
+# Companion programs: update.exe and usbcmd.exe beside drivewarden.exe.
+
+
+def companion(name):
+    path = Path(EXE).with_name(name)
+    check(path.exists(), f"missing program: {path}")
+    return path
+
+
+def run_companion(session, name, *args, timeout=30):
+    """Runs a companion from the program's folder to its end; its exit code and
+    how long it took."""
+    path = companion(name)
+    began = time.monotonic()
+    try:
+        completed = subprocess.run([WINE, str(path), *args], env=session.env, cwd=path.parent,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"{name} {args} did not end within {timeout} s")
+    return completed.returncode, time.monotonic() - began
+
+
+def case_updater_english(session):
+    """The user's request in English: update.exe " /langid=1 /no_update_check"
+    (with the leading blank the program passes) shows the English up-to-date
+    notice in a window of its own, which closes with its button."""
+    path = companion("update.exe")
+    process = subprocess.Popen([WINE, str(path), " /langid=1 /no_update_check"], env=session.env, cwd=path.parent,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.processes.append(process)
+    code, text = session.helper("dialog-text", "Drivewarden", 30000)
+    check(code == 0, f"no updater window appeared (helper said {code})")
+    check("Your software is up to date" in text.splitlines(), f"updater window texts: {text!r}")
+    time.sleep(1)
+    session.screenshot("updater-english")
+    check(process.poll() is None, "the updater ended while its window was shown")
+    check(session.helper("close-dialog", "Drivewarden")[0] == 0, "the updater window could not be closed")
+    try:
+        check(process.wait(timeout=30) == 0, f"the updater ended with {process.returncode}")
+    except subprocess.TimeoutExpired:
+        raise Failure("the updater did not end after its window was closed")
+
+
+def case_updater_hidden(session):
+    """The start at program start-up: update.exe "/hidden /langid=0 /no_update_check"
+    ends at once and shows nothing."""
+    code, took = run_companion(session, "update.exe", "/hidden", "/langid=0", "/no_update_check")
+    check(code == 0, f"the hidden updater ended with {code}")
+    check(session.helper("dialog-text", "Drivewarden", 2000)[0] == 1, "the hidden updater showed a window")
+
+
+def case_usbcmd_runasadmin(session):
+    """usbcmd.exe "/runAsadmin" starts drivewarden.exe from its own folder with
+    "runasadmin" (under Wine "runas" runs it without a prompt); without that
+    argument it starts nothing and ends with a non-zero code."""
+    code, _ = run_companion(session, "usbcmd.exe")
+    check(code != 0, "usbcmd.exe without arguments ended with 0")
+    code, _ = run_companion(session, "usbcmd.exe", "/something")
+    check(code != 0, "usbcmd.exe with an unknown argument ended with 0")
+    check(session.helper("wait-panel", 2000)[0] == 1, "usbcmd.exe started the program without /runAsadmin")
+
+    code, _ = run_companion(session, "usbcmd.exe", "/runAsadmin")
+    check(code == 0, f"usbcmd.exe /runAsadmin ended with {code}")
+    code, _ = session.helper("wait-panel", 60000, timeout=90)
+    check(code == 0, "usbcmd.exe did not start the program")
+    code, answer = session.helper("process-line", "drivewarden.exe", 10000)
+    check(code == 0, f"the started program's command line could not be read (helper said {code})")
+    lines = answer.splitlines()
+    check(len(lines) == 3, f"process-line answer: {answer!r}")
+    command_line, image, directory = lines
+    check(command_line.rstrip().lower().endswith(" runasadmin"), f"the program was started with {command_line!r}")
+    folder = image[: image.rfind("\\") + 1]
+    check(folder.lower().endswith("\\src\\programs\\"), f"the program that was started: {image!r}")
+    check(directory.lower() == folder.lower(), f"started in {directory!r}, not in its folder {folder!r}")
+    check(session.helper("autoplay")[0] == 0, "the started program does not answer messages")
+    code, _ = session.helper("close-main")
+    check(code == 0, "the started program's main window was not found")
+    check(session.helper("wait-gone", 60000, timeout=90)[0] == 0, "the started program did not end")
+
+
 WINDOW_TESTS = "FormWindowTest.*:PanelWindowTest.*:StateIcons.*"
 
 

@@ -188,6 +188,36 @@ TEST_F(StartupTest, SettingsShapeTheStartAndComeBackAtTheEnd) {
   }
 }
 
+TEST_F(StartupTest, TheUpdaterStartsHiddenInTheLanguageOfTheSettings) {
+  const std::pair<std::string, std::wstring> cases[] = {
+      {"", L"/hidden /langid=0 /no_update_check"},
+      {"[app]\r\nlanguageId=1\r\nfirstrun=0\r\n", L"/hidden /langid=1 /no_update_check"},
+      {"[app]\r\nlanguageId=-1\r\n", L"/hidden /langid=-1 /no_update_check"},
+  };
+  for (const auto& [file, parameters] : cases) {
+    SCOPED_TRACE(file);
+    ResetState();
+    profiles.store.Clear();
+    if (!file.empty()) PutSettings(file);
+    test::FakeSystem freshSystem;
+    freshSystem.specialFolder = system.specialFolder;
+    ScopedPlatform withSystem(Platform{.system = &freshSystem});
+    TPanelfrm freshPanel;
+    TPanelLifecycle life(freshPanel, application, L"");
+    life.FormCreate();
+
+    const std::vector<test::ShellCall> calls = freshSystem.ShellCalls();
+    ASSERT_EQ(calls.size(), 1u) << "start-up starts the updater and nothing else";
+    EXPECT_EQ(calls[0].owner, OwnerWindow::ControlPanel);
+    EXPECT_EQ(calls[0].verb, L"open");
+    EXPECT_EQ(calls[0].file, freshSystem.programFolder + L"update.exe");
+    EXPECT_EQ(calls[0].parameters, parameters);
+    EXPECT_EQ(calls[0].directory, L"");
+    EXPECT_EQ(calls[0].show, kSwShow);
+    life.FormDestroy();
+  }
+}
+
 TEST_F(StartupTest, OnlyRunAsAdminAsFirstArgumentMarksAnElevatedStart) {
   const std::pair<std::wstring, bool> cases[] = {
       {L"runasadmin", true},   {L"RunAsAdmin", true},   {L"RUNASADMIN", true},    {L"", false},
