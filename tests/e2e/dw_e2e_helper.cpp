@@ -13,9 +13,10 @@
 //   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
 //   autoplay           print the answer to the shell's QueryCancelAutoPlay
 //   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
-//   dialog-text CAPTION MS   wait for a dialog box with that caption; print the
-//                      texts of its controls, one a line (UTF-8)
-//   close-dialog CAPTION     post WM_CLOSE to that dialog box
+//   window-text CLASS CAPTION MS   wait for a visible top-level window of that
+//                      class and caption; print the texts of its controls, one a
+//                      line (UTF-8)
+//   close-window CLASS CAPTION     post WM_CLOSE to that window
 //   process-line NAME MS     wait for a process running NAME (such as
 //                      drivewarden.exe); print its command line, its image path
 //                      and its current directory, one a line (UTF-8)
@@ -55,14 +56,12 @@ void PrintLine(const std::wstring& text) {
   std::printf("%s\n", bytes.c_str());
 }
 
-// Message boxes and dialogs are of the dialog class.
-HWND Dialog(const wchar_t* caption) { return FindWindowW(L"#32770", caption); }
-
-int DialogText(const wchar_t* caption, DWORD ms) {
-  HWND dialog = nullptr;
-  if (!WaitFor(ms, [&] { return (dialog = Dialog(caption)) != nullptr && IsWindowVisible(dialog); })) return 1;
+int WindowText(const wchar_t* className, const wchar_t* caption, DWORD ms) {
+  HWND window = nullptr;
+  if (!WaitFor(ms, [&] { return (window = FindWindowW(className, caption)) != nullptr && IsWindowVisible(window); }))
+    return 1;
   EnumChildWindows(
-      dialog,
+      window,
       [](HWND child, LPARAM) -> BOOL {
         wchar_t text[1024] = {};
         GetWindowTextW(child, text, 1024);
@@ -163,11 +162,11 @@ int wmain(int argc, wchar_t** argv) {
     return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
   }
 
-  if (command == L"dialog-text" && argc > 2) return DialogText(argv[2], argc > 3 ? Number(argv[3]) : 30000);
-  if (command == L"close-dialog" && argc > 2) {
-    HWND dialog = Dialog(argv[2]);
-    if (!dialog) return 2;
-    return PostMessageW(dialog, WM_CLOSE, 0, 0) ? 0 : 1;
+  if (command == L"window-text" && argc > 3) return WindowText(argv[2], argv[3], argc > 4 ? Number(argv[4]) : 30000);
+  if (command == L"close-window" && argc > 3) {
+    HWND window = FindWindowW(argv[2], argv[3]);
+    if (!window) return 2;
+    return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
   }
   if (command == L"process-line" && argc > 2) {
     DWORD processId = 0;

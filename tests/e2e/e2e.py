@@ -420,6 +420,8 @@ def case_high_dpi(session):
 
 # Companion programs: update.exe and usbcmd.exe beside drivewarden.exe.
 
+UPDATER_WINDOW = "TUpdateNotice"
+
 
 def companion(name):
     path = Path(EXE).with_name(name)
@@ -449,13 +451,13 @@ def case_updater_english(session):
     process = subprocess.Popen([WINE, str(path), " /langid=1 /no_update_check"], env=session.env, cwd=path.parent,
                                stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     session.processes.append(process)
-    code, text = session.helper("dialog-text", "Drivewarden", 30000)
+    code, text = session.helper("window-text", UPDATER_WINDOW, "Drivewarden", 30000)
     check(code == 0, f"no updater window appeared (helper said {code})")
     check("Your software is up to date" in text.splitlines(), f"updater window texts: {text!r}")
     time.sleep(1)
     session.screenshot("updater-english")
     check(process.poll() is None, "the updater ended while its window was shown")
-    check(session.helper("close-dialog", "Drivewarden")[0] == 0, "the updater window could not be closed")
+    check(session.helper("close-window", UPDATER_WINDOW, "Drivewarden")[0] == 0, "the updater window could not be closed")
     try:
         check(process.wait(timeout=30) == 0, f"the updater ended with {process.returncode}")
     except subprocess.TimeoutExpired:
@@ -467,7 +469,7 @@ def case_updater_hidden(session):
     ends at once and shows nothing."""
     code, took = run_companion(session, "update.exe", "/hidden", "/langid=0", "/no_update_check")
     check(code == 0, f"the hidden updater ended with {code}")
-    check(session.helper("dialog-text", "Drivewarden", 2000)[0] == 1, "the hidden updater showed a window")
+    check(session.helper("window-text", UPDATER_WINDOW, "Drivewarden", 2000)[0] == 1, "the hidden updater showed a window")
 
 
 def case_usbcmd_runasadmin(session):

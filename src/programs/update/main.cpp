@@ -1,14 +1,12 @@
 // update.exe: started by the program at every start ("/hidden") and on the user's
-// request, in the user's language. It shows its notice in a message box of its
-// own, owned by no window, and never goes to the network.
+// request, in the user's language. It shows its notice in a window of its own,
+// owned by no other, and never goes to the network.
 #include <string>
 #include <vector>
 
 #include "app/UpdaterCompanion.h"
 #include "platform/Platform.h"
-#include "platform/win32/WindowsSupport.h"
-
-#include <shellapi.h>
+#include "programs/update/NoticeWindow.h"
 
 namespace {
 
@@ -21,8 +19,6 @@ std::vector<std::wstring> Arguments() {
   return arguments;
 }
 
-UINT IconOf(dw::TNoticeKind kind) { return kind == dw::TNoticeKind::Warning ? MB_ICONWARNING : MB_ICONINFORMATION; }
-
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -30,7 +26,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (options.Hidden) return 0;
   const dw::TUpdaterNotice notice = dw::UpdaterNotice(options, dw::Sys().ProgramFolder());
   if (!notice.Show) return 0;
-  // The user asked from the control panel, which handed this process the foreground.
-  MessageBoxW(nullptr, notice.Text.c_str(), notice.Caption.c_str(), MB_OK | MB_SETFOREGROUND | IconOf(notice.Kind));
+  dw::win32::TNoticeWindow window(notice.Caption, notice.Text,
+                                  notice.Kind == dw::TNoticeKind::Warning ? IDI_WARNING : IDI_INFORMATION);
+  window.ShowModal();
   return 0;
 }
