@@ -491,6 +491,7 @@ def case_usbcmd_runasadmin(session):
     lines = answer.splitlines()
     check(len(lines) == 3, f"process-line answer: {answer!r}")
     command_line, image, directory = lines
+    print(f"usbcmd.exe started {command_line!r} in {directory!r}")
     check(command_line.rstrip().lower().endswith(" runasadmin"), f"the program was started with {command_line!r}")
     folder = image[: image.rfind("\\") + 1]
     check(folder.lower().endswith("\\src\\programs\\"), f"the program that was started: {image!r}")
