@@ -464,6 +464,27 @@ def case_updater_english(session):
         raise Failure("the updater did not end after its window was closed")
 
 
+def case_updater_not_checked(session):
+    """Without "/no_update_check" there is no update service to ask: the updater
+    says in French that no check could be made (never that all is up to date),
+    and the long text wraps inside its window."""
+    path = companion("update.exe")
+    process = subprocess.Popen([WINE, str(path), "/langid=0"], env=session.env, cwd=path.parent,
+                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.processes.append(process)
+    code, text = session.helper("window-text", UPDATER_WINDOW, "Drivewarden", 30000)
+    check(code == 0, f"no updater window appeared (helper said {code})")
+    wanted = "Impossible de rechercher une mise à jour : Drivewarden n'a pas encore de service de mise à jour"
+    check(wanted in text.splitlines(), f"updater window texts: {text!r}")
+    time.sleep(1)
+    session.screenshot("updater-french-not-checked")
+    check(session.helper("close-window", UPDATER_WINDOW, "Drivewarden")[0] == 0, "the updater window could not be closed")
+    try:
+        process.wait(timeout=30)
+    except subprocess.TimeoutExpired:
+        raise Failure("the updater did not end after its window was closed")
+
+
 def case_updater_hidden(session):
     """The start at program start-up: update.exe "/hidden /langid=0 /no_update_check"
     ends at once and shows nothing."""
