@@ -51,15 +51,16 @@ TNoticeWindow::TNoticeWindow(std::wstring caption, std::wstring text, const wcha
 
 void TNoticeWindow::Layout(TDpi dpi) {
   FDpi = dpi;
-  FFont = TFontHandle(CreateMessageFont(dpi));
+  // The controls keep the old font until they are given the new one.
+  TFontHandle font(CreateMessageFont(dpi));
   const int iconSize = dpi.Scale(kIconSize);
   FIcon = TIconHandle(LoadSystemIcon(FIconName, iconSize));
 
   RECT text{0, 0, dpi.Scale(kMaxTextWidth), 0};
   {
-    TWindowDC screen(Handle());
-    TSelectObject font(screen.DC(), FFont.Get());
-    DrawTextW(screen.DC(), FText.c_str(), static_cast<int>(FText.size()), &text, kTextFormat | DT_CALCRECT);
+    TWindowDC dc(Handle());
+    TSelectObject selected(dc.DC(), font.Get());
+    DrawTextW(dc.DC(), FText.c_str(), static_cast<int>(FText.size()), &text, kTextFormat | DT_CALCRECT);
   }
   // Some renderers (Wine with a substituted face) draw a line a few per cent wider
   // than its measured advances; the slack keeps the last letters in view.
@@ -81,8 +82,9 @@ void TNoticeWindow::Layout(TDpi dpi) {
   SetWindowPos(FLabel, nullptr, textLeft, textTop, text.right, text.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(FButton, nullptr, (FClient.cx - buttonWidth) / 2, FBandTop + bandPadding, buttonWidth, buttonHeight,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  SendMessageW(FLabel, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
-  SendMessageW(FButton, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), TRUE);
+  SendMessageW(FLabel, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  SendMessageW(FButton, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+  FFont = std::move(font);
 }
 
 void TNoticeWindow::ShowModal() {
