@@ -13,6 +13,9 @@
 //   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
 //   autoplay           print the answer to the shell's QueryCancelAutoPlay
 //   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
+//   panel-click X Y    the left button released at X,Y of the control panel's client area
+//   popup-state        print the pop-up's "visible" or "hidden", its window rectangle
+//                      and the work area (left top right bottom each); 0 visible, 1 hidden
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -76,6 +79,18 @@ int wmain(int argc, wchar_t** argv) {
     return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
   }
 
+  if (command == L"popup-state") {
+    HWND popup = FindWindowW(L"TForm3", L"Drivewarden");
+    if (!popup) return 2;
+    RECT rect{}, work{};
+    GetWindowRect(popup, &rect);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    bool visible = IsWindowVisible(popup);
+    std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top,
+                rect.right, rect.bottom, work.left, work.top, work.right, work.bottom);
+    return visible ? 0 : 1;
+  }
+
   HWND panel = Panel();
   if (!panel) return 2;
   if (command == L"panel-visible") {
@@ -92,6 +107,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"show-page" && argc > 2)
     return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
+  if (command == L"panel-click" && argc > 3) {
+    LPARAM at = MAKELPARAM(Number(argv[2]), Number(argv[3]));
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    return PostMessageW(panel, WM_LBUTTONUP, 0, at) ? 0 : 1;
+  }
   if (command == L"tray-click") return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1;
   if (command == L"tray-menu" && argc > 3) {
     SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));

@@ -23,13 +23,21 @@ void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
 
 DWORD TFormWindow::FormStyle() const {
   DWORD style = WS_CLIPCHILDREN;
-  if (FForm.Style().FixedBorder) return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  switch (FForm.Style().Border) {
+    case TFormBorder::Fixed:
+      return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case TFormBorder::None:
+      return style | WS_POPUP;
+    case TFormBorder::Sizeable:
+      break;
+  }
   return style | WS_OVERLAPPEDWINDOW;
 }
 
 DWORD TFormWindow::FormExStyle() const {
   DWORD style = WS_EX_CONTROLPARENT;
   if (FForm.Style().AppWindow) style |= WS_EX_APPWINDOW;
+  if (FForm.Style().ToolWindow) style |= WS_EX_TOOLWINDOW;
   if (FForm.Style().StayOnTop) style |= WS_EX_TOPMOST;
   return style;
 }
@@ -164,21 +172,46 @@ void TFormWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 }
 
 void TFormWindow::ShowForm(bool visible) {
+  const TFormSlide slide = FForm.Slide();
   if (!visible) {
-    ShowWindow(Handle(), SW_HIDE);
+    // AnimateWindow refuses a window that is already hidden; the window is hidden either way.
+    if (slide != TFormSlide::Down || !AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_HIDE | AW_VER_POSITIVE))
+      ShowWindow(Handle(), SW_HIDE);
     return;
   }
-  if (!FShownOnce && FForm.Style().Centred) {
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (IsIconic(Handle()) && FForm.WindowState() != TWindowState::Minimized) {
+    // Minimized while hidden, it would come back as a button on the desktop.
+    ShowWindow(Handle(), SW_RESTORE);
+    ShowWindow(Handle(), SW_HIDE);
   }
+  if (!FShownOnce || FForm.Style().Position == TFormPosition::WorkAreaCorner) ApplyPosition();
   FShownOnce = true;
+  if (slide == TFormSlide::Up) {
+    // The slide shows what the window prints of itself: its contents must be up to date.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_ACTIVATE | AW_VER_NEGATIVE)) {
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      return;
+    }
+  }
   ShowWindow(Handle(), FForm.WindowState() == TWindowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOW);
+}
+
+void TFormWindow::ApplyPosition() {
+  const TFormPosition position = FForm.Style().Position;
+  if (position == TFormPosition::Default) return;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  int width = window.right - window.left, height = window.bottom - window.top;
+  // The corner of the work area, whichever side the taskbar is on.
+  int left = work.right - width, top = work.bottom - height;
+  if (position == TFormPosition::Centred) {
+    left = work.left + (work.right - work.left - width) / 2;
+    top = work.top + (work.bottom - work.top - height) / 2;
+  }
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormWindow::ApplyWindowState() {
@@ -234,6 +267,12 @@ void TFormWindow::FormChanged(TForm& form, TProperty property) {
       break;
     case TProperty::BringToFront:
       if (IsWindowVisible(Handle())) SetForegroundWindow(Handle());
+      break;
+    case TProperty::Color:
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
+    case TProperty::Place:
+      ApplyPosition();
       break;
     default:
       break;

@@ -104,6 +104,7 @@ class TFormWindow : public TWindowBase, public IFormObserver {
   void OnSize(WPARAM kind);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void ShowForm(bool visible);
+  void ApplyPosition();
   void ApplyWindowState();
   void ApplyIcon();
   void ApplyFontEverywhere();
