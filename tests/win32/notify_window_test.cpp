@@ -49,6 +49,9 @@ TEST_F(NotifyWindowTest, IsABorderlessToolWindowOnTopWithoutATaskbarButton) {
   EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
   EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+  HWND owner = GetWindow(Handle(), GW_OWNER);
+  ASSERT_NE(owner, nullptr) << "an owned window has a taskbar button on no taskbar";
+  EXPECT_FALSE(IsWindowVisible(owner));
   RECT client{};
   GetClientRect(Handle(), &client);
   EXPECT_EQ(client.right, window.Dpi().Scale(237));

@@ -10,6 +10,7 @@ TFormWindow::~TFormWindow() {
   if (FForm.Observer() == this) FForm.SetObserver(nullptr);
   // The children go down with the form's window; their objects stay until the members go.
   DestroyHandle();
+  if (FHiddenOwner) DestroyWindow(FHiddenOwner);
 }
 
 void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
@@ -45,8 +46,13 @@ DWORD TFormWindow::FormExStyle() const {
 bool TFormWindow::Create() {
   const std::wstring& className = FForm.ClassName();
   RegisterBoundClass(className.c_str());
+  // Some taskbars (Wine's) give any visible unowned window a button, tool window or
+  // not; an owner that is never shown keeps it off them all.
+  if (FForm.Style().ToolWindow && !FHiddenOwner)
+    FHiddenOwner = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
   if (!CreateBound(FormExStyle(), className.c_str(), FForm.Caption().c_str(), FormStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
-                   0, 0, nullptr, nullptr))
+                   0, 0, FHiddenOwner, nullptr))
     return false;
   FDpi = DpiForWindow(Handle());
   SizeToClient();
@@ -124,6 +130,12 @@ LRESULT TFormWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
+    case WM_SETTINGCHANGE:
+      // A taskbar that appears or moves while a corner window shows would cover it.
+      if (wParam == SPI_SETWORKAREA && FForm.Style().Position == TFormPosition::WorkAreaCorner &&
+          IsWindowVisible(Handle()))
+        ApplyPosition();
+      return DefaultProc(message, wParam, lParam);
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -197,11 +209,26 @@ void TFormWindow::ShowForm(bool visible) {
   ShowWindow(Handle(), FForm.WindowState() == TWindowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOW);
 }
 
+namespace {
+
+// The primary screen without the taskbar. Wine keeps SPI_GETWORKAREA's answer from
+// the first time a process asks, before the taskbar of a desktop started with the
+// program may have taken its place; the monitor's own record follows the taskbar.
+RECT PrimaryWorkArea() {
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+  return work;
+}
+
+}  // namespace
+
 void TFormWindow::ApplyPosition() {
   const TFormPosition position = FForm.Style().Position;
   if (position == TFormPosition::Default) return;
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  RECT work = PrimaryWorkArea();
   RECT window{};
   GetWindowRect(Handle(), &window);
   int width = window.right - window.left, height = window.bottom - window.top;

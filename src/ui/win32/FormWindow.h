@@ -171,6 +171,7 @@ class TFormWindow : public TWindowBase, public IFormObserver {
   std::map<std::tuple<std::wstring, int, bool, bool>, TFontHandle> FFonts;
   std::map<TColor, TBrushHandle> FBrushes;
   TIconHandle FSmallIcon, FBigIcon;
+  HWND FHiddenOwner = nullptr;  // tool windows: their owner, never shown
 };
 
 }  // namespace dw::win32
