@@ -215,11 +215,11 @@ namespace {
 // the first time a process asks, before the taskbar of a desktop started with the
 // program may have taken its place; the monitor's own record follows the taskbar.
 RECT PrimaryWorkArea() {
-  RECT work{};
-  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   MONITORINFO monitor{};
   monitor.cbSize = sizeof(monitor);
-  if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) work = monitor.rcWork;
+  if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) return monitor.rcWork;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
   return work;
 }
 
