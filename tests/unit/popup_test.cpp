@@ -236,6 +236,20 @@ TEST_F(PopupTest, OtherThreadsHandTheirNotificationsOverInTheirOwnOrder) {
   }
 }
 
+TEST_F(PopupTest, WhatAWorkerRaisedComesBeforeWhatItsLaterSynchronousStepRaises) {
+  Create();
+  // The worker's call is still waiting when the window thread, serving the worker's
+  // next step, raises one of its own.
+  std::thread worker([] { ShowNotification(L"Deleted", L"e:\\run.exe", 1); });
+  worker.join();
+  ShowNotification(L"USBSTICK (e:\\)", L"scan done", 0);
+  EXPECT_EQ(Now(), Alert(L"Deleted", L"e:\\run.exe"));
+  ASSERT_EQ(popup.Queue().size(), 1u);
+  EXPECT_EQ(popup.Queue().front().msg, L"scan done");
+  mainThread.ProcessMessages();
+  EXPECT_EQ(popup.Queue().size(), 1u) << "each notification arrives once";
+}
+
 TEST_F(PopupTest, NotificationsArrivingAfterThePopUpIsGoneAreDropped) {
   Create();
   std::thread worker([] { ShowNotification(L"Late", L"after the end", 1); });
