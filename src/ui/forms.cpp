@@ -47,6 +47,7 @@ TComponent::TComponent(TForm& owner, const TLayoutRow& row)
       FOptions(row.Options),
       FAlignment(row.Alignment),
       FPicture(row.Picture),
+      FImageIndex(row.ImageIndex),
       FInterval(row.Interval) {
   FItemIndex = row.ItemIndex >= 0 && row.ItemIndex < static_cast<int>(FItems.size()) ? row.ItemIndex : -1;
 }
@@ -166,6 +167,10 @@ void TComponent::SetPicture(const std::wstring& picture) {
   if (Assign(FPicture, picture)) Notify(TProperty::Picture);
 }
 
+void TComponent::SetImageIndex(int index) {
+  if (Assign(FImageIndex, index)) Notify(TProperty::Picture);
+}
+
 void TComponent::SetInterval(int interval) {
   if (Assign(FInterval, interval)) Notify(TProperty::Interval);
 }
@@ -215,14 +220,22 @@ void TForm::SetFontFace(const std::wstring& face) {
   if (Assign(FStyle.FontFace, face)) NotifyForm(TProperty::Font);
 }
 
-void TForm::SetVisible(bool visible) {
-  if (Assign(FVisible, visible)) NotifyForm(TProperty::Visible);
+void TForm::SetColor(TColor color) {
+  if (Assign(FStyle.Color, color)) NotifyForm(TProperty::Color);
+}
+
+void TForm::SetVisible(bool visible, TFormSlide slide) {
+  if (!Assign(FVisible, visible)) return;
+  FSlide = slide;
+  NotifyForm(TProperty::Visible);
 }
 
 void TForm::Show() {
   SetVisible(true);
   NotifyForm(TProperty::BringToFront);
 }
+
+void TForm::Reposition() { NotifyForm(TProperty::Place); }
 
 void TForm::SetWindowState(TWindowState state) {
   if (Assign(FWindowState, state)) NotifyForm(TProperty::WindowState);

@@ -13,6 +13,11 @@
 //   the menu's OnPopup, then shows ChildrenOf(menu) in form order, each menu
 //   item with its static children (ChildrenOf(item)) followed by its run-time
 //   Children(). A menu item whose caption is "-" is a separator.
+// - A panel without a colour of its own (kClDefault), and the form's client area,
+//   show the form's Color.
+// - A click on a windowless component without an OnClick goes to the panel it
+//   sits on, as a click on the panel's empty area does.
+// - Visible changes carry the form's Slide: the way the window comes and goes.
 // - Places are in pixels at 96 dpi, relative to the parent's client area. A zero
 //   width or height means the kind's natural size (labels fit their text); a
 //   tab sheet fills its page control's page area.
@@ -81,10 +86,12 @@ enum TComponentOption : uint32_t {
   kOptNoOutline = 1u << 7,               // shapes: no border
   kOptNoBevel = 1u << 8,                 // panels: flat
   kOptDefaultItem = 1u << 9,             // menu items: the default item, shown bold
+  kOptVerticalCentre = 1u << 10,         // labels: the text centred in the height
+  kOptLoweredOuter = 1u << 11,           // panels: a lowered outer bevel around the raised inner one
 };
 
 // Which property changed, as the observer hears it. Form-level changes use
-// Caption, Font, Visible, WindowState and Icon.
+// Caption, Font, Visible, WindowState, Icon, Color, Place and BringToFront.
 enum class TProperty {
   Place,
   Caption,
@@ -104,7 +111,7 @@ enum class TProperty {
   Font,
   Options,
   Alignment,
-  Picture,
+  Picture,     // the picture's name or the image shown of it
   Interval,
   ActivePage,  // page controls
   Popup,       // a request: open this popup menu at the mouse position
@@ -172,6 +179,7 @@ struct TLayoutRow {
   TFont Font{};
   int Interval = 0;            // timers, ms
   const wchar_t* Picture = L"";  // a resource name the renderer knows
+  int ImageIndex = 0;            // images: which image of the picture
 };
 
 class IFormObserver {
@@ -242,6 +250,8 @@ class TComponent {
   void SetAlignment(TAlignment alignment);
   const std::wstring& Picture() const { return FPicture; }
   void SetPicture(const std::wstring& picture);
+  int ImageIndex() const { return FImageIndex; }  // images
+  void SetImageIndex(int index);
   int Interval() const { return FInterval; }
   void SetInterval(int interval);
 
@@ -290,12 +300,34 @@ class TComponent {
   uint32_t FOptions = 0;
   TAlignment FAlignment = TAlignment::Left;
   std::wstring FPicture;
+  int FImageIndex = 0;
   int FInterval = 0;
   std::wstring FActivePage;
   std::vector<std::unique_ptr<TComponent>> FChildren;
 };
 
 enum class TWindowState { Normal, Minimized, Maximized };
+
+enum class TFormBorder {
+  Sizeable,
+  Fixed,  // single fixed border, system menu and minimize button only
+  None,   // no border and no title bar
+};
+
+// Where the renderer puts the window.
+enum class TFormPosition {
+  Default,          // where the system puts it
+  Centred,          // centred in the work area when first shown
+  WorkAreaCorner,   // the bottom-right corner of the work area, each time it is shown
+};
+
+// How the window comes and goes (SetVisible).
+enum class TFormSlide {
+  None,  // at once
+  Up,    // slides in from its bottom edge upwards
+  Down,  // slides out downwards
+};
+constexpr int kSlideMs = 500;
 
 // Values a concrete form states once, at construction.
 struct TFormStyle {
@@ -306,10 +338,12 @@ struct TFormStyle {
   std::wstring FontFace = L"Tahoma";
   int FontSize = 8;
   bool StayOnTop = false;
-  bool Centred = false;      // centred on the desktop when first shown
+  TFormPosition Position = TFormPosition::Default;
   bool ShowHints = true;
   bool AppWindow = false;    // a taskbar button of its own while visible
-  bool FixedBorder = false;  // single fixed border, system menu and minimize button only
+  bool ToolWindow = false;   // never a taskbar button
+  TFormBorder Border = TFormBorder::Sizeable;
+  TColor Color = kClDefault;  // the client area's background
 };
 
 class TForm {
@@ -326,10 +360,18 @@ class TForm {
   const std::wstring& FontFace() const { return FStyle.FontFace; }
   void SetFontFace(const std::wstring& face);  // components with ParentFont follow
 
+  TColor Color() const { return FStyle.Color; }
+  void SetColor(TColor color);
+
   bool Visible() const { return FVisible; }
-  void SetVisible(bool visible);
+  // The window comes or goes the way slide says; the renderer is done with the
+  // slide when this returns.
+  void SetVisible(bool visible, TFormSlide slide = TFormSlide::None);
+  TFormSlide Slide() const { return FSlide; }  // of the last change of Visible
   void Show();  // visible, and brought to the front
   void Hide() { SetVisible(false); }
+  // A request: put the window where the style's Position says, now.
+  void Reposition();
   TWindowState WindowState() const { return FWindowState; }
   void SetWindowState(TWindowState state);
   // The window icon: an image of the form's image list, -1 for the application's icon.
@@ -361,6 +403,7 @@ class TForm {
 
   TFormStyle FStyle;
   bool FVisible = false;
+  TFormSlide FSlide = TFormSlide::None;
   TWindowState FWindowState = TWindowState::Normal;
   int FIconIndex = -1;
   IFormObserver* FObserver = nullptr;

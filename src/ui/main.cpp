@@ -21,10 +21,10 @@ TFormStyle PanelStyle() {
   style.FontFace = L"Tahoma";
   style.FontSize = 8;
   style.StayOnTop = true;
-  style.Centred = true;
+  style.Position = TFormPosition::Centred;
   style.ShowHints = true;
   style.AppWindow = true;
-  style.FixedBorder = true;
+  style.Border = TFormBorder::Fixed;
   return style;
 }
 

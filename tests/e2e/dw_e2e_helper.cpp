@@ -20,9 +20,16 @@
 //   process-line NAME MS     wait for a process running NAME (such as
 //                      drivewarden.exe); print its command line, its image path
 //                      and its current directory, one a line (UTF-8)
+//   panel-click X Y    the left button released at X,Y of the control panel's client area
+//   hold-taskbar MS    show a tray icon of its own until the pop-up window exists (at most
+//                      MS ms): Wine shows its taskbar only while it has an icon to show
+//   work-area-ready    0 when the taskbar has taken its part of the screen
+//   popup-state        print the pop-up's "visible" or "hidden", its window rectangle
+//                      and the work area (left top right bottom each); 0 visible, 1 hidden
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 // clang-format on
@@ -172,6 +179,39 @@ int wmain(int argc, wchar_t** argv) {
     DWORD processId = 0;
     if (!WaitFor(argc > 3 ? Number(argv[3]) : 30000, [&] { return (processId = FindProcess(argv[2])) != 0; })) return 1;
     return PrintProcessLine(processId);
+  if (command == L"hold-taskbar") {
+    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    if (!holder) return 1;
+    NOTIFYICONDATAW icon{};
+    icon.cbSize = sizeof(icon);
+    icon.hWnd = holder;
+    icon.uID = 1;
+    icon.uFlags = NIF_ICON;
+    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    Shell_NotifyIconW(NIM_ADD, &icon);
+    WaitFor(argc > 2 ? Number(argv[2]) : 60000, [] { return FindWindowW(L"TForm3", nullptr) != nullptr; });
+    Sleep(200);
+    Shell_NotifyIconW(NIM_DELETE, &icon);
+    DestroyWindow(holder);
+    return 0;
+  }
+  if (command == L"work-area-ready") {
+    // One look per process: Wine keeps a process's first answer about the work area.
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work.bottom - work.top < GetSystemMetrics(SM_CYSCREEN) ? 0 : 1;
+  }
+  if (command == L"popup-state") {
+    HWND popup = FindWindowW(L"TForm3", L"Drivewarden");
+    if (!popup) return 2;
+    RECT rect{};
+    GetWindowRect(popup, &rect);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    bool visible = IsWindowVisible(popup);
+    std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top,
+                rect.right, rect.bottom, work.left, work.top, work.right, work.bottom);
+    return visible ? 0 : 1;
   }
 
   HWND panel = Panel();
@@ -190,6 +230,11 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
   if (command == L"show-page" && argc > 2)
     return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
+  if (command == L"panel-click" && argc > 3) {
+    LPARAM at = MAKELPARAM(Number(argv[2]), Number(argv[3]));
+    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    return PostMessageW(panel, WM_LBUTTONUP, 0, at) ? 0 : 1;
+  }
   if (command == L"tray-click") return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1;
   if (command == L"tray-menu" && argc > 3) {
     SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));

@@ -22,6 +22,7 @@
 #include "support/MemoryProfileFiles.h"
 #include "support/PanelFixture.h"
 #include "ui/main.h"
+#include "ui/usbnotify.h"
 
 namespace dw {
 namespace {
@@ -284,6 +285,19 @@ TEST_F(StartupTest, ScansReportToTheControlPanelWhileItLives) {
     EXPECT_EQ(ScanView(), &freshPanel);
   }
   EXPECT_EQ(ScanView(), nullptr);
+}
+
+TEST_F(StartupTest, ThePopUpCreatedAfterThePanelTellsOfAProtectionLeftOff) {
+  PutSettings("[app]\r\nenable=0\r\nfirstrun=0\r\n");
+  lifecycle.FormCreate();
+  TForm3 popup(panel);
+  popup.FormCreate(*lifecycle.SettingsFile());
+  EXPECT_TRUE(popup.Visible());
+  EXPECT_EQ(popup.Component(L"Label2").Caption(), MsgAlertTitle);
+  EXPECT_EQ(popup.Component(L"Label1").Caption(), L"Drivewarden est inactif");
+  EXPECT_EQ(popup.Color(), kAlertColor);
+  EXPECT_EQ(popup.Component(L"Image1").ImageIndex(), kImageUnprotected) << "the panel's state icon of the start";
+  EXPECT_TRUE(popup.Queue().empty());
 }
 
 TEST(WindowAnswers, TrayMouseMessages) {

@@ -69,7 +69,7 @@ class TestForm : public TForm {
     style.Caption = L"Test";
     style.ClientWidth = 320;
     style.ClientHeight = 330;
-    style.FixedBorder = true;
+    style.Border = TFormBorder::Fixed;
     return style;
   }
 };

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "app/Settings.h"
 #include "app/Systray.h"
 #include "app/main1.h"
 #include "devices/DeviceChange.h"
@@ -13,7 +14,9 @@
 #include "platform/win32/Win32System.h"
 #include "ui/DriveListing.h"
 #include "ui/win32/Application.h"
+#include "ui/usbnotify.h"
 #include "ui/win32/MainWindow.h"
+#include "ui/win32/NotifyWindow.h"
 #include "ui/win32/PanelWindow.h"
 
 namespace {
@@ -93,7 +96,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   SetOwnerWindow(OwnerWindow::Application, panelWindow.Handle());
   SetOwnerWindow(OwnerWindow::ControlPanel, panelWindow.Handle());
   lifecycle.FormCreate();
-  // The notification pop-up window is created here, once it exists.
+  // After the control panel: the pop-up's start-up notices need the settings and
+  // the translated catalogue, and it shows the panel's state icon.
+  TForm3 popup(panel);
+  win32::TNotifyWindow popupWindow(popup);
+  // Without its window the queue still runs; the program is not worth ending for it.
+  popupWindow.Create();
+  popup.FormCreate(*lifecycle.SettingsFile());
 
   TDrivePassHooks drivePass;
   drivePass.Refresh = [&panel] { panel.refreshBt(); };
@@ -101,6 +110,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   application.RunMessageLoop(panelWindow.Handle());
 
   DeleteTrayIcon();
+  popupWindow.DestroyHandle();
   panelWindow.DestroyHandle();
   lifecycle.FormDestroy();
   mainWindow.DestroyHandle();

@@ -92,6 +92,7 @@ HFONT TFormWindow::FontFor(const TComponent& component) {
 
 TColor TFormWindow::BackgroundColor(TComponent* container) const {
   if (container && container->Kind() == K::Panel && container->Color() != kClDefault) return container->Color();
+  if (!container || container->Kind() == K::Panel) return FForm.Color();
   return kClDefault;
 }
 

@@ -1,6 +1,7 @@
 // Containers and the windowless components they paint: labels (link-style ones
 // take clicks and show a hand), shapes and images, drawn in layout order.
 #include "ui/win32/FormWindow.h"
+#include "ui/win32/Pictures.h"
 
 namespace dw::win32 {
 
@@ -58,6 +59,15 @@ bool TFormWindow::ContainerMessage(TComponent* container, HWND window, UINT mess
       PaintContainer(container, paint.DC(), paint.Dirty());
       return true;
     }
+    case WM_PRINTCLIENT: {
+      // What a slide shows: AnimateWindow captures the window through WM_PRINT.
+      HDC dc = reinterpret_cast<HDC>(wParam);
+      RECT client{};
+      GetClientRect(window, &client);
+      FillRect(dc, &client, BackgroundBrush(container));
+      PaintContainer(container, dc, client);
+      return true;
+    }
     case WM_COMMAND:
       return lParam != 0 && OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
     case WM_NOTIFY: {
@@ -93,7 +103,8 @@ void TFormWindow::PaintContainer(TComponent* container, HDC dc, const RECT& dirt
     if (TBoundControl* bound = Bound(container); bound && bound->Host) {
       RECT client{};
       GetClientRect(bound->Host->Handle(), &client);
-      DrawEdge(dc, &client, BDR_RAISEDINNER, BF_RECT);
+      UINT edge = BDR_RAISEDINNER | (container->HasOption(kOptLoweredOuter) ? BDR_SUNKENOUTER : 0);
+      DrawEdge(dc, &client, edge, BF_RECT);
     }
   }
   for (TBoundControl& bound : FControls) {
@@ -112,6 +123,12 @@ void TFormWindow::PaintWindowless(TBoundControl& bound, HDC dc) {
     if (!c.HasOption(kOptNoOutline)) FrameRect(dc, &bound.Bounds, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     return;
   }
+  if (c.Kind() == K::Image) {
+    int size = bound.Bounds.right - bound.Bounds.left;
+    TIconHandle icon = DrawPicture(c.Picture(), c.ImageIndex(), size);
+    if (icon) DrawIconEx(dc, bound.Bounds.left, bound.Bounds.top, icon.Get(), size, size, 0, nullptr, DI_NORMAL);
+    return;
+  }
   if (c.Kind() != K::Label) return;
   TSelectObject font(dc, FontFor(c));
   int oldMode = SetBkMode(dc, TRANSPARENT);
@@ -119,6 +136,13 @@ void TFormWindow::PaintWindowless(TBoundControl& bound, HDC dc) {
   if (!c.Enabled()) color = GetSysColor(COLOR_GRAYTEXT);
   COLORREF oldColor = SetTextColor(dc, color);
   RECT text = bound.Bounds;
+  if (c.HasOption(kOptVerticalCentre)) {
+    // DT_VCENTER works on single lines only; wrapped text is measured and moved down.
+    RECT measured = text;
+    DrawTextW(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &measured, TextFormat(c) | DT_CALCRECT);
+    int spare = (text.bottom - text.top) - (measured.bottom - measured.top);
+    if (spare > 0) text.top += spare / 2;
+  }
   DrawTextW(dc, c.Caption().c_str(), static_cast<int>(c.Caption().size()), &text, TextFormat(c));
   SetTextColor(dc, oldColor);
   SetBkMode(dc, oldMode);
@@ -167,9 +191,20 @@ bool TFormWindow::OnSetCursor(TComponent* container, HWND window) {
 
 bool TFormWindow::OnWindowlessClick(TComponent* container, POINT client, bool doubleClick) {
   TBoundControl* bound = WindowlessAt(container, client);
-  if (!bound || !bound->Component->Enabled()) return false;
-  TComponent& c = *bound->Component;
-  RunEvent(doubleClick ? c.OnDblClick : c.OnClick, c);
+  if (bound && !bound->Component->Enabled()) return false;
+  if (bound) {
+    TComponent& c = *bound->Component;
+    const TNotifyEvent& event = doubleClick ? c.OnDblClick : c.OnClick;
+    if (event) {
+      RunEvent(event, c);
+      return true;
+    }
+  }
+  // The panel's own click, also through a label or picture that has none.
+  if (!container || container->Kind() != K::Panel || !container->Enabled()) return bound != nullptr;
+  const TNotifyEvent& event = doubleClick ? container->OnDblClick : container->OnClick;
+  if (!event) return bound != nullptr;
+  RunEvent(event, *container);
   return true;
 }
 

@@ -10,6 +10,7 @@ TFormWindow::~TFormWindow() {
   if (FForm.Observer() == this) FForm.SetObserver(nullptr);
   // The children go down with the form's window; their objects stay until the members go.
   DestroyHandle();
+  if (FHiddenOwner) DestroyWindow(FHiddenOwner);
 }
 
 void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
@@ -23,13 +24,21 @@ void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
 
 DWORD TFormWindow::FormStyle() const {
   DWORD style = WS_CLIPCHILDREN;
-  if (FForm.Style().FixedBorder) return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  switch (FForm.Style().Border) {
+    case TFormBorder::Fixed:
+      return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case TFormBorder::None:
+      return style | WS_POPUP;
+    case TFormBorder::Sizeable:
+      break;
+  }
   return style | WS_OVERLAPPEDWINDOW;
 }
 
 DWORD TFormWindow::FormExStyle() const {
   DWORD style = WS_EX_CONTROLPARENT;
   if (FForm.Style().AppWindow) style |= WS_EX_APPWINDOW;
+  if (FForm.Style().ToolWindow) style |= WS_EX_TOOLWINDOW;
   if (FForm.Style().StayOnTop) style |= WS_EX_TOPMOST;
   return style;
 }
@@ -37,8 +46,13 @@ DWORD TFormWindow::FormExStyle() const {
 bool TFormWindow::Create() {
   const std::wstring& className = FForm.ClassName();
   RegisterBoundClass(className.c_str());
+  // Some taskbars (Wine's) give any visible unowned window a button, tool window or
+  // not; an owner that is never shown keeps it off them all.
+  if (FForm.Style().ToolWindow && !FHiddenOwner)
+    FHiddenOwner = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
   if (!CreateBound(FormExStyle(), className.c_str(), FForm.Caption().c_str(), FormStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
-                   0, 0, nullptr, nullptr))
+                   0, 0, FHiddenOwner, nullptr))
     return false;
   FDpi = DpiForWindow(Handle());
   SizeToClient();
@@ -116,6 +130,12 @@ LRESULT TFormWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       OnTimer(wParam);
       return 0;
+    case WM_SETTINGCHANGE:
+      // A taskbar that appears or moves while a corner window shows would cover it.
+      if (wParam == SPI_SETWORKAREA && FForm.Style().Position == TFormPosition::WorkAreaCorner &&
+          IsWindowVisible(Handle()))
+        ApplyPosition();
+      return DefaultProc(message, wParam, lParam);
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
@@ -164,21 +184,61 @@ void TFormWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
 }
 
 void TFormWindow::ShowForm(bool visible) {
+  const TFormSlide slide = FForm.Slide();
   if (!visible) {
-    ShowWindow(Handle(), SW_HIDE);
+    // AnimateWindow refuses a window that is already hidden; the window is hidden either way.
+    if (slide != TFormSlide::Down || !AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_HIDE | AW_VER_POSITIVE))
+      ShowWindow(Handle(), SW_HIDE);
     return;
   }
-  if (!FShownOnce && FForm.Style().Centred) {
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    RECT window{};
-    GetWindowRect(Handle(), &window);
-    int width = window.right - window.left, height = window.bottom - window.top;
-    SetWindowPos(Handle(), nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  if (IsIconic(Handle()) && FForm.WindowState() != TWindowState::Minimized) {
+    // Minimized while hidden, it would come back as a button on the desktop.
+    ShowWindow(Handle(), SW_RESTORE);
+    ShowWindow(Handle(), SW_HIDE);
   }
+  if (!FShownOnce || FForm.Style().Position == TFormPosition::WorkAreaCorner) ApplyPosition();
   FShownOnce = true;
+  if (slide == TFormSlide::Up) {
+    // The slide shows what the window prints of itself: its contents must be up to date.
+    RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    if (AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_ACTIVATE | AW_VER_NEGATIVE)) {
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      return;
+    }
+  }
   ShowWindow(Handle(), FForm.WindowState() == TWindowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOW);
+}
+
+namespace {
+
+// The primary screen without the taskbar. Wine keeps SPI_GETWORKAREA's answer from
+// the first time a process asks, before the taskbar of a desktop started with the
+// program may have taken its place; the monitor's own record follows the taskbar.
+RECT PrimaryWorkArea() {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor)) return monitor.rcWork;
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work;
+}
+
+}  // namespace
+
+void TFormWindow::ApplyPosition() {
+  const TFormPosition position = FForm.Style().Position;
+  if (position == TFormPosition::Default) return;
+  RECT work = PrimaryWorkArea();
+  RECT window{};
+  GetWindowRect(Handle(), &window);
+  int width = window.right - window.left, height = window.bottom - window.top;
+  // The corner of the work area, whichever side the taskbar is on.
+  int left = work.right - width, top = work.bottom - height;
+  if (position == TFormPosition::Centred) {
+    left = work.left + (work.right - work.left - width) / 2;
+    top = work.top + (work.bottom - work.top - height) / 2;
+  }
+  SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormWindow::ApplyWindowState() {
@@ -234,6 +294,12 @@ void TFormWindow::FormChanged(TForm& form, TProperty property) {
       break;
     case TProperty::BringToFront:
       if (IsWindowVisible(Handle())) SetForegroundWindow(Handle());
+      break;
+    case TProperty::Color:
+      RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+      break;
+    case TProperty::Place:
+      ApplyPosition();
       break;
     default:
       break;

@@ -104,6 +104,7 @@ class TFormWindow : public TWindowBase, public IFormObserver {
   void OnSize(WPARAM kind);
   void OnDpiChanged(UINT dpi, const RECT& suggested);
   void ShowForm(bool visible);
+  void ApplyPosition();
   void ApplyWindowState();
   void ApplyIcon();
   void ApplyFontEverywhere();
@@ -170,6 +171,7 @@ class TFormWindow : public TWindowBase, public IFormObserver {
   std::map<std::tuple<std::wstring, int, bool, bool>, TFontHandle> FFonts;
   std::map<TColor, TBrushHandle> FBrushes;
   TIconHandle FSmallIcon, FBigIcon;
+  HWND FHiddenOwner = nullptr;  // tool windows: their owner, never shown
 };
 
 }  // namespace dw::win32
