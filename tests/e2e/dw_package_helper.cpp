@@ -1,0 +1,122 @@
+// Looks at the installed Windows release from inside Wine, for the package tests.
+// One command per run; the exit code is the answer (0 yes/done, 1 no, 2 not found,
+// 3 bad usage).
+//
+//   run COMMANDLINE       start COMMANDLINE exactly as given (no quoting added, as
+//                         an uninstaller's "_?=" needs), wait, print its exit code
+//   version-info EXE      print the version resource as NAME=VALUE lines, the
+//                         fixed versions as "FixedFileVersion=a.b.c.d"
+//   panel-text TEXT       0 when a child window of the control panel shows TEXT
+//
+// Copied over system32\icacls.exe (which Wine only imitates), it instead appends
+// its command line to C:\icacls-calls.txt, so a test sees what the installer asked.
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+int Run(const wchar_t* commandLine) {
+  std::wstring line = commandLine;
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return 2;
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD code = 0;
+  GetExitCodeProcess(process.hProcess, &code);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  std::printf("%lu\n", static_cast<unsigned long>(code));
+  return 0;
+}
+
+int VersionInfo(const wchar_t* path) {
+  DWORD ignored = 0;
+  DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+  if (size == 0) return 2;
+  std::vector<unsigned char> data(size);
+  if (!GetFileVersionInfoW(path, 0, size, data.data())) return 2;
+
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+    auto print = [](const char* name, DWORD high, DWORD low) {
+      std::printf("%s=%u.%u.%u.%u\n", name, static_cast<unsigned>(HIWORD(high)), static_cast<unsigned>(LOWORD(high)),
+                  static_cast<unsigned>(HIWORD(low)), static_cast<unsigned>(LOWORD(low)));
+    };
+    print("FixedFileVersion", fixed->dwFileVersionMS, fixed->dwFileVersionLS);
+    print("FixedProductVersion", fixed->dwProductVersionMS, fixed->dwProductVersionLS);
+  }
+  struct TTranslation {
+    WORD language, codePage;
+  };
+  TTranslation* translations = nullptr;
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
+                      &length) ||
+      length < sizeof(TTranslation))
+    return 1;
+  for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription",
+                              L"CompanyName", L"LegalCopyright", L"OriginalFilename", L"InternalName"}) {
+    wchar_t query[128];
+    swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translations->language, translations->codePage, name);
+    wchar_t* value = nullptr;
+    if (VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) && value)
+      std::printf("%ls=%ls\n", name, value);
+  }
+  return 0;
+}
+
+struct TTextSearch {
+  const wchar_t* text;
+  bool found;
+};
+
+BOOL CALLBACK MatchText(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TTextSearch*>(param);
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  if (std::wstring(text) == search->text) {
+    search->found = true;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+int PanelText(const wchar_t* text) {
+  HWND panel = FindWindowW(L"TPanelfrm", L"Drivewarden");
+  if (!panel) return 2;
+  TTextSearch search{text, false};
+  EnumChildWindows(panel, MatchText, reinterpret_cast<LPARAM>(&search));
+  return search.found ? 0 : 1;
+}
+
+}  // namespace
+
+bool RecordIfIcacls() {
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  std::wstring name = self;
+  name = name.substr(name.find_last_of(L'\\') + 1);
+  if (_wcsicmp(name.c_str(), L"icacls.exe") != 0) return false;
+  if (FILE* calls = _wfopen(L"C:\\icacls-calls.txt", L"ab")) {
+    std::fprintf(calls, "%ls\n", GetCommandLineW());
+    std::fclose(calls);
+  }
+  return true;
+}
+
+int wmain(int argc, wchar_t** argv) {
+  if (RecordIfIcacls()) return 0;
+  if (argc != 3) return 3;
+  std::wstring command = argv[1];
+  if (command == L"run") return Run(argv[2]);
+  if (command == L"version-info") return VersionInfo(argv[2]);
+  if (command == L"panel-text") return PanelText(argv[2]);
+  return 3;
+}
