@@ -7,6 +7,10 @@
 //   version-info EXE      print the version resource as NAME=VALUE lines, the
 //                         fixed versions as "FixedFileVersion=a.b.c.d"
 //   panel-text TEXT       0 when a child window of the control panel shows TEXT
+//   wait-window TEXT MS   wait until a visible top-level window's title holds TEXT
+//   click TEXT ID         press the button ID of that window (as a click tells it)
+//   click-text TEXT LABEL click the control labelled LABEL anywhere inside that window
+//   select TEXT ITEM      choose the item that begins with ITEM in its first combo box
 //
 // Copied over system32\icacls.exe (which Wine only imitates), it instead appends
 // its command line to C:\icacls-calls.txt, so a test sees what the installer asked.
@@ -15,6 +19,8 @@
 // clang-format on
 
 #include <cstdio>
+#include <cstdlib>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -75,6 +81,7 @@ int VersionInfo(const wchar_t* path) {
 struct TTextSearch {
   const wchar_t* text;
   bool found;
+  HWND window;
 };
 
 BOOL CALLBACK MatchText(HWND window, LPARAM param) {
@@ -83,6 +90,7 @@ BOOL CALLBACK MatchText(HWND window, LPARAM param) {
   GetWindowTextW(window, text, 256);
   if (std::wstring(text) == search->text) {
     search->found = true;
+    search->window = window;
     return FALSE;
   }
   return TRUE;
@@ -91,12 +99,66 @@ BOOL CALLBACK MatchText(HWND window, LPARAM param) {
 int PanelText(const wchar_t* text) {
   HWND panel = FindWindowW(L"TPanelfrm", L"Drivewarden");
   if (!panel) return 2;
-  TTextSearch search{text, false};
+  TTextSearch search{text, false, nullptr};
   EnumChildWindows(panel, MatchText, reinterpret_cast<LPARAM>(&search));
   return search.found ? 0 : 1;
 }
 
-}  // namespace
+struct TWindowSearch {
+  std::wstring part;
+  HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<TWindowSearch*>(param);
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  if (IsWindowVisible(window) && std::wstring(title).find(search->part) != std::wstring::npos) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND TopWindow(const wchar_t* part) {
+  TWindowSearch search{part, nullptr};
+  EnumWindows(MatchTitle, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int WaitWindow(const wchar_t* part, DWORD ms) {
+  DWORD start = GetTickCount();
+  while (!TopWindow(part)) {
+    if (GetTickCount() - start >= ms) return 1;
+    Sleep(100);
+  }
+  return 0;
+}
+
+int Click(const wchar_t* part, int id) {
+  HWND window = TopWindow(part);
+  if (!window) return 2;
+  HWND button = GetDlgItem(window, id);
+  return PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(button)) ? 0 : 1;
+}
+
+int ClickText(const wchar_t* part, const wchar_t* label) {
+  HWND window = TopWindow(part);
+  if (!window) return 2;
+  TTextSearch search{label, false, nullptr};
+  EnumChildWindows(window, MatchText, reinterpret_cast<LPARAM>(&search));
+  if (!search.found) return 2;
+  SendMessageW(search.window, BM_CLICK, 0, 0);
+  return 0;
+}
+
+int Select(const wchar_t* part, const wchar_t* item) {
+  HWND window = TopWindow(part);
+  if (!window) return 2;
+  HWND combo = FindWindowExW(window, nullptr, L"ComboBox", nullptr);
+  if (!combo) return 2;
+  return SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) == CB_ERR ? 1 : 0;
+}
 
 bool RecordIfIcacls() {
   wchar_t self[MAX_PATH] = {};
@@ -111,10 +173,17 @@ bool RecordIfIcacls() {
   return true;
 }
 
+}  // namespace
+
 int wmain(int argc, wchar_t** argv) {
   if (RecordIfIcacls()) return 0;
-  if (argc != 3) return 3;
+  if (argc < 3) return 3;
   std::wstring command = argv[1];
+  if (argc == 4 && command == L"wait-window") return WaitWindow(argv[2], wcstoul(argv[3], nullptr, 10));
+  if (argc == 4 && command == L"click") return Click(argv[2], static_cast<int>(wcstol(argv[3], nullptr, 10)));
+  if (argc == 4 && command == L"click-text") return ClickText(argv[2], argv[3]);
+  if (argc == 4 && command == L"select") return Select(argv[2], argv[3]);
+  if (argc != 3) return 3;
   if (command == L"run") return Run(argv[2]);
   if (command == L"version-info") return VersionInfo(argv[2]);
   if (command == L"panel-text") return PanelText(argv[2]);

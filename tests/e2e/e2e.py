@@ -585,6 +585,49 @@ def case_package_install_over_running(session):
     check_installed(session, autostart=False)
 
 
+def case_package_installer_pages(session):
+    """The installer in French, page by page, and the uninstaller's choice to keep
+    the data folder (screenshots for review): the language asked first, the start
+    at logon offered and ticked, the data removal offered and not ticked."""
+    setup = f'"{windows_path(session, SETUP)}"'
+    process = subprocess.Popen([WINE, PACKAGE_HELPER, "run", setup], env=session.env, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.processes.append(process)
+    title = "Installer Language"
+    check(package_helper(session, "wait-window", title, 60000)[0] == 0, "no language choice was offered")
+    check(package_helper(session, "select", title, "Fran")[0] == 0, "French is not offered")
+    time.sleep(1)
+    session.screenshot("installer-1-language")
+    check(package_helper(session, "click", title, 1)[0] == 0, "the language could not be chosen")
+    pages = [("installer-2-welcome", "Bienvenue"), ("installer-3-components", None), ("installer-4-folder", None)]
+    check(package_helper(session, "wait-window", "Drivewarden", 30000)[0] == 0, "the installer's window never appeared")
+    for name, _ in pages:
+        time.sleep(1.5)
+        session.screenshot(name)
+        check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, f"no next button after {name}")
+    check(wait_until(lambda: (registry_values(session, UNINSTALL_KEY) or {}).get("DisplayName") is not None, 60),
+          "the interactive install did not finish")
+    time.sleep(2)
+    session.screenshot("installer-5-finish")
+    check("Drivewarden" in (registry_values(session, RUN_KEY) or {}), "the start at logon was not ticked by default")
+    check(registry_values(session, UNINSTALL_KEY).get("InstallerLanguage") == ("REG_SZ", "1036"),
+          "the French choice was not kept for the uninstaller")
+    # Started from here, the program would outlive the case's checks.
+    check(package_helper(session, "click-text", "Drivewarden", "Lancer Drivewarden")[0] == 0,
+          "the finish page does not offer to start Drivewarden")
+    check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, "the finish page could not be closed")
+    time.sleep(2)
+    uninstaller = subprocess.Popen([WINE, PACKAGE_HELPER, "run", f'"{INSTALL_DIR}\\uninstall.exe"'], env=session.env,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.processes.append(uninstaller)
+    check(package_helper(session, "wait-window", "Drivewarden", 30000)[0] == 0, "the uninstaller's window never appeared")
+    time.sleep(1.5)
+    session.screenshot("uninstaller-1-confirm")
+    check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, "no next button in the uninstaller")
+    time.sleep(1.5)
+    session.screenshot("uninstaller-2-components")
+
+
 def pe_resources(data):
     """The resources of a PE file: {(type, name): [bytes of each language]}."""
     import struct
