@@ -441,7 +441,7 @@ def package_helper(session, *args, timeout=120):
 
 
 def install(session, *args):
-    code, _ = package_helper(session, "run", " ".join([f'"{windows_path(session, SETUP)}"', "/S", *args]))
+    code, _ = package_helper(session, "run", " ".join([f'"{windows_path(SETUP)}"', "/S", *args]))
     check(code == 0, f"the installer could not be started (helper said {code})")
 
 
@@ -451,7 +451,7 @@ def uninstall(session):
     check(code == 0 and answer == "0", f"the uninstaller failed (helper said {code}, exit code {answer!r})")
 
 
-def windows_path(session, path):
+def windows_path(path):
     return "Z:" + str(Path(path).resolve()).replace("/", "\\")
 
 
@@ -589,7 +589,7 @@ def case_package_installer_pages(session):
     """The installer in French, page by page, and the uninstaller's choice to keep
     the data folder (screenshots for review): the language asked first, the start
     at logon offered and ticked, the data removal offered and not ticked."""
-    setup = f'"{windows_path(session, SETUP)}"'
+    setup = f'"{windows_path(SETUP)}"'
     process = subprocess.Popen([WINE, PACKAGE_HELPER, "run", setup], env=session.env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     session.processes.append(process)
@@ -714,7 +714,7 @@ def case_package_resources(session):
             check(info.get(name) == value, f"{program}: {name} is {info.get(name)!r} (want {value!r})")
         check(info.get("FileDescription", "").startswith("Drivewarden"), f"{program}: description {info}")
         check("Copyright" in info.get("LegalCopyright", ""), f"{program}: copyright {info}")
-    code, text = package_helper(session, "version-info", windows_path(session, SETUP))
+    code, text = package_helper(session, "version-info", windows_path(SETUP))
     check(code == 0 and f"ProductVersion={VERSION}" in text.splitlines(), f"the installer's version: {text!r}")
     drawn = session.root / "drawn.ico"
     subprocess.run([sys.executable, str(SOURCE_DIR / "tools/make_icon.py"), str(drawn)], check=True)
