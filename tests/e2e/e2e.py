@@ -506,6 +506,10 @@ def check_installed(session, autostart=True):
     links = sorted(p.name for p in start_menu_folder(session).glob("*.lnk"))
     check(links in (["Drivewarden.lnk", "Uninstall Drivewarden.lnk"], ["Drivewarden.lnk", "Désinstaller Drivewarden.lnk"]),
           f"Start-menu entries: {links}")
+    for link, target in zip(links, ["drivewarden.exe", "uninstall.exe"]):
+        # The link's target path, as its LinkInfo holds it.
+        path = f"{INSTALL_DIR}\\{target}".encode("ascii") + b"\0"
+        check(path in (start_menu_folder(session) / link).read_bytes(), f"{link} does not lead to {target}")
     run = registry_values(session, RUN_KEY) or {}
     if autostart:
         check(run.get("Drivewarden") == ("REG_SZ", f'"{INSTALL_DIR}\\drivewarden.exe"'), f"start at logon: {run}")
