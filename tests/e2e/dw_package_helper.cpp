@@ -11,11 +11,14 @@
 //   click TEXT ID         press the button ID of that window (as a click tells it)
 //   click-text TEXT LABEL click the control labelled LABEL anywhere inside that window
 //   select TEXT ITEM      choose the item that begins with ITEM in its first combo box
+//   tick TEXT N           toggle the check box of the Nth item (from 0) of the tree
+//                         view inside that window, with the space bar as a user would
 //
 // Copied over system32\icacls.exe (which Wine only imitates), it instead appends
 // its command line to C:\icacls-calls.txt, so a test sees what the installer asked.
 // clang-format off
 #include <windows.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <cstdio>
@@ -160,6 +163,32 @@ int Select(const wchar_t* part, const wchar_t* item) {
   return SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) == CB_ERR ? 1 : 0;
 }
 
+HWND FindDescendant(HWND parent, const wchar_t* windowClass) {
+  for (HWND child = FindWindowExW(parent, nullptr, nullptr, nullptr); child;
+       child = FindWindowExW(parent, child, nullptr, nullptr)) {
+    wchar_t name[64] = {};
+    GetClassNameW(child, name, 64);
+    if (_wcsicmp(name, windowClass) == 0) return child;
+    if (HWND found = FindDescendant(child, windowClass)) return found;
+  }
+  return nullptr;
+}
+
+int Tick(const wchar_t* part, int index) {
+  HWND window = TopWindow(part);
+  if (!window) return 2;
+  HWND tree = FindDescendant(window, WC_TREEVIEWW);
+  if (!tree) return 2;
+  auto item = reinterpret_cast<LPARAM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (int i = 0; i < index && item; ++i)
+    item = static_cast<LPARAM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, item));
+  if (!item) return 2;
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, item);
+  PostMessageW(tree, WM_KEYDOWN, VK_SPACE, 1);
+  PostMessageW(tree, WM_KEYUP, VK_SPACE, 0xC0000001);
+  return 0;
+}
+
 bool RecordIfIcacls() {
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -182,6 +211,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && command == L"wait-window") return WaitWindow(argv[2], wcstoul(argv[3], nullptr, 10));
   if (argc == 4 && command == L"click") return Click(argv[2], static_cast<int>(wcstol(argv[3], nullptr, 10)));
   if (argc == 4 && command == L"click-text") return ClickText(argv[2], argv[3]);
+  if (argc == 4 && command == L"tick") return Tick(argv[2], static_cast<int>(wcstol(argv[3], nullptr, 10)));
   if (argc == 4 && command == L"select") return Select(argv[2], argv[3]);
   if (argc != 3) return 3;
   if (command == L"run") return Run(argv[2]);

@@ -590,9 +590,10 @@ def case_package_install_over_running(session):
 
 
 def case_package_installer_pages(session):
-    """The installer in French, page by page, and the uninstaller's choice to keep
+    """The installer in French, page by page, and the uninstaller's choice about
     the data folder (screenshots for review): the language asked first, the start
-    at logon offered and ticked, the data removal offered and not ticked."""
+    at logon offered and ticked, the data removal offered unticked, and done when
+    ticked."""
     setup = f'"{windows_path(SETUP)}"'
     process = subprocess.Popen([WINE, PACKAGE_HELPER, "run", setup], env=session.env, stdin=subprocess.DEVNULL,
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -630,6 +631,13 @@ def case_package_installer_pages(session):
     check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, "no next button in the uninstaller")
     time.sleep(1.5)
     session.screenshot("uninstaller-2-components")
+    check(session.data_folder.is_dir(), "no data folder before the uninstall")
+    check(package_helper(session, "tick", "Drivewarden", 1)[0] == 0, "the data removal is not offered")
+    time.sleep(1)
+    session.screenshot("uninstaller-3-remove-data")
+    check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, "no uninstall button")
+    check(wait_until(lambda: registry_values(session, UNINSTALL_KEY) is None, 60), "the uninstall did not finish")
+    check(wait_until(lambda: not session.data_folder.exists(), 10), "the data folder was kept although its removal was ticked")
 
 
 def pe_resources(data):
