@@ -94,6 +94,10 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "Copyright (C) 2026 ${PUB
 
 !include "${FILES}"
 
+; Set when the installer closed a running Drivewarden, which a silent update then
+; starts again.
+Var WasRunning
+
 ; Ends every Drivewarden of this session the way the program expects: a close
 ; request to its hidden main window, which is message-only and so found only below
 ; HWND_MESSAGE. The program then stops its workers and writes its settings; the
@@ -113,6 +117,7 @@ Function ${prefix}CloseRunning
       ${Break}
     ${EndIf}
     DetailPrint "$(Closing)"
+    StrCpy $WasRunning 1
     System::Call 'user32::GetWindowThreadProcessId(p r0, *i 0 r1) i'
     ; SYNCHRONIZE | PROCESS_TERMINATE
     System::Call 'kernel32::OpenProcess(i 0x100001, i 0, i r1) p .r2'
@@ -181,6 +186,11 @@ Section "-Registration"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
+  ; Interactively the finish page offers the start.
+  ${If} ${Silent}
+  ${AndIf} $WasRunning == 1
+    Call StartAsUser
+  ${EndIf}
 SectionEnd
 
 Function .onInit

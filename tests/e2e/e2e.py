@@ -575,8 +575,8 @@ def case_package_install_uninstall(session):
 
 def case_package_install_over_running(session):
     """Installing over a running program ends it in order first (a first run writes
-    its settings only at an orderly end), keeps the settings, and /NOAUTOSTART
-    takes the start at logon away."""
+    its settings only at an orderly end), keeps the settings, starts it again
+    afterwards, and /NOAUTOSTART takes the start at logon away."""
     install(session)
     process = start_installed(session)
     check(not session.settings_file.exists(), "settings were written before the end of the run")
@@ -587,6 +587,12 @@ def case_package_install_over_running(session):
         raise Failure("installing over a running program left it running")
     check(same_settings(session.read_settings(), FIRST_RUN_SETTINGS), "the running program did not end in order")
     check_installed(session, autostart=False)
+    # The update starts the program it closed again, from the new files.
+    check(session.helper("wait-panel", 30000, timeout=60)[0] == 0, "the program was not started again after the update")
+    check(wait_until(lambda: session.helper("autoplay")[0] == 0, 30), "the restarted program does not answer")
+    session.settings_file.unlink()
+    check(session.helper("close-main")[0] == 0, "the restarted program has no main window")
+    check(wait_until(session.settings_file.exists, 30), "the restarted program did not end in order")
 
 
 def case_package_installer_pages(session):
