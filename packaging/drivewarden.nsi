@@ -82,6 +82,8 @@ LangString StartNow ${LANG_FRENCH} "Lancer Drivewarden"
 LangString StartNow ${LANG_ENGLISH} "Start Drivewarden"
 LangString Closing ${LANG_FRENCH} "Fermeture de Drivewarden..."
 LangString Closing ${LANG_ENGLISH} "Closing Drivewarden..."
+LangString FilesInUse ${LANG_FRENCH} "Des fichiers de Drivewarden n'ont pas pu être remplacés : Drivewarden fonctionne peut-être dans la session d'un autre utilisateur. Fermez-le, puis relancez l'installation."
+LangString FilesInUse ${LANG_ENGLISH} "Some of Drivewarden's files could not be replaced: Drivewarden may be running in another user's session. Close it, then run the installer again."
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -102,7 +104,8 @@ Var WasRunning
 ; request to its hidden main window, which is message-only and so found only below
 ; HWND_MESSAGE. The program then stops its workers and writes its settings; the
 ; process is awaited, and only one that hangs is ended by force. An instance in
-; another user's session is out of reach: its files are replaced at the next restart.
+; another user's session is out of reach: the uninstaller then removes its files at
+; the next restart, and the installer cannot replace them (it says so and stops).
 !macro DW_CLOSE_RUNNING prefix
 Function ${prefix}CloseRunning
   Push $0
@@ -150,7 +153,15 @@ Section "$(SecProgramName)" SecProgram
   SetShellVarContext all
   Call CloseRunning
 
+  ; A file that cannot be replaced is skipped by a silent install, which would then
+  ; claim success over a half-updated program: it stops with an error instead.
+  ClearErrors
   !insertmacro DW_INSTALL_FILES
+  ${If} ${Errors}
+    MessageBox MB_ICONSTOP "$(FilesInUse)" /SD IDOK
+    SetErrorLevel 2
+    Abort
+  ${EndIf}
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
 

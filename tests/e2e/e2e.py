@@ -440,9 +440,10 @@ def package_helper(session, *args, timeout=120):
         return completed.returncode, out.read().strip()
 
 
-def install(session, *args):
-    code, _ = package_helper(session, "run", " ".join([f'"{windows_path(SETUP)}"', "/S", *args]))
+def install(session, *args, exit_code="0"):
+    code, answer = package_helper(session, "run", " ".join([f'"{windows_path(SETUP)}"', "/S", *args]))
     check(code == 0, f"the installer could not be started (helper said {code})")
+    check(answer == exit_code, f"the installer ended with {answer!r} (want {exit_code})")
 
 
 def uninstall(session):
@@ -576,7 +577,8 @@ def case_package_install_uninstall(session):
 def case_package_install_over_running(session):
     """Installing over a running program ends it in order first (a first run writes
     its settings only at an orderly end), keeps the settings, starts it again
-    afterwards, and /NOAUTOSTART takes the start at logon away."""
+    afterwards, and /NOAUTOSTART takes the start at logon away. A file that cannot
+    be replaced fails the install."""
     install(session)
     process = start_installed(session)
     check(not session.settings_file.exists(), "settings were written before the end of the run")
@@ -593,6 +595,12 @@ def case_package_install_over_running(session):
     session.settings_file.unlink()
     check(session.helper("close-main")[0] == 0, "the restarted program has no main window")
     check(wait_until(session.settings_file.exists, 30), "the restarted program did not end in order")
+    # A file that cannot be replaced (Wine does not lock a running program's file, so
+    # a folder stands in its place) makes even a silent install fail, not half succeed.
+    blocked = install_folder(session) / "drivewarden-cli.exe"
+    blocked.unlink()
+    blocked.mkdir()
+    install(session, exit_code="2")
 
 
 def case_package_installer_pages(session):
