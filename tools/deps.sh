@@ -6,7 +6,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ googletest nlohmann-json3-dev attr)
 if [ "${1:-all}" != native ]; then
   pkgs+=(python3 libgtest-dev libgmock-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
-         wine64 wine xvfb fonts-wine imagemagick xauth x11-utils)
+         wine64 wine xvfb fonts-wine imagemagick xauth x11-utils nsis)
 fi
 missing=()
 for p in "${pkgs[@]}"; do
