@@ -18,6 +18,7 @@
 //   announce EVENT L   broadcast the volume notice Windows sends for a USB stick
 //                      (EVENT arrival or removal, flags 0) to the top-level windows
 //   watch-devices MS   a top-level window prints each volume notice it gets in MS
+//   cursor X Y         move the cursor to X,Y
 //   list-rows N        print the rows of the panel's Nth list view (in creation order),
 //                      one line each, the columns separated by " | "
 //   current-page       print the index of the page shown
@@ -271,6 +272,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"remove-drive" && argc > 2) return dw::RemoveWineDrive(argv[2][0]) ? 0 : 1;
   if (command == L"announce" && argc > 3) return Announce(argv[2], argv[3][0]);
   if (command == L"watch-devices") return WatchDevices(argc > 2 ? Number(argv[2]) : 5000);
+  if (command == L"cursor" && argc > 3)
+    return SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3]))) ? 0 : 1;
 
   HWND panel = Panel();
   if (!panel) return 2;
