@@ -3,9 +3,12 @@
 # harmless files that carry the traces autorun malware leaves on a USB stick.
 # First a dry run (nothing changes), then the real scan that quarantines what it
 # finds, then the quarantine is listed. Everything happens under demo-out/.
+# With --gui, the Windows program itself runs under Wine on the same drive
+# (tools/demo-gui.sh).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
+if [ "${1:-}" = --gui ]; then exec bash tools/demo-gui.sh; fi
 bash tools/deps.sh native
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target drivewarden-cli -j "$(nproc)" >/dev/null

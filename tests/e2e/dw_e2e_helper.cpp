@@ -26,17 +26,35 @@
 //   work-area-ready    0 when the taskbar has taken its part of the screen
 //   popup-state        print the pop-up's "visible" or "hidden", its window rectangle
 //                      and the work area (left top right bottom each); 0 visible, 1 hidden
+//   define-drive L DIR make Unix folder DIR removable drive L through Wine's mount manager
+//   remove-drive L     take drive L away again through the mount manager
+//   announce EVENT L   broadcast the volume notice Windows sends for a USB stick
+//                      (EVENT arrival or removal, flags 0) to the top-level windows
+//   watch-devices MS   a top-level window prints each volume notice it gets in MS
+//   cursor X Y         move the cursor to X,Y
+//   list-rows N        print the rows of the panel's Nth list view (in creation order),
+//                      one line each, the columns separated by " | "
+//   current-page       print the index of the page shown
+//   click CAPTION      press the enabled push button of the panel with this caption
+//   answer-box CAPTION ID MS  wait for the program's message box with this caption
+//                      and press its button ID (6 yes, 7 no, 2 cancel)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <dbt.h>
 #include <shellapi.h>
 #include <tlhelp32.h>
 #include <winternl.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
+
+#include "common/Text.h"
+#include "platform/win32/WineDrives.h"
 
 namespace {
 
@@ -152,6 +170,179 @@ int ShowPage(HWND panel, int page, DWORD ms) {
   return SendMessageW(tabs, TCM_GETCURSEL, 0, 0) == page ? 0 : 1;
 }
 
+std::vector<HWND> Children(HWND parent, const wchar_t* className) {
+  struct Search {
+    const wchar_t* className;
+    std::vector<HWND> found;
+  } search{className, {}};
+  EnumChildWindows(
+      parent,
+      [](HWND window, LPARAM data) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(data);
+        wchar_t name[64] = {};
+        GetClassNameW(window, name, 64);
+        if (_wcsicmp(name, s.className) == 0) s.found.push_back(window);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+std::wstring Text(HWND window) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+void PrintLine(const std::wstring& line) { std::printf("%s\n", dw::WideToUtf8(line).c_str()); }
+
+// The list view lives in the program's address space: the item and its text
+// buffer are placed there for the control to fill.
+class TRemoteBuffer {
+ public:
+  TRemoteBuffer(HWND window, size_t size) : FSize(size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (FProcess) FAddress = VirtualAllocEx(FProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  }
+  ~TRemoteBuffer() {
+    if (FAddress) VirtualFreeEx(FProcess, FAddress, 0, MEM_RELEASE);
+    if (FProcess) CloseHandle(FProcess);
+  }
+  TRemoteBuffer(const TRemoteBuffer&) = delete;
+  TRemoteBuffer& operator=(const TRemoteBuffer&) = delete;
+
+  bool Valid() const { return FAddress != nullptr; }
+  char* Address() const { return static_cast<char*>(FAddress); }
+  bool Write(size_t offset, const void* data, size_t size) {
+    return WriteProcessMemory(FProcess, Address() + offset, data, size, nullptr);
+  }
+  bool Read(size_t offset, void* data, size_t size) {
+    return ReadProcessMemory(FProcess, Address() + offset, data, size, nullptr);
+  }
+
+ private:
+  HANDLE FProcess = nullptr;
+  void* FAddress = nullptr;
+  size_t FSize;
+};
+
+int ListRows(HWND panel, size_t index) {
+  std::vector<HWND> lists = Children(panel, WC_LISTVIEWW);
+  // Controls are numbered in layout order, which is the order of the lists' names.
+  std::sort(lists.begin(), lists.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
+  if (index >= lists.size()) return 2;
+  HWND list = lists[index];
+  HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+  int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+  int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  constexpr size_t kChars = 520;
+  TRemoteBuffer remote(list, sizeof(LVITEMW) + kChars * sizeof(wchar_t));
+  if (!remote.Valid()) return 1;
+  for (int row = 0; row < rows; ++row) {
+    std::wstring line;
+    for (int column = 0; column < columns; ++column) {
+      LVITEMW item{};
+      item.iSubItem = column;
+      item.cchTextMax = kChars;
+      item.pszText = reinterpret_cast<wchar_t*>(remote.Address() + sizeof(LVITEMW));
+      wchar_t text[kChars] = {};
+      remote.Write(0, &item, sizeof item);
+      remote.Write(sizeof item, text, sizeof(wchar_t));
+      SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote.Address()));
+      remote.Read(sizeof item, text, sizeof text);
+      text[kChars - 1] = L'\0';
+      if (column > 0) line += L" | ";
+      line += text;
+    }
+    PrintLine(line);
+  }
+  return 0;
+}
+
+int Click(HWND panel, const std::wstring& caption) {
+  for (HWND button : Children(panel, WC_BUTTONW)) {
+    if (Text(button) != caption || !IsWindowVisible(button)) continue;
+    if (!IsWindowEnabled(button)) return 1;
+    // What the button tells its parent when the user presses it.
+    return PostMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                        reinterpret_cast<LPARAM>(button))
+               ? 0
+               : 1;
+  }
+  return 2;
+}
+
+int AnswerBox(HWND panel, const std::wstring& caption, int button, DWORD ms) {
+  DWORD program = 0;
+  GetWindowThreadProcessId(panel, &program);
+  HWND box = nullptr;
+  bool found = WaitFor(ms, [&] {
+    for (HWND candidate = FindWindowW(L"#32770", caption.c_str()); candidate;
+         candidate = FindWindowExW(nullptr, candidate, L"#32770", caption.c_str())) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(candidate, &owner);
+      if (owner == program && IsWindowVisible(candidate)) {
+        box = candidate;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (!found) return 1;
+  HWND control = GetDlgItem(box, button);
+  if (!control) return 2;
+  return PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0 : 1;
+}
+
+int Announce(const std::wstring& event, wchar_t letter) {
+  DEV_BROADCAST_VOLUME volume{};
+  volume.dbcv_size = sizeof volume;
+  volume.dbcv_devicetype = DBT_DEVTYP_VOLUME;
+  volume.dbcv_unitmask = 1u << (towupper(letter) - L'A');
+  volume.dbcv_flags = 0;
+  WPARAM code = event == L"arrival" ? DBT_DEVICEARRIVAL : DBT_DEVICEREMOVECOMPLETE;
+  DWORD recipients = BSM_APPLICATIONS;
+  return BroadcastSystemMessageW(BSF_FORCEIFHUNG | BSF_QUERY, &recipients, WM_DEVICECHANGE, code,
+                                 reinterpret_cast<LPARAM>(&volume)) > 0
+             ? 0
+             : 1;
+}
+
+LRESULT CALLBACK WatchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_DEVICECHANGE && (wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam) {
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam);
+    if (header->dbch_devicetype == DBT_DEVTYP_VOLUME) {
+      const auto* volume = reinterpret_cast<const DEV_BROADCAST_VOLUME*>(lParam);
+      std::printf("%s mask %#lx flags %#x\n", wParam == DBT_DEVICEARRIVAL ? "arrival" : "removal",
+                  static_cast<unsigned long>(volume->dbcv_unitmask), static_cast<unsigned>(volume->dbcv_flags));
+      std::fflush(stdout);
+    }
+    return TRUE;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int WatchDevices(DWORD ms) {
+  WNDCLASSW windowClass{};
+  windowClass.lpfnWndProc = WatchProc;
+  windowClass.hInstance = GetModuleHandleW(nullptr);
+  windowClass.lpszClassName = L"DwE2eDeviceWatch";
+  RegisterClassW(&windowClass);
+  HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"", WS_OVERLAPPED, 0, 0, 1, 1, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+  if (!window) return 1;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < ms) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+  DestroyWindow(window);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -179,6 +370,7 @@ int wmain(int argc, wchar_t** argv) {
     DWORD processId = 0;
     if (!WaitFor(argc > 3 ? Number(argv[3]) : 30000, [&] { return (processId = FindProcess(argv[2])) != 0; })) return 1;
     return PrintProcessLine(processId);
+  }
   if (command == L"hold-taskbar") {
     HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     if (!holder) return 1;
@@ -213,9 +405,26 @@ int wmain(int argc, wchar_t** argv) {
                 rect.right, rect.bottom, work.left, work.top, work.right, work.bottom);
     return visible ? 0 : 1;
   }
+  if (command == L"define-drive" && argc > 3)
+    return dw::DefineWineDrive(argv[2][0], dw::WideToUtf8(argv[3]), DRIVE_REMOVABLE) ? 0 : 1;
+  if (command == L"remove-drive" && argc > 2) return dw::RemoveWineDrive(argv[2][0]) ? 0 : 1;
+  if (command == L"announce" && argc > 3) return Announce(argv[2], argv[3][0]);
+  if (command == L"watch-devices") return WatchDevices(argc > 2 ? Number(argv[2]) : 5000);
+  if (command == L"cursor" && argc > 3)
+    return SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3]))) ? 0 : 1;
 
   HWND panel = Panel();
   if (!panel) return 2;
+  if (command == L"list-rows" && argc > 2) return ListRows(panel, Number(argv[2]));
+  if (command == L"current-page") {
+    HWND tabs = FindWindowExW(panel, nullptr, WC_TABCONTROLW, nullptr);
+    if (!tabs) return 2;
+    std::printf("%ld\n", static_cast<long>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (command == L"click" && argc > 2) return Click(panel, argv[2]);
+  if (command == L"answer-box" && argc > 4)
+    return AnswerBox(panel, argv[2], static_cast<int>(Number(argv[3])), Number(argv[4]));
   if (command == L"panel-visible") {
     bool visible = IsWindowVisible(panel);
     std::printf("%s\n", visible ? "visible" : "hidden");

@@ -176,7 +176,7 @@ class WineSession:
         # Its answer goes through a file, not a pipe: a Wine process it happens to
         # start (the desktop, say) would inherit a pipe and keep it open for its life.
         answer = self.root / "helper-answer.txt"
-        with open(answer, "w+") as out:
+        with open(answer, "w+", encoding="utf-8", errors="replace") as out:
             completed = subprocess.run([WINE, HELPER, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                                        stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
             out.seek(0)
@@ -851,9 +851,150 @@ def case_package_resources(session):
     subprocess.run([sys.executable, str(SOURCE_DIR / "tools/make_icon.py"), str(drawn)], check=True)
     check(drawn.read_bytes() == (SOURCE_DIR / "packaging/drivewarden.ico").read_bytes(),
           "packaging/drivewarden.ico is not what tools/make_icon.py draws")
+# A drive attached while the program runs, the English texts, the demo drive
+
+ARRIVING_LETTER = "e"  # the demo's lure shortcut leads to E:\photos.js
+LIST_VIEWS = {"ListView1": 0, "ListView3": 1, "ListView4": 2, "ListView5": 3}  # in control order
+THREAT, SUSPECT = "Menance", "Fichier suspect"
+DEMO_FINDINGS = {  # what a scan lists on the demo drive: name, kind, path
+    ("setup.exe", THREAT, "e:\\setup.exe"),
+    ("autorun.inf.ren", THREAT, "e:\\autorun.inf.ren"),
+    ("svchost.exe", SUSPECT, "e:\\svchost.exe"),
+    ("Photos.lnk", SUSPECT, "e:\\Photos.lnk"),
+    ("photos.js", SUSPECT, "E:\\photos.js"),  # as the shortcut names it
+    ("Holidays.exe", SUSPECT, "e:\\Holidays.exe"),
+}
 
 
-WINDOW_TESTS = "FormWindowTest.*:PanelWindowTest.*:StateIcons.*"
+def make_demo_drive(folder, label="DEMO_STICK"):
+    """demo/drive with its DOS attributes (demo/attributes.txt), as Wine and
+    Samba keep them, under the given volume label."""
+    shutil.copytree(SOURCE_DIR / "demo" / "drive", folder)
+    (folder / ".windows-label").write_text(label + "\n")
+    for line in (SOURCE_DIR / "demo" / "attributes.txt").read_text().splitlines():
+        if not line.strip() or line.startswith("#"):
+            continue
+        path, attributes = line.split()
+        subprocess.run(["setfattr", "-n", "user.DOSATTRIB", "-v", f'"{attributes}"', str(folder / path)], check=True)
+
+
+def list_rows(session, name):
+    """The rows of one of the panel's list views, each a tuple of its columns."""
+    code, text = session.helper("list-rows", LIST_VIEWS[name])
+    check(code == 0, f"{name} could not be read (helper said {code})")
+    return [tuple(text_line.split(" | ")) for text_line in text.splitlines() if text_line]
+
+
+def log_text(session):
+    return "".join(path.read_bytes().decode("cp1252") for path in (session.data_folder / "log").glob("*.u.txt"))
+
+
+def drive_rows(session, root):
+    return [row for row in list_rows(session, "ListView3") if row[0] == root]
+
+
+def case_drive_arrival(session):
+    """A removable drive defined through Wine's mount manager while the program
+    runs, and announced as Windows announces a USB stick, is scanned without any
+    action of the user: its findings are listed and logged and the hidden panel
+    comes up on its first page. "Supprimer tout", confirmed, moves every finding
+    into the quarantine; the drive's removal takes it out of the drive list."""
+    session.write_settings(SEEDED_SETTINGS)
+    process = session.start_and_wait()
+    # Leave the hidden panel on another page: the findings must bring back the first.
+    check(session.helper("tray-click")[0] == 0, "the tray click did not reach the panel")
+    check(wait_until(session.panel_visible, 10), "a left click on the tray icon did not show the panel")
+    check(session.helper("show-page", 2)[0] == 0, "the quarantine page could not be shown")
+    check(session.helper("close-panel")[0] == 0 and wait_until(lambda: not session.panel_visible(), 10),
+          "closing the panel did not hide it")
+    check(list_rows(session, "ListView1") == [], "findings are listed before any drive has findings")
+
+    second = session.root / "second-drive"
+    make_demo_drive(second)
+    originals = {path.name: path.read_bytes() for path in second.iterdir() if path.is_file()}
+    root = f"{ARRIVING_LETTER.upper()}:\\"
+    check(session.helper("define-drive", ARRIVING_LETTER, second)[0] == 0, "Wine's mount manager refused the drive")
+    # Wine's mount manager runs in the services' window station: its own notice
+    # never reaches the desktop, so the notice Windows sends is broadcast here.
+    check(session.helper("announce", "arrival", ARRIVING_LETTER)[0] == 0, "the arrival was not broadcast")
+
+    check(wait_until(lambda: set(list_rows(session, "ListView1")) >= DEMO_FINDINGS, 60),
+          f"the arriving drive's findings were not listed: {list_rows(session, 'ListView1')}")
+    time.sleep(2)  # a finding reported late would show as an extra row
+    rows = list_rows(session, "ListView1")
+    check(sorted(rows) == sorted(DEMO_FINDINGS), f"findings listed: {rows}")
+    check(session.panel_visible(), "findings were listed but the control panel stayed hidden")
+    check(session.helper("current-page")[1] == "0", "the control panel did not come up on its findings page")
+    log = log_text(session)
+    for _, kind, path in DEMO_FINDINGS:
+        word = "Menace/threat" if kind == THREAT else "Menace/riskFile"
+        check(f"{word} {path};" in log, f"the log lacks {word} {path}: {log!r}")
+    check(len(drive_rows(session, root)) == 1, f"the drive list after the arrival: {list_rows(session, 'ListView3')}")
+    check((second / "autorun.inf.ren").exists() and not (second / "autorun.inf").exists(),
+          "the autorun file was not set aside")
+    time.sleep(1)
+    session.screenshot("arrival-findings")
+
+    check(session.helper("click", "Supprimer tout")[0] == 0, "\"Supprimer tout\" could not be pressed")
+    # Suspicious files are listed, so the deletion asks first; only Yes goes on.
+    check(session.helper("answer-box", "Attention", 6, 10000)[0] == 0, "no confirmation was asked")
+    check(wait_until(lambda: list_rows(session, "ListView1") == [], 60),
+          f"findings left after \"Supprimer tout\": {list_rows(session, 'ListView1')}")
+    left = sorted(path.name for path in second.iterdir())
+    check(left == [".windows-label", "Documents", "Holidays"], f"the drive still holds {left}")
+    stored = {}
+    for info in (session.data_folder / "quarantine").glob("*.info"):
+        copy = info.with_suffix("")
+        check(copy.exists(), f"a record without its stored copy: {info.name}")
+        stored[info.read_bytes().decode("cp1252")] = copy.read_bytes()
+    for _, _, path in DEMO_FINDINGS:
+        source = [text for text in stored if path in text]
+        check(len(source) == 1, f"the quarantine holds {len(source)} copies of {path}: {list(stored)}")
+        name = path[3:].replace(".ren", "") if path.endswith(".ren") else path[3:]
+        check(stored[source[0]] == originals[name], f"the stored copy of {path} differs from the file")
+    log = log_text(session)
+    check(log.count("delete/threat ") == 2 and log.count("delete/riskFile ") == 4, f"deletions logged: {log!r}")
+
+    check(session.helper("remove-drive", ARRIVING_LETTER)[0] == 0, "Wine's mount manager kept the drive")
+    check(session.helper("announce", "removal", ARRIVING_LETTER)[0] == 0, "the removal was not broadcast")
+    check(wait_until(lambda: drive_rows(session, root) == [], 10),
+          f"the removed drive is still listed: {list_rows(session, 'ListView3')}")
+    check(drive_rows(session, "R:\\"), "the drive that stayed left the drive list")
+    session.quit_through_main_window(process)
+
+
+def make_demo_drive_at_r(session):
+    """The session's drive R: with the demo drive's files."""
+    shutil.rmtree(session.drive)
+    make_demo_drive(session.drive, "DEMO_USB")
+
+
+def case_english_screenshots(session):
+    """languageId=1: every page and the tray menu in English, the findings page
+    with the demo drive's findings (screenshots for review)."""
+    make_demo_drive_at_r(session)
+    session.write_settings(SEEDED_SETTINGS.replace("languageId=0", "languageId=1"))
+    process = session.start_and_wait()
+    check(wait_until(lambda: len(list_rows(session, "ListView1")) >= 4, 60), "the start-up scan listed nothing")
+    check(wait_until(session.panel_visible, 10), "findings were listed but the panel stayed hidden")
+    rows = list_rows(session, "ListView1")
+    check(all(row[1] in ("Threat", "Suspicious file") for row in rows), f"kinds not in English: {rows}")
+    for index, name in enumerate(PAGES):
+        code, _ = session.helper("show-page", index)
+        check(code == 0, f"page {index} could not be shown (helper said {code})")
+        time.sleep(1)
+        session.screenshot(f"en-panel-{index + 1}-{name}")
+    check(session.helper("close-panel")[0] == 0, "no panel to close")
+    check(wait_until(lambda: not session.panel_visible(), 10), "closing the panel did not hide it")
+    check(session.helper("tray-menu", SCREEN[0] - 10, SCREEN[1] - 10)[0] == 0, "the tray menu was not asked for")
+    time.sleep(1)
+    # Off the icon, whose tip would cover the menu's last entry.
+    session.helper("cursor", SCREEN[0] // 2, SCREEN[1] // 2)
+    time.sleep(1)
+    session.screenshot("en-tray-menu")
+    check(process.poll() is None, "the program ended while its windows were shown")
+
+
 # Notification pop-ups
 
 

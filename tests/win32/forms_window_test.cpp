@@ -158,6 +158,36 @@ TEST_F(FormWindowTest, CreatesOneControlPerWindowedComponentAsTheModelStands) {
   EXPECT_EQ(Win(L"Menu"), nullptr);
 }
 
+// The rightmost column of area that holds a pixel of another colour than white.
+int InkRight(HWND window, const RECT& area) {
+  HDC dc = GetDC(window);
+  int right = -1;
+  for (int x = area.left; x < area.right; ++x)
+    for (int y = area.top; y < area.bottom; ++y)
+      if (GetPixel(dc, x, y) != RGB(255, 255, 255)) right = x;
+  ReleaseDC(window, dc);
+  return right;
+}
+
+TEST_F(FormWindowTest, AnAutoSizedLabelShowsItsLastLetterWhole) {
+  C(L"Title").SetFont({L"Tahoma", 8, false, true, kClBlue});
+  C(L"Title").SetCaption(L"Visiter le site web");
+  form.Show();
+  // Inside the white band, off its black outline.
+  TDpi dpi = window.Dpi();
+  RECT band{1, 1, dpi.Scale(200) - 1, dpi.Scale(20) - 1};
+  auto inkAfterPaint = [&] {
+    RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump(200, [] { return false; });
+    return InkRight(window.Handle(), band);
+  };
+  int autoSized = inkAfterPaint();
+  C(L"Title").SetPlace({4, 4, 190, 0});  // room enough: nothing to cut
+  int roomy = inkAfterPaint();
+  ASSERT_GT(roomy, dpi.Scale(40)) << "the text was not painted";
+  EXPECT_EQ(autoSized, roomy) << "the label cut its last letter";
+}
+
 TEST_F(FormWindowTest, ModelChangesReachTheWindows) {
   C(L"Go").SetCaption(L"Run");
   EXPECT_EQ(TextOf(Win(L"Go")), L"Run");

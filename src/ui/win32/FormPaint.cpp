@@ -13,6 +13,8 @@ constexpr wchar_t kContainerClass[] = L"DwContainer";
 
 bool IsWindowless(K kind) { return kind == K::Label || kind == K::Shape || kind == K::Image; }
 
+constexpr int kGlyphOverhang = 2;
+
 UINT TextFormat(const TComponent& c) {
   UINT format = DT_NOPREFIX;
   switch (c.Alignment()) {
@@ -159,7 +161,9 @@ void TFormWindow::MeasureWindowless(TBoundControl& bound) {
     RECT measured{0, 0, place.Width > 0 ? r.right - r.left : 0, 0};
     const std::wstring& caption = c.Caption().empty() ? std::wstring(L" ") : c.Caption();
     DrawTextW(dc.DC(), caption.c_str(), static_cast<int>(caption.size()), &measured, TextFormat(c) | DT_CALCRECT);
-    if (place.Width <= 0) r.right = r.left + (measured.right - measured.left);
+    // Antialiased glyphs may reach a pixel or two past their advance (Wine's
+    // stand-in for Tahoma does with "b" and "e"): the label leaves them room.
+    if (place.Width <= 0) r.right = r.left + (measured.right - measured.left) + FDpi.Scale(kGlyphOverhang);
     if (place.Height <= 0) r.bottom = r.top + (measured.bottom - measured.top);
   }
   bound.Bounds = r;
