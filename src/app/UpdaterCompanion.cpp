@@ -12,7 +12,6 @@ namespace dw {
 
 namespace {
 
-constexpr int kEntryUpToDate = 57;     // MsgUpdateUpToDate
 constexpr int kEntryNotChecked = 72;   // MsgUpdateNotChecked
 constexpr std::wstring_view kLangIdPrefix = L"/langid=";
 
@@ -68,10 +67,11 @@ TUpdaterNotice UpdaterNotice(const TUpdaterOptions& options, const std::wstring&
   TUpdaterNotice notice;
   if (options.Hidden) return notice;
   notice.Show = true;
-  // Nothing has been asked of any server, so without the caller's "no check" the
-  // honest answer is that none could be made, never that the program is up to date.
-  notice.Entry = options.NoUpdateCheck ? kEntryUpToDate : kEntryNotChecked;
-  notice.Kind = options.NoUpdateCheck ? TNoticeKind::Information : TNoticeKind::Warning;
+  // No server is ever asked (there is no update service, and the program passes "no
+  // check" anyway), so the only true answer is that no check was made: telling the
+  // user who pressed the check button that all is up to date would be a false report.
+  notice.Entry = kEntryNotChecked;
+  notice.Kind = TNoticeKind::Warning;
 
   TLocEngine engine;
   const std::wstring file = LanguageFilePath(options.LanguageId, programFolder);

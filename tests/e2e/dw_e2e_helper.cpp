@@ -74,12 +74,7 @@ bool WaitFor(DWORD ms, Done done) {
 
 DWORD Number(const wchar_t* text) { return static_cast<DWORD>(wcstoul(text, nullptr, 10)); }
 
-void PrintLine(const std::wstring& text) {
-  int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(), size, nullptr, nullptr);
-  std::printf("%s\n", bytes.c_str());
-}
+void PrintLine(const std::wstring& line) { std::printf("%s\n", dw::WideToUtf8(line).c_str()); }
 
 int WindowText(const wchar_t* className, const wchar_t* caption, DWORD ms) {
   HWND window = nullptr;
@@ -194,7 +189,6 @@ std::wstring Text(HWND window) {
   return text;
 }
 
-void PrintLine(const std::wstring& line) { std::printf("%s\n", dw::WideToUtf8(line).c_str()); }
 
 // The list view lives in the program's address space: the item and its text
 // buffer are placed there for the control to fill.

@@ -127,8 +127,6 @@ class UpdaterNoticeTest : public LangFileTest {
   }
 };
 
-constexpr wchar_t kUpToDateEnglish[] = L"Your software is up to date";
-constexpr wchar_t kUpToDateFrench[] = L"Votre logiciel est à jour";
 constexpr wchar_t kNotCheckedEnglish[] = L"Could not check for updates: Drivewarden has no update service yet";
 constexpr wchar_t kNotCheckedFrench[] =
     L"Impossible de rechercher une mise à jour : Drivewarden n'a pas encore de service de mise à jour";
@@ -141,12 +139,12 @@ TEST_F(UpdaterNoticeTest, TheLanguageIdPicksTheProgramsLanguageFile) {
     const wchar_t* text;
   };
   const Case cases[] = {
-      {{L" /langid=1 /no_update_check"}, 57, kUpToDateEnglish},
-      {{L" /langid=0 /no_update_check"}, 57, kUpToDateFrench},
-      {{L" /langid=-1 /no_update_check"}, 57, kUpToDateFrench},
-      {{L" /langid=5 /no_update_check"}, 57, kUpToDateFrench},
-      {{L"/no_update_check"}, 57, kUpToDateFrench},
-      // Without "/no_update_check" there is nothing to ask: it says so, never "up to date".
+      // Nothing is ever checked: it says so, never "up to date", with or without "no check".
+      {{L" /langid=1 /no_update_check"}, 72, kNotCheckedEnglish},
+      {{L" /langid=0 /no_update_check"}, 72, kNotCheckedFrench},
+      {{L" /langid=-1 /no_update_check"}, 72, kNotCheckedFrench},
+      {{L" /langid=5 /no_update_check"}, 72, kNotCheckedFrench},
+      {{L"/no_update_check"}, 72, kNotCheckedFrench},
       {{L" /langid=1"}, 72, kNotCheckedEnglish},
       {{L" /langid=0"}, 72, kNotCheckedFrench},
       {{}, 72, kNotCheckedFrench},
@@ -158,12 +156,12 @@ TEST_F(UpdaterNoticeTest, TheLanguageIdPicksTheProgramsLanguageFile) {
     EXPECT_EQ(notice.Entry, c.entry);
     EXPECT_EQ(notice.Text, c.text);
     EXPECT_EQ(notice.Caption, L"Drivewarden");
-    EXPECT_EQ(notice.Kind, c.entry == 57 ? TNoticeKind::Information : TNoticeKind::Warning);
+    EXPECT_EQ(notice.Kind, TNoticeKind::Warning);
   }
 }
 
 TEST_F(UpdaterNoticeTest, WithoutLanguageFilesTheFrenchDefaultsShow) {
-  EXPECT_EQ(Notice({L" /langid=1 /no_update_check"}).Text, kUpToDateFrench);
+  EXPECT_EQ(Notice({L" /langid=1 /no_update_check"}).Text, kNotCheckedFrench);
   EXPECT_EQ(Notice({L" /langid=1"}).Text, kNotCheckedFrench);
 }
 
