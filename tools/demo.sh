@@ -3,12 +3,16 @@
 # harmless files that carry the traces autorun malware leaves on a USB stick.
 # First a dry run (nothing changes), then the real scan that quarantines what it
 # finds, then the quarantine is listed. Everything happens under demo-out/.
-# With --gui, the Windows program itself runs under Wine on the same drive
-# (tools/demo-gui.sh).
+# Then the Windows program itself runs under Wine on the same drive
+# (tools/demo-gui.sh). --cli runs only the scanner's part, --gui only the program's.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
-if [ "${1:-}" = --gui ]; then exec bash tools/demo-gui.sh; fi
+case "${1:-}" in
+  --gui) exec bash tools/demo-gui.sh ;;
+  --cli | '') ;;
+  *) echo "usage: bash tools/demo.sh [--cli|--gui]" >&2; exit 2 ;;
+esac
 bash tools/deps.sh native
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target drivewarden-cli -j "$(nproc)" >/dev/null
@@ -33,3 +37,8 @@ run scan --threats quarantine --suspicious quarantine --data-dir "$out/data" "$o
 run quarantine list --data-dir "$out/data"
 echo "The drive now holds: $(cd "$out/drive" && ls -A | tr '\n' ' ')"
 echo "The log: $(cat "$out"/data/log/*.u.txt)"
+if [ "${1:-}" != --cli ]; then
+  echo
+  echo "Now the Windows program under Wine, on a fresh copy of the same drive:"
+  bash tools/demo-gui.sh
+fi
