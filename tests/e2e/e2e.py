@@ -27,9 +27,10 @@ SCREEN = (1280, 800)
 
 EXE = os.environ.get("DW_EXE", "")
 HELPER = os.environ.get("DW_HELPER", "")
-TEMPLATE = Path(os.environ.get("DW_TEMPLATE", "build/windows/e2e/prefix-template"))
-SCREENSHOTS = Path(os.environ.get("DW_SCREENSHOTS", "build/windows/screenshots"))
 SOURCE_DIR = Path(os.environ.get("DW_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+# Absolute: Wine refuses a relative WINEPREFIX.
+TEMPLATE = (SOURCE_DIR / os.environ.get("DW_TEMPLATE", "build/windows/e2e/prefix-template")).resolve()
+SCREENSHOTS = (SOURCE_DIR / os.environ.get("DW_SCREENSHOTS", "build/windows/screenshots")).resolve()
 BASE_PREFIX = Path(os.environ.get("WINEPREFIX") or os.environ.get("DW_BASE_PREFIX") or SOURCE_DIR / "build/wineprefix")
 
 
