@@ -11,6 +11,7 @@
 #include "devices/DeviceChange.h"
 #include "devices/DrivePass.h"
 #include "platform/Platform.h"
+#include "platform/win32/CommandLine.h"
 #include "platform/win32/Win32System.h"
 #include "ui/DriveListing.h"
 #include "ui/win32/Application.h"
@@ -24,11 +25,8 @@ namespace {
 using namespace dw;
 
 std::wstring FirstArgument() {
-  int count = 0;
-  LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::wstring first = arguments && count > 1 ? arguments[1] : L"";
-  LocalFree(arguments);
-  return first;
+  const std::vector<std::wstring> arguments = win32::CommandLineArguments();
+  return arguments.empty() ? L"" : arguments.front();
 }
 
 // A running instance is known by its control panel window. Then this process only

@@ -6,23 +6,11 @@
 
 #include "app/UpdaterCompanion.h"
 #include "platform/Platform.h"
+#include "platform/win32/CommandLine.h"
 #include "programs/update/NoticeWindow.h"
 
-namespace {
-
-std::vector<std::wstring> Arguments() {
-  int count = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::wstring> arguments;
-  for (int i = 1; argv && i < count; ++i) arguments.emplace_back(argv[i]);
-  LocalFree(argv);
-  return arguments;
-}
-
-}  // namespace
-
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  const dw::TUpdaterOptions options = dw::ParseUpdaterArguments(Arguments());
+  const dw::TUpdaterOptions options = dw::ParseUpdaterArguments(dw::win32::CommandLineArguments());
   if (options.Hidden) return 0;
   const dw::TUpdaterNotice notice = dw::UpdaterNotice(options, dw::Sys().ProgramFolder());
   if (!notice.Show) return 0;
