@@ -39,6 +39,8 @@
 //   answer-box CAPTION ID MS  wait for the program's message box with this caption
 //                      and press its button ID (6 yes, 7 no, 2 cancel)
 //   select-row N ROW   select row ROW of the panel's Nth list view, as a click on it does
+//   click-box N ROW    the left button pressed and released on the check box of row ROW
+//                      of the panel's Nth list view
 //   ticked-rows N      print the numbers (from 0) of the ticked rows of the panel's Nth list view
 //   menu-pick PATH MS  wait for the program's open popup menu and choose an item with the
 //                      arrow keys and Enter: PATH is its number (from 0, separators not
@@ -291,6 +293,33 @@ int TickedRows(HWND panel, size_t index) {
   return 0;
 }
 
+int ClickBox(HWND panel, size_t index, int row) {
+  std::vector<HWND> lists = Children(panel, WC_LISTVIEWW);
+  std::sort(lists.begin(), lists.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
+  if (index >= lists.size()) return 2;
+  HWND list = lists[index];
+  TRemoteBuffer remote(list, sizeof(LVHITTESTINFO) + sizeof(RECT));
+  if (!remote.Valid()) return 1;
+  RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+  remote.Write(sizeof(LVHITTESTINFO), &bounds, sizeof bounds);
+  if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.Address() + sizeof(LVHITTESTINFO))))
+    return 1;
+  remote.Read(sizeof(LVHITTESTINFO), &bounds, sizeof bounds);
+  // The box lies at the row's left end; the control itself says where.
+  const int y = (bounds.top + bounds.bottom) / 2;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    remote.Write(0, &hit, sizeof hit);
+    int found = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.Address())));
+    remote.Read(0, &hit, sizeof hit);
+    if (found != row || !(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 2, y));
+    return PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x + 2, y)) ? 0 : 1;
+  }
+  return 1;
+}
+
 // A popup menu's window belongs to the thread that tracks it, whose loop takes
 // every key posted to that thread: the keys the user would press.
 int MenuPick(HWND panel, const std::wstring& path, DWORD ms) {
@@ -490,6 +519,8 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"click" && argc > 2) return Click(panel, argv[2]);
   if (command == L"select-row" && argc > 3)
     return SelectRow(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
+  if (command == L"click-box" && argc > 3)
+    return ClickBox(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
   if (command == L"ticked-rows" && argc > 2) return TickedRows(panel, Number(argv[2]));
   if (command == L"menu-pick" && argc > 3)
     return MenuPick(panel, argv[2], Number(argv[3]));

@@ -1237,7 +1237,8 @@ def case_exclude_drive_restart(session):
     its menu, confirmed: its set-aside autorun file gets its name back and the
     tools page no longer offers it. The exclusion is written at the orderly exit
     and holds after a restart: the options page shows it ticked and R: is not
-    scanned (its autorun file keeps its name, nothing is listed)."""
+    scanned (its autorun file keeps its name, nothing is listed). Clearing its box
+    there includes it again, on the tools page and in the file."""
     autorun = session.drive / "autorun.inf"
     autorun.write_bytes(b"[autorun]\r\nopen=setup.exe\r\n")
     session.write_settings(SEEDED_SETTINGS)
@@ -1280,8 +1281,16 @@ def case_exclude_drive_restart(session):
     check(not wait_until(lambda: set_aside.exists() or not autorun.exists(), 5),
           "the excluded drive was scanned after the restart")
     check(list_rows(session, "ListView1") == [], f"findings after the restart: {list_rows(session, 'ListView1')}")
+
+    # Clearing its box on the options page includes the drive again.
+    check(session.helper("click-box", LIST_VIEWS["ListView5"], row)[0] == 0, "R:'s check box could not be clicked")
+    check(wait_until(lambda: str(row) not in session.helper("ticked-rows", LIST_VIEWS["ListView5"])[1].split(), 10),
+          "R:'s check box stayed ticked")
+    show_panel_page(session, 1)
+    rows = list_rows(session, "ListView3")
+    check(any(row[0] == "R:\\" for row in rows), f"the drive included again is not on the tools page: {rows}")
     session.quit_through_main_window(process)
-    check(session.read_settings()["scan"]["avoid"] == avoid, "the exclusion changed over the second run")
+    check(session.read_settings()["scan"]["avoid"].upper() == "C:\\;", "the drive included again is still excluded")
 
 
 WINDOW_TESTS = "FormWindowTest.*:PanelWindowTest.*:StateIcons.*:NotifyWindowTest.*"
