@@ -5,6 +5,7 @@
 //   wait-panel MS      wait until the control panel window exists
 //   wait-gone MS       wait until it no longer exists
 //   panel-visible      0 when the control panel is visible, 1 when hidden
+//   panel-minimized    0 when the control panel is minimised, 1 when not
 //   panel-client       print the control panel's client width and height
 //   close-main         post WM_CLOSE to the hidden main window (message-only)
 //   close-panel        post WM_CLOSE to the control panel (its close button)
@@ -531,6 +532,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", visible ? "visible" : "hidden");
     return visible ? 0 : 1;
   }
+  if (command == L"panel-minimized") return IsIconic(panel) ? 0 : 1;
   if (command == L"panel-client") {
     RECT client{};
     GetClientRect(panel, &client);

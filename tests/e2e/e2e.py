@@ -1148,8 +1148,8 @@ def case_repair_tools(session):
     recycle bin's and the system's own; the file repair then does the same for
     files only; the protection folder tool makes the hidden AUTORUN.INF folder
     with its note, and a second run changes nothing; the tray menu's entry for the
-    drive repairs its folders too. Each run ends with its notice (screenshots for
-    review)."""
+    drive repairs its folders too. Each run ends with its notice, and opening the
+    drive safely minimises the panel (screenshots for review)."""
     drive = session.drive
     for name in WORM_HIDDEN + NEVER_REPAIRED + ["OnlyHidden", "OnlySystem"]:
         (drive / name).mkdir()
@@ -1228,6 +1228,14 @@ def case_repair_tools(session):
     wait_for_notice(session)
     check(dos_attributes(drive / "Photos") == 0, "Photos is still hidden after the tray menu's repair")
     check(dos_attributes(drive / "RECYCLER") == HIDDEN | SYSTEM, "the tray menu's repair changed RECYCLER")
+
+    # Opening the drive safely puts the shown panel out of the way.
+    check(session.helper("panel-minimized")[0] == 1, "the panel is minimised before the drive is opened")
+    check(session.helper("click", "Ouvrir en toute sécurité")[0] == 0, "the safe-open button is missing")
+    check(wait_until(lambda: session.helper("panel-minimized")[0] == 0, 20),
+          "the panel was not minimised when the drive was opened")
+    time.sleep(2)  # the shell's window comes up
+    session.screenshot("tools-safe-open")
     check(process.poll() is None, "the program ended while its tools ran")
     session.quit_through_main_window(process)
 
