@@ -1081,7 +1081,7 @@ def case_popup_first_run(session):
 
 # Repair tools and drive exclusion
 
-HIDDEN, SYSTEM, DIRECTORY = 0x2, 0x4, 0x10
+HIDDEN, SYSTEM = 0x2, 0x4
 WORM_HIDDEN = ["Photos", "Documents", "recycler"]  # lower case: not the recycle bin's name
 NEVER_REPAIRED = ["RECYCLER", "$RECYCLE.BIN", "System Volume Information", "FOUND.000"]
 PROTECTION_NOTE = "NB. Ce dossier vous protège des autoruns des virus.txt"
