@@ -5,6 +5,7 @@
 //   wait-panel MS      wait until the control panel window exists
 //   wait-gone MS       wait until it no longer exists
 //   panel-visible      0 when the control panel is visible, 1 when hidden
+//   panel-minimized    0 when the control panel is minimised, 1 when not
 //   panel-client       print the control panel's client width and height
 //   close-main         post WM_CLOSE to the hidden main window (message-only)
 //   close-panel        post WM_CLOSE to the control panel (its close button)
@@ -38,6 +39,13 @@
 //   click CAPTION      press the enabled push button of the panel with this caption
 //   answer-box CAPTION ID MS  wait for the program's message box with this caption
 //                      and press its button ID (6 yes, 7 no, 2 cancel)
+//   select-row N ROW   select row ROW of the panel's Nth list view, as a click on it does
+//   click-box N ROW    the left button pressed and released on the check box of row ROW
+//                      of the panel's Nth list view
+//   ticked-rows N      print the numbers (from 0) of the ticked rows of the panel's Nth list view
+//   menu-pick PATH MS  wait for the program's open popup menu and choose an item with the
+//                      arrow keys and Enter: PATH is its number (from 0, separators not
+//                      counted), or numbers joined by "/" down into submenus (1/0)
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -255,6 +263,99 @@ int ListRows(HWND panel, size_t index) {
   return 0;
 }
 
+int SelectRow(HWND panel, size_t index, int row) {
+  std::vector<HWND> lists = Children(panel, WC_LISTVIEWW);
+  std::sort(lists.begin(), lists.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
+  if (index >= lists.size()) return 2;
+  HWND list = lists[index];
+  if (row < 0 || row >= static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0))) return 1;
+  TRemoteBuffer remote(list, sizeof(LVITEMW));
+  if (!remote.Valid()) return 1;
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(0, &item, sizeof item);
+  // The control tells the panel of the change, as it does for a click.
+  if (!SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.Address()))) return 1;
+  return SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_SELECTED) & LVIS_SELECTED ? 0 : 1;
+}
+
+int TickedRows(HWND panel, size_t index) {
+  std::vector<HWND> lists = Children(panel, WC_LISTVIEWW);
+  std::sort(lists.begin(), lists.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
+  if (index >= lists.size()) return 2;
+  HWND list = lists[index];
+  int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+  for (int row = 0; row < rows; ++row) {
+    // State image 2 is the ticked box, 1 the clear one.
+    UINT state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    if ((state & LVIS_STATEIMAGEMASK) >> 12 == 2) std::printf("%d\n", row);
+  }
+  return 0;
+}
+
+int ClickBox(HWND panel, size_t index, int row) {
+  std::vector<HWND> lists = Children(panel, WC_LISTVIEWW);
+  std::sort(lists.begin(), lists.end(), [](HWND a, HWND b) { return GetDlgCtrlID(a) < GetDlgCtrlID(b); });
+  if (index >= lists.size()) return 2;
+  HWND list = lists[index];
+  TRemoteBuffer remote(list, sizeof(LVHITTESTINFO) + sizeof(RECT));
+  if (!remote.Valid()) return 1;
+  RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+  remote.Write(sizeof(LVHITTESTINFO), &bounds, sizeof bounds);
+  if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.Address() + sizeof(LVHITTESTINFO))))
+    return 1;
+  remote.Read(sizeof(LVHITTESTINFO), &bounds, sizeof bounds);
+  // The box lies at the row's left end; the control itself says where.
+  const int y = (bounds.top + bounds.bottom) / 2;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    remote.Write(0, &hit, sizeof hit);
+    int found = static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(remote.Address())));
+    remote.Read(0, &hit, sizeof hit);
+    if (found != row || !(hit.flags & LVHT_ONITEMSTATEICON)) continue;
+    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 2, y));
+    return PostMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x + 2, y)) ? 0 : 1;
+  }
+  return 1;
+}
+
+// A popup menu's window belongs to the thread that tracks it, whose loop takes
+// every key posted to that thread: the keys the user would press.
+int MenuPick(HWND panel, const std::wstring& path, DWORD ms) {
+  DWORD program = 0;
+  GetWindowThreadProcessId(panel, &program);
+  HWND menu = nullptr;
+  bool found = WaitFor(ms, [&] {
+    for (HWND candidate = FindWindowW(L"#32768", nullptr); candidate;
+         candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr)) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(candidate, &owner);
+      if (owner == program && IsWindowVisible(candidate)) {
+        menu = candidate;
+        return true;
+      }
+    }
+    return false;
+  });
+  if (!found) return 1;
+  auto press = [menu](WPARAM key) {
+    PostMessageW(menu, WM_KEYDOWN, key, 1);
+    PostMessageW(menu, WM_KEYUP, key, 0xC0000001);
+  };
+  // Down from no selection reaches the first item; a submenu opens on its first item.
+  int steps = static_cast<int>(Number(path.c_str())) + 1;
+  for (size_t slash = path.find(L'/'); slash != std::wstring::npos; slash = path.find(L'/', slash + 1)) {
+    for (int step = 0; step < steps; ++step) press(VK_DOWN);
+    press(VK_RIGHT);
+    steps = static_cast<int>(Number(path.c_str() + slash + 1));
+  }
+  for (int step = 0; step < steps; ++step) press(VK_DOWN);
+  press(VK_RETURN);
+  return WaitFor(ms, [menu] { return !IsWindow(menu) || !IsWindowVisible(menu); }) ? 0 : 1;
+}
+
 int Click(HWND panel, const std::wstring& caption) {
   for (HWND button : Children(panel, WC_BUTTONW)) {
     if (Text(button) != caption || !IsWindowVisible(button)) continue;
@@ -417,6 +518,13 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"click" && argc > 2) return Click(panel, argv[2]);
+  if (command == L"select-row" && argc > 3)
+    return SelectRow(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
+  if (command == L"click-box" && argc > 3)
+    return ClickBox(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
+  if (command == L"ticked-rows" && argc > 2) return TickedRows(panel, Number(argv[2]));
+  if (command == L"menu-pick" && argc > 3)
+    return MenuPick(panel, argv[2], Number(argv[3]));
   if (command == L"answer-box" && argc > 4)
     return AnswerBox(panel, argv[2], static_cast<int>(Number(argv[3])), Number(argv[4]));
   if (command == L"panel-visible") {
@@ -424,6 +532,7 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("%s\n", visible ? "visible" : "hidden");
     return visible ? 0 : 1;
   }
+  if (command == L"panel-minimized") return IsIconic(panel) ? 0 : 1;
   if (command == L"panel-client") {
     RECT client{};
     GetClientRect(panel, &client);

@@ -286,6 +286,42 @@ TEST_F(FormWindowTest, UserActionsWriteTheModelFirstThenRunTheEvent) {
   EXPECT_TRUE(HasStyle(Win(L"Page2"), WS_VISIBLE));
 }
 
+// The left button pressed and released on the check box of a row, where the
+// control itself says the box is.
+bool ClickCheckBox(HWND list, int row) {
+  RECT bounds{LVIR_BOUNDS, 0, 0, 0};
+  if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds))) return false;
+  const int y = (bounds.top + bounds.bottom) / 2;
+  for (int x = bounds.left; x < bounds.left + 48; ++x) {
+    LVHITTESTINFO hit{};
+    hit.pt = {x, y};
+    if (SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) != row ||
+        !(hit.flags & LVHT_ONITEMSTATEICON))
+      continue;
+    SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x + 2, y));
+    SendMessageW(list, WM_LBUTTONUP, 0, MAKELPARAM(x + 2, y));
+    return true;
+  }
+  return false;
+}
+
+// The control tells of a click on a check box before the box changes; the click
+// event must see the box as the click left it, once per click.
+TEST_F(FormWindowTest, AClickOnACheckBoxRunsTheClickOnceWithTheBoxAsTheClickLeftIt) {
+  std::vector<std::wstring> seen;
+  C(L"Drives").SetRows({{L"E:\\", {L"STICK"}}, {L"F:\\", {L"OTHER"}, true}});
+  C(L"Drives").OnClick = [&](TComponent& c) {
+    seen.push_back(std::to_wstring(c.RowChecked(0)) + std::to_wstring(c.RowChecked(1)));
+  };
+  ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+  ASSERT_TRUE(ClickCheckBox(Win(L"Drives"), 0));
+  ASSERT_TRUE(Pump(2000, [&] { return !seen.empty(); }));
+  ASSERT_TRUE(ClickCheckBox(Win(L"Drives"), 1));
+  ASSERT_TRUE(Pump(2000, [&] { return seen.size() >= 2; }));
+  Pump(100, [] { return false; });
+  EXPECT_EQ(seen, (std::vector<std::wstring>{L"11", L"10"}));
+}
+
 TEST_F(FormWindowTest, TheRenderersOwnWritesRunNoEvents) {
   int events = 0;
   auto count = [&](TComponent&) { ++events; };

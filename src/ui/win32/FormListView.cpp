@@ -147,9 +147,21 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       }
       return true;
     }
-    case NM_CLICK:
+    case NM_CLICK: {
+      // A click on a check box is told before the box changes: its event waits
+      // until the change has reached the model.
+      const auto& click = reinterpret_cast<const NMITEMACTIVATE&>(header);
+      LVHITTESTINFO hit{};
+      hit.pt = click.ptAction;
+      if (c.HasOption(kOptCheckBoxes) &&
+          SendMessageW(bound.Window, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) >= 0 &&
+          (hit.flags & LVHT_ONITEMSTATEICON)) {
+        PostMessageW(Handle(), kDeferredClickMessage, reinterpret_cast<WPARAM>(bound.Window), 0);
+        return true;
+      }
       RunEvent(c.OnClick, c);
       return true;
+    }
     case NM_DBLCLK:
       RunEvent(c.OnDblClick, c);
       return true;

@@ -139,6 +139,11 @@ LRESULT TFormWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DPICHANGED:
       OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       return 0;
+    case kDeferredClickMessage:
+      // The control may have gone in between.
+      if (TBoundControl* bound = BoundByWindow(reinterpret_cast<HWND>(wParam)))
+        RunEvent(bound->Component->OnClick, *bound->Component);
+      return 0;
     default:
       return DefaultProc(message, wParam, lParam);
   }

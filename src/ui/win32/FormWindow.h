@@ -63,6 +63,9 @@ class TUpdating {
   int& FCounter;
 };
 
+// Posted to the form's window to run the click event of the control in wParam.
+constexpr UINT kDeferredClickMessage = WM_APP + 0x20;
+
 class TFormWindow : public TWindowBase, public IFormObserver {
  public:
   explicit TFormWindow(TForm& form);
