@@ -34,17 +34,11 @@ void VolumeArrived(wchar_t letter, const TDeviceChangeHooks& hooks) {
   }
   Sys().Sleep(1000);
 
-  VolumeInfo info;
-  if (!Vol().VolumeInformation(std::wstring(1, letter) + L":\\", info)) {
+  if (!ReadVolumeInformation(*record, std::wstring(1, letter) + L":\\")) {
     LogItem(L"error msg", Sys().ErrorMessage(Vol().LastError()));
     Refresh(hooks);
     return;
   }
-  record->VolName = info.name;
-  record->FileSysName = info.fileSystem;
-  record->VolSerial = info.serial;
-  record->FileMaxLen = info.maxComponentLength;
-  record->FileFlags = info.flags;
   State().DriveList.Append(record);
   Refresh(hooks);
 }

@@ -29,13 +29,7 @@ void EnumerateDrives(const TDrivePassHooks& hooks) {
 
     PdiskInfo record = MakeDiskInfo(upper);
     record->devicetype = static_cast<int32_t>(type);
-    VolumeInfo info;
-    if (!Vol().VolumeInformation(std::wstring(1, upper) + L":\\", info)) continue;
-    record->VolName = info.name;
-    record->FileSysName = info.fileSystem;
-    record->VolSerial = info.serial;
-    record->FileMaxLen = info.maxComponentLength;
-    record->FileFlags = info.flags;
+    if (!ReadVolumeInformation(*record, std::wstring(1, upper) + L":\\")) continue;
 
     State().DriveList.Append(record);
     if (hooks.Refresh) hooks.Refresh();

@@ -2,6 +2,8 @@
 
 #include <cwctype>
 
+#include "platform/Platform.h"
+
 namespace dw {
 
 PdiskInfo MakeDiskInfo(wchar_t letter) {
@@ -10,6 +12,17 @@ PdiskInfo MakeDiskInfo(wchar_t letter) {
   record->DeviceID = std::to_wstring(static_cast<int>(upper));
   record->root = std::wstring(1, static_cast<wchar_t>(std::towlower(letter))) + L":\\";
   return record;
+}
+
+bool ReadVolumeInformation(diskinfo& record, const std::wstring& root) {
+  VolumeInfo info;
+  if (!Vol().VolumeInformation(root, info)) return false;
+  record.VolName = info.name;
+  record.FileSysName = info.fileSystem;
+  record.VolSerial = info.serial;
+  record.FileMaxLen = info.maxComponentLength;
+  record.FileFlags = info.flags;
+  return true;
 }
 
 void TDriveList::Append(PdiskInfo record) {

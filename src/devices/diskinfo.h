@@ -31,6 +31,10 @@ using PdiskInfo = std::shared_ptr<diskinfo>;
 // A record for a drive letter, as the drive pass and the arrival make it.
 PdiskInfo MakeDiskInfo(wchar_t letter);
 
+// Fills the record's volume fields from the volume at root; false, with the record
+// untouched, when the volume cannot be read (the caller decides what that means).
+bool ReadVolumeInformation(diskinfo& record, const std::wstring& root);
+
 // Changed on the window thread only; read by workers, hence the lock.
 class TDriveList {
  public:

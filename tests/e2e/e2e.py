@@ -160,34 +160,46 @@ class WineSession:
 
     # The program and the helper
 
-    def start(self, *args):
-        process = subprocess.Popen([WINE, EXE, *args], env=self.env, stdin=subprocess.DEVNULL,
+    def launch(self, exe, *args, cwd=None):
+        """Starts a Windows program without waiting; it is ended with the session."""
+        process = subprocess.Popen([WINE, str(exe), *args], env=self.env, cwd=cwd, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.processes.append(process)
         return process
 
-    def run_program(self, *args, timeout=60):
-        """Runs drivewarden.exe to its end; its exit code and how long it took."""
+    def start(self, *args):
+        return self.launch(EXE, *args)
+
+    def run_to_end(self, exe, *args, cwd=None, timeout=60):
+        """Runs a Windows program to its end; its exit code and how long it took."""
         began = time.monotonic()
-        completed = subprocess.run([WINE, EXE, *args], env=self.env, stdin=subprocess.DEVNULL,
+        completed = subprocess.run([WINE, str(exe), *args], env=self.env, cwd=cwd, stdin=subprocess.DEVNULL,
                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=timeout)
         return completed.returncode, time.monotonic() - began
 
-    def helper(self, *args, timeout=60):
-        # Its answer goes through a file, not a pipe: a Wine process it happens to
-        # start (the desktop, say) would inherit a pipe and keep it open for its life.
-        answer = self.root / "helper-answer.txt"
+    def run_program(self, *args, timeout=60):
+        """Runs drivewarden.exe to its end."""
+        return self.run_to_end(EXE, *args, timeout=timeout)
+
+    def ask(self, tool, *args, timeout=60):
+        """Runs one of the test tools; its exit code and what it printed (UTF-8).
+        The answer goes through a file, not a pipe: a Wine process the tool happens
+        to start (the desktop, say) would inherit a pipe and keep it open for its life."""
+        answer = self.root / "tool-answer.txt"
         with open(answer, "w+", encoding="utf-8", errors="replace") as out:
-            completed = subprocess.run([WINE, HELPER, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
+            completed = subprocess.run([WINE, tool, *map(str, args)], env=self.env, stdin=subprocess.DEVNULL,
                                        stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
             out.seek(0)
             return completed.returncode, out.read().strip()
 
-    def start_and_wait(self, *args):
+    def helper(self, *args, timeout=60):
+        return self.ask(HELPER, *args, timeout=timeout)
+
+    def start_and_wait(self, *args, exe=EXE):
         """Starts the program and waits until its start-up has finished: the panel
         window exists before the start-up sequence runs, the log is made near its
         end, and a message answered means the message loop has been reached."""
-        process = self.start(*args)
+        process = self.launch(exe, *args)
         code, _ = self.helper("wait-panel", 60000, timeout=90)
         check(code == 0, "the control panel window never appeared")
         check(wait_until(lambda: any((self.data_folder / "log").glob("*.u.txt")), 30), "no log was made at start")
@@ -436,30 +448,22 @@ def run_companion(session, name, *args, timeout=30):
     """Runs a companion from the program's folder to its end; its exit code and
     how long it took."""
     path = companion(name)
-    began = time.monotonic()
     try:
-        completed = subprocess.run([WINE, str(path), *args], env=session.env, cwd=path.parent,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL, timeout=timeout)
+        return session.run_to_end(path, *args, cwd=path.parent, timeout=timeout)
     except subprocess.TimeoutExpired:
         raise Failure(f"{name} {args} did not end within {timeout} s")
-    return completed.returncode, time.monotonic() - began
 
 
-def case_updater_english(session):
-    """The user's request in English: update.exe " /langid=1 /no_update_check"
-    (with the leading blank the program passes) says in English, in a window of
-    its own that closes with its button, that no check could be made."""
+def check_updater_window(session, argument, wanted, screenshot):
+    """Runs update.exe with one argument as the program passes it, finds the line
+    wanted in its window, captures it, and closes it with the window's own close."""
     path = companion("update.exe")
-    process = subprocess.Popen([WINE, str(path), " /langid=1 /no_update_check"], env=session.env, cwd=path.parent,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(process)
+    process = session.launch(path, argument, cwd=path.parent)
     code, text = session.helper("window-text", UPDATER_WINDOW, "Drivewarden", 30000)
     check(code == 0, f"no updater window appeared (helper said {code})")
-    wanted = "Could not check for updates: Drivewarden has no update service yet"
     check(wanted in text.splitlines(), f"updater window texts: {text!r}")
     time.sleep(1)
-    session.screenshot("updater-english")
+    session.screenshot(screenshot)
     check(process.poll() is None, "the updater ended while its window was shown")
     check(session.helper("close-window", UPDATER_WINDOW, "Drivewarden")[0] == 0, "the updater window could not be closed")
     try:
@@ -468,25 +472,21 @@ def case_updater_english(session):
         raise Failure("the updater did not end after its window was closed")
 
 
+def case_updater_english(session):
+    """The user's request in English: update.exe " /langid=1 /no_update_check"
+    (with the leading blank the program passes) says in English, in a window of
+    its own that closes with its button, that no check could be made."""
+    check_updater_window(session, " /langid=1 /no_update_check",
+                         "Could not check for updates: Drivewarden has no update service yet", "updater-english")
+
+
 def case_updater_not_checked(session):
-    """Without "/no_update_check" there is no update service to ask: the updater
-    says in French that no check could be made (never that all is up to date),
-    and the long text wraps inside its window."""
-    path = companion("update.exe")
-    process = subprocess.Popen([WINE, str(path), "/langid=0"], env=session.env, cwd=path.parent,
-                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(process)
-    code, text = session.helper("window-text", UPDATER_WINDOW, "Drivewarden", 30000)
-    check(code == 0, f"no updater window appeared (helper said {code})")
-    wanted = "Impossible de rechercher une mise à jour : Drivewarden n'a pas encore de service de mise à jour"
-    check(wanted in text.splitlines(), f"updater window texts: {text!r}")
-    time.sleep(1)
-    session.screenshot("updater-french-not-checked")
-    check(session.helper("close-window", UPDATER_WINDOW, "Drivewarden")[0] == 0, "the updater window could not be closed")
-    try:
-        process.wait(timeout=30)
-    except subprocess.TimeoutExpired:
-        raise Failure("the updater did not end after its window was closed")
+    """Without "/no_update_check" there is no update service to ask either: the
+    updater says in French that no check could be made (never that all is up to
+    date), and the long text wraps inside its window."""
+    check_updater_window(session, "/langid=0",
+                         "Impossible de rechercher une mise à jour : Drivewarden n'a pas encore de service de mise à jour",
+                         "updater-french-not-checked")
 
 
 def case_updater_hidden(session):
@@ -539,12 +539,7 @@ ICON_SIZES = [16, 20, 24, 32, 48, 256]
 
 
 def package_helper(session, *args, timeout=120):
-    answer = session.root / "package-helper-answer.txt"
-    with open(answer, "w+") as out:
-        completed = subprocess.run([WINE, PACKAGE_HELPER, *map(str, args)], env=session.env,
-                                   stdin=subprocess.DEVNULL, stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
-        out.seek(0)
-        return completed.returncode, out.read().strip()
+    return session.ask(PACKAGE_HELPER, *args, timeout=timeout)
 
 
 def install(session, *args, exit_code="0"):
@@ -597,13 +592,7 @@ def record_icacls(session):
 
 def start_installed(session):
     """Starts the installed program from its installed place and waits for its loop."""
-    process = subprocess.Popen([WINE, f"{INSTALL_DIR}\\drivewarden.exe"], env=session.env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(process)
-    check(session.helper("wait-panel", 60000, timeout=90)[0] == 0, "the installed program showed no control panel")
-    check(wait_until(lambda: any((session.data_folder / "log").glob("*.u.txt")), 30), "no log was made at start")
-    check(session.helper("autoplay")[0] == 0, "the installed program does not answer messages")
-    return process
+    return session.start_and_wait(exe=f"{INSTALL_DIR}\\drivewarden.exe")
 
 
 def check_installed(session, autostart=True):
@@ -716,9 +705,7 @@ def case_package_installer_pages(session):
     at logon offered and ticked, the data removal offered unticked, and done when
     ticked."""
     setup = f'"{windows_path(SETUP)}"'
-    process = subprocess.Popen([WINE, PACKAGE_HELPER, "run", setup], env=session.env, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(process)
+    process = session.launch(PACKAGE_HELPER, "run", setup)
     title = "Installer Language"
     check(package_helper(session, "wait-window", title, 60000)[0] == 0, "no language choice was offered")
     check(package_helper(session, "select", title, "Fran")[0] == 0, "French is not offered")
@@ -743,9 +730,7 @@ def case_package_installer_pages(session):
           "the finish page does not offer to start Drivewarden")
     check(package_helper(session, "click", "Drivewarden", 1)[0] == 0, "the finish page could not be closed")
     time.sleep(2)
-    uninstaller = subprocess.Popen([WINE, PACKAGE_HELPER, "run", f'"{INSTALL_DIR}\\uninstall.exe"'], env=session.env,
-                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(uninstaller)
+    uninstaller = session.launch(PACKAGE_HELPER, "run", f'"{INSTALL_DIR}\\uninstall.exe"')
     check(package_helper(session, "wait-window", "Drivewarden", 30000)[0] == 0, "the uninstaller's window never appeared")
     time.sleep(1.5)
     session.screenshot("uninstaller-1-confirm")
@@ -1028,9 +1013,7 @@ def start_on_a_ready_desktop(session):
     pop-up raised at start-up is placed by the work area of that moment. Wine shows
     its taskbar only while it has an icon, so a helper's icon holds it until the
     program's own is there."""
-    holder = subprocess.Popen([WINE, HELPER, "hold-taskbar", "60000"], env=session.env, stdin=subprocess.DEVNULL,
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.processes.append(holder)
+    holder = session.launch(HELPER, "hold-taskbar", "60000")
     check(wait_until(lambda: session.helper("work-area-ready")[0] == 0, 30), "the desktop's taskbar never took its place")
     return session.start_and_wait()
 

@@ -64,6 +64,19 @@ class RecordingTray : public ITrayObserver {
   std::vector<TrayStep> steps;
 };
 
+// A menu item's entries as the user sees them: caption and tag (a DriveList position).
+struct MenuEntry {
+  std::wstring caption;
+  int tag;
+  bool operator==(const MenuEntry&) const = default;
+};
+
+inline std::vector<MenuEntry> MenuEntries(const TComponent& item) {
+  std::vector<MenuEntry> entries;
+  for (const auto& child : item.Children()) entries.push_back({child->Caption(), child->Tag()});
+  return entries;
+}
+
 class PanelFixture : public ::testing::Test {
  protected:
   PanelFixture() : guard_(Platform{.volumes = &volumes, .system = &system}) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "support/RecordingObserver.h"
 #include "ui/forms.h"
 
 namespace dw::test {
@@ -9,14 +10,6 @@ namespace dw::test {
 namespace {
 
 using K = TComponentKind;
-
-class RecordingObserver : public IFormObserver {
- public:
-  void Changed(TComponent& c, TProperty p) override { changes.emplace_back(c.Name(), p); }
-  void FormChanged(TForm&, TProperty p) override { formChanges.push_back(p); }
-  std::vector<std::pair<std::wstring, TProperty>> changes;
-  std::vector<TProperty> formChanges;
-};
 
 const std::vector<TLayoutRow> kSmallLayout = {
     {.Name = L"Pages", .Kind = K::PageControl, .Place = {8, 8, 200, 100}},

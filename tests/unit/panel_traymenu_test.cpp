@@ -6,22 +6,6 @@
 
 namespace dw::test {
 
-namespace {
-
-struct Entry {
-  std::wstring caption;
-  int tag;
-  bool operator==(const Entry&) const = default;
-};
-
-std::vector<Entry> Entries(const TComponent& item) {
-  std::vector<Entry> entries;
-  for (const auto& child : item.Children()) entries.push_back({child->Caption(), child->Tag()});
-  return entries;
-}
-
-}  // namespace
-
 class PanelTrayMenuTest : public PanelFixture {
  protected:
   void Open() {
@@ -38,11 +22,11 @@ TEST_F(PanelTrayMenuTest, DriveEntriesListTheDrivesThatAreNotExcludedWithTheirPo
   State().ExcludedDrives.Add(L"f:\\");
   Open();
 
-  const std::vector<Entry> expected = {{L"USBSTICK (E:\\)", 0}, {L" (G:\\)", 2}};
+  const std::vector<MenuEntry> expected = {{L"USBSTICK (E:\\)", 0}, {L" (G:\\)", 2}};
   for (const wchar_t* name : {L"resetfolder_m", L"resetfile_m", L"safeopen_m", L"Scan_m"}) {
     SCOPED_TRACE(std::string(name, name + wcslen(name)));
     EXPECT_TRUE(C(name).Enabled());
-    EXPECT_EQ(Entries(C(name)), expected);
+    EXPECT_EQ(MenuEntries(C(name)), expected);
     EXPECT_EQ(C(name).Tag(), -1);
     for (const auto& child : C(name).Children()) EXPECT_TRUE(child->OnClick);
   }
@@ -61,11 +45,11 @@ TEST_F(PanelTrayMenuTest, EachOpeningRebuildsFromTheCurrentDrivesAndExclusions) 
   AddDrive(L'e', L"USBSTICK");
   AddDrive(L'f', L"BACKUP");
   Open();
-  EXPECT_EQ(Entries(C(L"Scan_m")), (std::vector<Entry>{{L"USBSTICK (E:\\)", 0}, {L"BACKUP (F:\\)", 1}}));
+  EXPECT_EQ(MenuEntries(C(L"Scan_m")), (std::vector<MenuEntry>{{L"USBSTICK (E:\\)", 0}, {L"BACKUP (F:\\)", 1}}));
 
   State().ExcludedDrives.Add(L"E:\\");
   Open();
-  EXPECT_EQ(Entries(C(L"Scan_m")), (std::vector<Entry>{{L"BACKUP (F:\\)", 1}}));
+  EXPECT_EQ(MenuEntries(C(L"Scan_m")), (std::vector<MenuEntry>{{L"BACKUP (F:\\)", 1}}));
 
   State().DriveList.Clear();
   Open();
@@ -83,7 +67,7 @@ TEST_F(PanelTrayMenuTest, AntivirusEntryShowsOnlyWithACommandLine) {
   edit.OnChange(edit);
   Open();
   EXPECT_TRUE(C(L"Antivirusscan_m").Visible());
-  EXPECT_EQ(Entries(C(L"Antivirusscan_m")), (std::vector<Entry>{{L"USBSTICK (E:\\)", 0}}));
+  EXPECT_EQ(MenuEntries(C(L"Antivirusscan_m")), (std::vector<MenuEntry>{{L"USBSTICK (E:\\)", 0}}));
 
   edit.SetText(L"");
   edit.OnChange(edit);

@@ -5,16 +5,6 @@
 
 namespace dw::test {
 
-namespace {
-
-struct Entry {
-  std::wstring caption;
-  int tag;
-  bool operator==(const Entry&) const = default;
-};
-
-}  // namespace
-
 class ToolsExclusionTest : public ToolsFixture {
  protected:
   // The button fills PopupMenu2; the user then picks the entry of caption.
@@ -28,11 +18,6 @@ class ToolsExclusionTest : public ToolsFixture {
       }
     }
     FAIL() << "no such entry";
-  }
-  std::vector<Entry> MenuEntries() {
-    std::vector<Entry> entries;
-    for (const auto& child : C(L"PopupMenu2").Children()) entries.push_back({child->Caption(), child->Tag()});
-    return entries;
   }
   void ShowOptions() {
     TComponent& page = C(L"TabSheet5");
@@ -55,7 +40,7 @@ TEST_F(ToolsExclusionTest, ButtonOpensItsMenuWithTheDrivesNotYetExcluded) {
 
   for (int opening = 0; opening < 2; ++opening) {
     Click(L"btexcludeDisk");
-    EXPECT_EQ(MenuEntries(), (std::vector<Entry>{{L"USBSTICK (E:\\)", 0}, {L" (G:\\)", 2}}));
+    EXPECT_EQ(MenuEntries(C(L"PopupMenu2")), (std::vector<MenuEntry>{{L"USBSTICK (E:\\)", 0}, {L" (G:\\)", 2}}));
   }
   EXPECT_TRUE(observer.Heard(L"PopupMenu2", TProperty::Popup));
   EXPECT_EQ(C(L"btexcludeDisk").Tag(), -1);

@@ -13,21 +13,9 @@
 #include "engine/tools.h"
 #include "platform/QueueMainThread.h"
 #include "support/PanelFixture.h"
+#include "support/RecordingObserver.h"
 
 namespace dw::test {
-
-// Records the requests and changes the renderer would hear.
-class RecordingObserver : public IFormObserver {
- public:
-  void Changed(TComponent& component, TProperty property) override { changes.emplace_back(component.Name(), property); }
-  void FormChanged(TForm&, TProperty) override {}
-  bool Heard(const std::wstring& name, TProperty property) const {
-    for (const auto& change : changes)
-      if (change.first == name && change.second == property) return true;
-    return false;
-  }
-  std::vector<std::pair<std::wstring, TProperty>> changes;
-};
 
 // The file system of the moment, except for the calls a test refuses.
 class RefusingFileSystem : public ForwardingFileSystem {
