@@ -197,12 +197,17 @@ class WineSession:
 
     def start_and_wait(self, *args, exe=EXE):
         """Starts the program and waits until its start-up has finished: the panel
-        window exists before the start-up sequence runs, the log is made near its
-        end, and a message answered means the message loop has been reached."""
+        window exists before the start-up sequence runs, the log and the pop-up
+        window are made near its end, and a message answered means the message loop
+        has been reached."""
         process = self.launch(exe, *args)
         code, _ = self.helper("wait-panel", 60000, timeout=90)
         check(code == 0, "the control panel window never appeared")
         check(wait_until(lambda: any((self.data_folder / "log").glob("*.u.txt")), 30), "no log was made at start")
+        # On a restart the log is already there, and the panel may answer while its
+        # start-up still waits on the shell: the pop-up, made after the panel, is the
+        # surer sign.
+        check(wait_until(lambda: self.helper("popup-state")[0] in (0, 1), 30), "the pop-up window was never made")
         check(self.helper("autoplay")[0] == 0, "the program does not answer messages")
         return process
 
