@@ -4,10 +4,10 @@
 
 #include <chrono>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
-#include "devices/usbdeviceUtils.h"
-#include "engine/logfile.h"
+#include "platform/usbdeviceUtils.h"
+#include "state/logfile.h"
 #include "engine/quarantine.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"

@@ -1,6 +1,6 @@
 #include "app/ElevationCompanion.h"
 
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangFile.h"
 #include "platform/Platform.h"

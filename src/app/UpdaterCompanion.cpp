@@ -3,7 +3,7 @@
 #include <charconv>
 #include <optional>
 
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangLocEngine.h"
 #include "loc/LangLocStrings.h"

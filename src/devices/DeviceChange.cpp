@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "devices/DrivePass.h"
 #include "platform/Platform.h"
 

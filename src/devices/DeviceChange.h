@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "devices/diskinfo.h"
+#include "state/diskinfo.h"
 
 namespace dw {
 

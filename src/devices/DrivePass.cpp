@@ -1,7 +1,7 @@
 #include "devices/DrivePass.h"
 
-#include "app/SharedState.h"
-#include "devices/usbdeviceUtils.h"
+#include "state/SharedState.h"
+#include "platform/usbdeviceUtils.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"
 

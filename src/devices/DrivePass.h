@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "devices/diskinfo.h"
+#include "state/diskinfo.h"
 
 namespace dw {
 

@@ -1,7 +1,7 @@
 #include "engine/disposal.h"
 
-#include "app/Elevation.h"
-#include "app/SharedState.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "engine/quarantine.h"
 #include "platform/Platform.h"
 

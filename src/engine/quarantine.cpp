@@ -2,8 +2,8 @@
 
 #include <climits>
 
-#include "app/Elevation.h"
-#include "app/SharedState.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/disposal.h"
 #include "platform/Platform.h"

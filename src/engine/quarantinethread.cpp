@@ -1,6 +1,6 @@
 #include "engine/quarantinethread.h"
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "engine/quarantine.h"
 
 namespace dw {

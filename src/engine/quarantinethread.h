@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/workthreads.h"
+#include "state/workthreads.h"
 
 namespace dw {
 

@@ -3,10 +3,10 @@
 #include <unordered_set>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/disposal.h"
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 #include "engine/quarantine.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"

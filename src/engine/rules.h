@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "devices/diskinfo.h"
+#include "state/diskinfo.h"
 
 namespace dw {
 

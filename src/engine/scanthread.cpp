@@ -1,13 +1,13 @@
 #include "engine/scanthread.h"
 
 #include "common/Text.h"
-#include "devices/usbdeviceUtils.h"
+#include "platform/usbdeviceUtils.h"
 #include "engine/disposal.h"
 #include "engine/rules.h"
 #include "loc/LangLocStrings.h"
 #include "platform/ComApartment.h"
 #include "platform/Platform.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 namespace dw {
 

@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "app/SharedState.h"
-#include "devices/diskinfo.h"
-#include "engine/workthreads.h"
+#include "state/SharedState.h"
+#include "state/diskinfo.h"
+#include "state/workthreads.h"
 
 namespace dw {
 

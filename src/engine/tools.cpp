@@ -1,9 +1,9 @@
 #include "engine/tools.h"
 
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 namespace dw {
 

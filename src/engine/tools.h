@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/workthreads.h"
+#include "state/workthreads.h"
 #include "platform/Platform.h"
 
 namespace dw {

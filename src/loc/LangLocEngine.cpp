@@ -5,7 +5,7 @@
 
 #include "common/Text.h"
 #include "platform/Platform.h"
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw {
 

@@ -2,7 +2,7 @@
 
 #include "common/Text.h"
 #include "loc/LangLocEngine.h"
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw {
 

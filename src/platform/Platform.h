@@ -143,6 +143,8 @@ class System {
   virtual void Sleep(uint32_t milliseconds) = 0;
   // The system message text for an error code (FormatMessageW).
   virtual std::wstring ErrorMessage(uint32_t code) = 0;
+  // The value of an environment variable of this process; nothing when it is not set.
+  virtual std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) = 0;
   // Conversion to and from the system's ANSI code page (Windows-1252 where the OS
   // has none); characters it cannot hold become its replacement character.
   virtual std::string ToAnsi(std::wstring_view text) = 0;

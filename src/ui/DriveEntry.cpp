@@ -1,6 +1,6 @@
 #include "ui/DriveEntry.h"
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 
 namespace dw {

@@ -1,8 +1,8 @@
 // The drive that a drive-menu entry stands for.
 #pragma once
 
-#include "devices/diskinfo.h"
-#include "ui/forms.h"
+#include "state/diskinfo.h"
+#include "forms/forms.h"
 
 namespace dw {
 

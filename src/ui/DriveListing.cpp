@@ -1,6 +1,6 @@
 #include "ui/DriveListing.h"
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "platform/Platform.h"
 
 namespace dw {

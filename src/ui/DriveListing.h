@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "devices/diskinfo.h"
-#include "ui/forms.h"
+#include "state/diskinfo.h"
+#include "forms/forms.h"
 
 namespace dw {
 

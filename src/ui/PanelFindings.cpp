@@ -2,12 +2,12 @@
 // thread's side of a scan run and of the disposal of findings.
 #include <stdexcept>
 
-#include "app/Elevation.h"
-#include "app/SharedState.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 #include "ui/main.h"
 
 namespace dw {

@@ -1,8 +1,8 @@
 // Excluding drives, the language choice, the about page's commands and the
 // antivirus entry of the tray menu.
-#include "app/Companions.h"
-#include "app/Elevation.h"
-#include "app/SharedState.h"
+#include "state/Companions.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/rules.h"
 #include "loc/LangLocStrings.h"

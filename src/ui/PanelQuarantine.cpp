@@ -1,11 +1,11 @@
 // The quarantine page: the stored files with their sizes and source paths, and
 // the commands that erase, empty and restore.
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/quarantine.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 #include "ui/main.h"
 
 namespace dw {

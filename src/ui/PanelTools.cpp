@@ -1,6 +1,6 @@
 // The control panel's repair-tool commands: the tools page and the tray menu's
 // drive entries.
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "engine/tools.h"
 #include "ui/DriveEntry.h"
 #include "ui/main.h"

@@ -1,12 +1,12 @@
 #include "ui/main.h"
 
-#include "app/Elevation.h"
-#include "app/SharedState.h"
-#include "app/Systray.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
+#include "ui/Systray.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "ui/DriveListing.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 namespace dw {
 

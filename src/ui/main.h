@@ -13,7 +13,7 @@
 #include "engine/quarantinethread.h"
 #include "engine/scanthread.h"
 #include "engine/securethread.h"
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw {
 

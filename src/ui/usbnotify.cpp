@@ -1,12 +1,12 @@
 #include "ui/usbnotify.h"
 
-#include "app/Elevation.h"
-#include "app/Settings.h"
-#include "app/SharedState.h"
+#include "state/Elevation.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 namespace dw {
 

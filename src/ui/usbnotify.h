@@ -9,7 +9,7 @@
 #include <span>
 #include <string>
 
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw {
 

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "engine/scanthread.h"
 #include "engine/rules.h"
 #include "platform/Platform.h"

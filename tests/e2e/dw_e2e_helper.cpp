@@ -62,7 +62,7 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "platform/win32/WineDrives.h"
+#include "support/win32/WineDrives.h"
 
 namespace {
 

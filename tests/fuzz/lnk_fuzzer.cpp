@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 
 namespace {
 

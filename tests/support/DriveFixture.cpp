@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 
 #ifdef _WIN32
-#include "platform/win32/WineDrives.h"
+#include "support/win32/WineDrives.h"
 #else
 #include <cstring>
 

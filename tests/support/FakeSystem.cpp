@@ -16,4 +16,8 @@ void FakeSystem::Sleep(uint32_t ms) {
   tick.fetch_add(ms);
 }
 
+std::optional<std::wstring> FakeSystem::EnvironmentVariable(const std::wstring& name) {
+  return NativePlatform().system->EnvironmentVariable(name);
+}
+
 }  // namespace dw::test

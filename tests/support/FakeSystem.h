@@ -57,6 +57,8 @@ class FakeSystem : public System {
   uint32_t TickCount() override { return tick.load(); }
   void Sleep(uint32_t ms) override;
   std::wstring ErrorMessage(uint32_t code) override { return L"Error " + std::to_wstring(code) + L"."; }
+  // The process's own environment: shortcut tests set what they need there.
+  std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) override;
   std::string ToAnsi(std::wstring_view text) override { return WideToCp1252(text); }
   std::wstring FromAnsi(std::string_view bytes) override { return Cp1252ToWide(bytes); }
   uint32_t AnsiCodePage() override { return 1252; }

@@ -6,7 +6,7 @@
 #include <map>
 #include <vector>
 
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw::test {
 

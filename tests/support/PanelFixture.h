@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedState.h"
-#include "app/Systray.h"
+#include "state/SharedState.h"
+#include "ui/Systray.h"
 #include "loc/LangLocStrings.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
 #include "ui/DriveListing.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 #include "ui/main.h"
 
 namespace dw {

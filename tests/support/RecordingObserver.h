@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw::test {
 

@@ -1,8 +1,8 @@
 #include "support/ScanHarness.h"
 
-#include "engine/logfile.h"
+#include "state/logfile.h"
 #include "loc/LangLocStrings.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 namespace dw::test {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "engine/scanthread.h"
 #include "platform/QueueMainThread.h"
 #include "support/DriveFixture.h"

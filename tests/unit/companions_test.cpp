@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Companions.h"
-#include "app/Elevation.h"
+#include "state/Companions.h"
+#include "state/Elevation.h"
 #include "app/ElevationCompanion.h"
 #include "app/UpdaterCompanion.h"
 #include "common/Text.h"

@@ -6,8 +6,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/Elevation.h"
-#include "app/SharedState.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"

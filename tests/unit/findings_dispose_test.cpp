@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "engine/disposal.h"
 #include "engine/quarantine.h"
 #include "findings_fixture.h"

@@ -14,7 +14,7 @@
 #include "support/ScanHarness.h"
 #include "common/Text.h"
 #include "devices/DrivePass.h"
-#include "engine/logfile.h"
+#include "state/logfile.h"
 #include "platform/QueueMainThread.h"
 #include "support/DriveFixture.h"
 #include "support/PanelFixture.h"

@@ -6,7 +6,7 @@
 
 #include "lang_support.h"
 #include "loc/LangLocEngine.h"
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw::test {
 

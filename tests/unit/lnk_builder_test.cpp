@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/ShellLinkFormat.h"
+#include "platform/ShellLinkFormat.h"
 #include "support/ShortcutBuilder.h"
 
 namespace dw {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "common/Text.h"
-#include "engine/ShellLinkFormat.h"
+#include "platform/ShellLinkFormat.h"
 #include "support/ShortcutBuilder.h"
 #include "unit/lnk_samples.h"
 

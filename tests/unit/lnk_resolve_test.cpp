@@ -3,7 +3,7 @@
 #include <map>
 #include <set>
 
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 #include "platform/Platform.h"
 #include "support/FakeVolumes.h"
 #include "support/ShortcutBuilder.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "engine/logfile.h"
+#include "state/logfile.h"
 #include "platform/Platform.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"

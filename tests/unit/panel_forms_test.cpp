@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "support/RecordingObserver.h"
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 namespace dw::test {
 

@@ -7,14 +7,14 @@
 #include <thread>
 #include <vector>
 
-#include "app/Settings.h"
+#include "state/Settings.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"
 #include "support/FormClock.h"
 #include "support/MemoryProfileFiles.h"
 #include "support/PanelFixture.h"
-#include "ui/Notify.h"
+#include "state/Notify.h"
 #include "ui/usbnotify.h"
 
 namespace dw {

@@ -5,9 +5,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/Settings.h"
-#include "app/SharedState.h"
-#include "engine/logfile.h"  // completes TSharedState::Log
+#include "state/Settings.h"
+#include "state/SharedState.h"
+#include "state/logfile.h"  // completes TSharedState::Log
 #include "platform/Platform.h"
 #include "support/FakeSystem.h"
 #include "support/MemoryProfileFiles.h"

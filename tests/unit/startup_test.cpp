@@ -7,12 +7,12 @@
 #include <tuple>
 #include <vector>
 
-#include "app/Elevation.h"
-#include "app/Settings.h"
-#include "app/SharedState.h"
-#include "app/Systray.h"
+#include "state/Elevation.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
+#include "ui/Systray.h"
 #include "app/main1.h"
-#include "engine/logfile.h"
+#include "state/logfile.h"
 #include "engine/scanthread.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"

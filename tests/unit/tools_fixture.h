@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "support/ForwardingFileSystem.h"
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "engine/tools.h"
 #include "platform/QueueMainThread.h"
 #include "support/PanelFixture.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "app/Companions.h"
-#include "app/Settings.h"
+#include "state/Companions.h"
+#include "state/Settings.h"
 #include "support/MemoryProfileFiles.h"
 #include "tools_fixture.h"
 

@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "engine/workthreads.h"
+#include "state/workthreads.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
 #include "support/FakeSystem.h"

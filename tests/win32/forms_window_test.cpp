@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/forms.h"
+#include "forms/forms.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/Pictures.h"
 

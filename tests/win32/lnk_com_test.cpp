@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 #include "support/ShortcutBuilder.h"
 
 namespace dw {

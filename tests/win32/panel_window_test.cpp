@@ -2,8 +2,8 @@
 // a second start and Windows send them.
 #include <gtest/gtest.h>
 
-#include "app/SharedState.h"
-#include "app/Systray.h"
+#include "state/SharedState.h"
+#include "ui/Systray.h"
 #include "app/main1.h"
 #include "loc/LangLocStrings.h"
 #include "ui/main.h"

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
-#include "app/SharedState.h"
-#include "engine/logfile.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
+#include "state/logfile.h"
 #include "platform/ProfileFile.h"
 #include "platform/win32/Win32Profile.h"
 #include "support/FakeSystem.h"

@@ -110,6 +110,11 @@ void PosixSystem::Sleep(uint32_t milliseconds) {
   std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
+std::optional<std::wstring> PosixSystem::EnvironmentVariable(const std::wstring& name) {
+  if (const char* value = std::getenv(WideToUtf8(name).c_str())) return Utf8ToWide(value);
+  return std::nullopt;
+}
+
 std::wstring PosixSystem::ErrorMessage(uint32_t code) {
   for (const ErrorText& entry : kErrorTexts) {
     if (entry.code == code) return entry.text;

@@ -1,7 +1,8 @@
 #include "platform/ComApartment.h"
 
+#include "platform/win32/WindowsSupport.h"
+
 #include <objbase.h>
-#include <windows.h>
 
 namespace dw {
 

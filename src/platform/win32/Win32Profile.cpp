@@ -1,10 +1,9 @@
 #include "platform/win32/Win32Profile.h"
 
-#include <windows.h>
-
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/win32/WindowsSupport.h"
 
 namespace dw {
 

@@ -1,5 +1,6 @@
 // ReadShellLink through the Shell link object: the Shell itself resolves the target.
-#include <windows.h>
+#include "platform/win32/WindowsSupport.h"
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
@@ -9,7 +10,7 @@
 #include <iterator>
 
 #include "common/Text.h"
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 
 namespace dw {
 

@@ -97,6 +97,11 @@ uint32_t Win32System::TickCount() { return GetTickCount(); }
 
 void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
 
+std::optional<std::wstring> Win32System::EnvironmentVariable(const std::wstring& name) {
+  if (const wchar_t* value = _wgetenv(name.c_str())) return std::wstring(value);
+  return std::nullopt;
+}
+
 std::wstring Win32System::ErrorMessage(uint32_t code) {
   wchar_t text[1024] = {};
   DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,

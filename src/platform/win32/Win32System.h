@@ -24,6 +24,7 @@ class Win32System : public System {
   uint32_t TickCount() override;
   void Sleep(uint32_t milliseconds) override;
   std::wstring ErrorMessage(uint32_t code) override;
+  std::optional<std::wstring> EnvironmentVariable(const std::wstring& name) override;
   std::string ToAnsi(std::wstring_view text) override;
   std::wstring FromAnsi(std::string_view bytes) override;
   uint32_t AnsiCodePage() override;

@@ -10,7 +10,8 @@
 
 #ifdef _WIN32
 #include <io.h>
-#include <windows.h>
+
+#include "platform/win32/WindowsSupport.h"
 
 namespace {
 

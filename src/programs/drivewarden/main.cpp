@@ -5,8 +5,8 @@
 #include <string>
 #include <utility>
 
-#include "app/Settings.h"
-#include "app/Systray.h"
+#include "state/Settings.h"
+#include "ui/Systray.h"
 #include "app/main1.h"
 #include "devices/DeviceChange.h"
 #include "devices/DrivePass.h"

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ui/forms.h"
+#include "forms/forms.h"
 #include "ui/win32/Dpi.h"
 #include "ui/win32/Handles.h"
 #include "ui/win32/WindowBase.h"

@@ -1,7 +1,7 @@
 #include "ui/win32/PanelWindow.h"
 
-#include "app/SharedState.h"
-#include "app/Systray.h"
+#include "state/SharedState.h"
+#include "ui/Systray.h"
 #include "app/main1.h"
 #include "ui/win32/Pictures.h"
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/Systray.h"
+#include "ui/Systray.h"
 #include "ui/win32/Handles.h"
 
 namespace dw::win32 {

@@ -1,4 +1,4 @@
-#include "engine/logfile.h"
+#include "state/logfile.h"
 
 namespace dw {
 

@@ -1,6 +1,6 @@
-#include "app/Companions.h"
+#include "state/Companions.h"
 
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
 

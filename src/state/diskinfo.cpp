@@ -1,4 +1,4 @@
-#include "devices/diskinfo.h"
+#include "state/diskinfo.h"
 
 #include <cwctype>
 

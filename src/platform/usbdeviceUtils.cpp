@@ -1,4 +1,4 @@
-#include "devices/usbdeviceUtils.h"
+#include "platform/usbdeviceUtils.h"
 
 #include <cwctype>
 

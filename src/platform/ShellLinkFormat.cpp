@@ -1,4 +1,4 @@
-#include "engine/ShellLinkFormat.h"
+#include "platform/ShellLinkFormat.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "app/Systray.h"
+#include "ui/Systray.h"
 
 namespace dw {
 

@@ -1,4 +1,4 @@
-#include "ui/Notify.h"
+#include "state/Notify.h"
 
 #include <deque>
 #include <mutex>

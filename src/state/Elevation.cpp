@@ -1,8 +1,8 @@
-#include "app/Elevation.h"
+#include "state/Elevation.h"
 
 #include <mutex>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"

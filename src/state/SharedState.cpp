@@ -1,6 +1,6 @@
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 
-#include "engine/logfile.h"
+#include "state/logfile.h"
 
 namespace dw {
 

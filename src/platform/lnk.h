@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/ShellLinkFormat.h"
+#include "platform/ShellLinkFormat.h"
 
 namespace dw {
 

@@ -1,4 +1,4 @@
-#include "ui/forms.h"
+#include "forms/forms.h"
 
 #include <stdexcept>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "engine/lnk.h"
+#include "platform/lnk.h"
 
 #include <cstdlib>
 #include <vector>
@@ -44,12 +44,7 @@ std::wstring TPlatformLinkHost::FullPath(const std::wstring& path, const std::ws
 }
 
 std::optional<std::wstring> TPlatformLinkHost::Variable(const std::wstring& name) {
-#ifdef _WIN32
-  if (const wchar_t* value = _wgetenv(name.c_str())) return std::wstring(value);
-#else
-  if (const char* value = std::getenv(WideToUtf8(name).c_str())) return Utf8ToWide(value);
-#endif
-  return std::nullopt;
+  return Sys().EnvironmentVariable(name);
 }
 
 std::wstring ExpandVariables(std::wstring_view text, TLinkHost& host) {
@@ -149,9 +144,5 @@ TShellLink ReadShellLinkPortable(const std::wstring& path) {
   TPlatformLinkHost host;
   return ReadShellLinkBytes(*bytes, path, host);
 }
-
-#ifndef _WIN32
-TShellLink ReadShellLink(const std::wstring& path) { return ReadShellLinkPortable(path); }
-#endif
 
 }  // namespace dw

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "common/threadStringlist.h"
-#include "devices/diskinfo.h"
-#include "engine/workthreads.h"
+#include "state/diskinfo.h"
+#include "state/workthreads.h"
 
 namespace dw {
 

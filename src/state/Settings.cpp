@@ -1,9 +1,9 @@
-#include "app/Settings.h"
+#include "state/Settings.h"
 
 #include <climits>
 #include <cstdint>
 
-#include "app/SharedState.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

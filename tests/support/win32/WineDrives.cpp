@@ -1,4 +1,4 @@
-#include "platform/win32/WineDrives.h"
+#include "support/win32/WineDrives.h"
 
 #include <cstring>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "engine/workthreads.h"
+#include "state/workthreads.h"
 
 #include <exception>
 #include <stdexcept>
