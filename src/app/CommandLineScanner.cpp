@@ -128,8 +128,7 @@ void SetUpState(const std::wstring& dataFolder) {
   TSharedState& state = State();
   state.DataFolder = dataFolder;
   state.ProtectionEnabled = true;
-  // The scanner reports what it cannot do instead of restarting itself elevated.
-  state.StartedElevated = true;
+  state.MayRequestElevation = false;
   Fs().CreateFolder(dataFolder);
   state.Log = std::make_unique<TLogFile>(dataFolder);
 }
@@ -205,7 +204,7 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
     if (o.operands.size() != count) throw UsageError{std::string("quarantine ") + form};
   };
   State().DataFolder = dataFolder;
-  State().StartedElevated = true;
+  State().MayRequestElevation = false;
   // A name as listed, with or without its ".quarantine".
   auto storedName = [](std::wstring name) {
     if (name.size() < 11 || !EqualsNoCase(name.substr(name.size() - 11), L".quarantine")) name += L".quarantine";

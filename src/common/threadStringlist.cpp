@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 
+#include "common/CommaList.h"
 #include "common/Text.h"
 
 namespace dw {
@@ -26,14 +27,6 @@ int IndexOfNameIn(const std::vector<std::wstring>& items, const std::wstring& na
       return static_cast<int>(i);
   }
   return -1;
-}
-
-bool IsBlank(wchar_t c) { return static_cast<uint32_t>(c) <= 0x20; }
-
-// Blanks and control characters split items when comma text is read back, and the
-// quote and the comma are its syntax: items holding any of them are quoted.
-bool NeedsQuotes(const std::wstring& item) {
-  return std::any_of(item.begin(), item.end(), [](wchar_t c) { return IsBlank(c) || c == L'"' || c == L','; });
 }
 
 }  // namespace
@@ -178,65 +171,12 @@ void TThreadStringList::SetText(const std::wstring& text) {
 
 std::wstring TThreadStringList::CommaText() const {
   Guard lock(FLock);
-  if (FStringList.size() == 1 && FStringList[0].empty()) return L"\"\"";
-  std::wstring text;
-  for (size_t i = 0; i < FStringList.size(); ++i) {
-    if (i > 0) text += L',';
-    const std::wstring& item = FStringList[i];
-    if (!NeedsQuotes(item)) {
-      text += item;
-      continue;
-    }
-    text += L'"';
-    for (wchar_t c : item) {
-      if (c == L'"') text += L'"';
-      text += c;
-    }
-    text += L'"';
-  }
-  return text;
+  return WriteCommaList(FStringList);
 }
 
 void TThreadStringList::SetCommaText(const std::wstring& text) {
-  // Blanks separate items as commas do; a quoted item may hold both, with "" for a quote.
   // The text ends at a NUL, as it would for the C string it once was.
-  std::wstring_view t = std::wstring_view(text).substr(0, text.find(L'\0'));
-  std::vector<std::wstring> items;
-  size_t i = 0;
-  const size_t n = t.size();
-  auto skipBlanks = [&] {
-    while (i < n && IsBlank(t[i])) ++i;
-  };
-  skipBlanks();
-  while (i < n) {
-    std::wstring item;
-    if (t[i] == L'"') {
-      ++i;
-      while (i < n) {
-        if (t[i] == L'"') {
-          if (i + 1 < n && t[i + 1] == L'"') {
-            item += L'"';
-            i += 2;
-            continue;
-          }
-          ++i;
-          break;
-        }
-        item += t[i++];
-      }
-    } else {
-      size_t start = i;
-      while (i < n && !IsBlank(t[i]) && t[i] != L',') ++i;
-      item = t.substr(start, i - start);
-    }
-    items.push_back(std::move(item));
-    skipBlanks();
-    if (i < n && t[i] == L',') {
-      if (i + 1 == n) items.emplace_back();  // a trailing comma ends with an empty item
-      ++i;
-      skipBlanks();
-    }
-  }
+  std::vector<std::wstring> items = ReadCommaList(std::wstring_view(text).substr(0, text.find(L'\0')));
   Guard lock(FLock);
   FStringList = std::move(items);
 }

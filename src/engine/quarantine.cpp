@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "platform/Caught.h"
 #include "state/Elevation.h"
 #include "state/SharedState.h"
 #include "common/Text.h"
@@ -64,6 +65,7 @@ int CopyToQuarantine(const std::wstring& path) {
     if (Fs().Attributes(path) != kInvalidAttributes) RequestElevation();
     return -1;
   } catch (...) {
+    RecordCaught("quarantine copy");
     return -1;
   }
 }

@@ -1,6 +1,7 @@
 #include "engine/scanthread.h"
 
 #include "common/Text.h"
+#include "platform/Caught.h"
 #include "platform/usbdeviceUtils.h"
 #include "engine/disposal.h"
 #include "engine/rules.h"
@@ -91,6 +92,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
     count += WalkFolders(scan, drive->root, drive, thorough);
   } catch (...) {
     // A failure inside the rules ends this drive; the run still closes in order.
+    RecordCaught("drive scan");
   }
   scan.FMenaceCount = count;
   if (!scan.Terminated()) scan.HandOver(&IScanView::DriveScanDone);

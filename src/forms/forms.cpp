@@ -116,11 +116,6 @@ void TComponent::DeleteRow(int index) {
   }
 }
 
-void TComponent::SetRowCaption(int index, const std::wstring& caption) {
-  if (index < 0 || index >= RowCount()) return;
-  if (Assign(FRows[index].Caption, caption)) Notify(TProperty::Rows);
-}
-
 bool TComponent::RowChecked(int index) const {
   return index >= 0 && index < RowCount() && FRows[index].Checked;
 }
@@ -155,24 +150,8 @@ void TComponent::SetFont(const TFont& font) {
   if (Assign(FFont, font)) Notify(TProperty::Font);
 }
 
-void TComponent::SetOptions(uint32_t options) {
-  if (Assign(FOptions, options)) Notify(TProperty::Options);
-}
-
-void TComponent::SetAlignment(TAlignment alignment) {
-  if (Assign(FAlignment, alignment)) Notify(TProperty::Alignment);
-}
-
-void TComponent::SetPicture(const std::wstring& picture) {
-  if (Assign(FPicture, picture)) Notify(TProperty::Picture);
-}
-
 void TComponent::SetImageIndex(int index) {
   if (Assign(FImageIndex, index)) Notify(TProperty::Picture);
-}
-
-void TComponent::SetInterval(int interval) {
-  if (Assign(FInterval, interval)) Notify(TProperty::Interval);
 }
 
 void TComponent::SetActivePage(const std::wstring& tabSheetName) {

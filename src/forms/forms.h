@@ -226,7 +226,6 @@ class TComponent {
   void ClearRows();
   int AddRow(const TListRow& row);  // the new row's index
   void DeleteRow(int index);        // nothing when index names no row
-  void SetRowCaption(int index, const std::wstring& caption);
   bool RowChecked(int index) const;  // false when index names no row
   void SetRowChecked(int index, bool checked);
   int SelectedRow() const { return FSelectedRow; }  // -1: none
@@ -245,15 +244,11 @@ class TComponent {
   bool ParentFont() const { return FFont.Face.empty(); }
   uint32_t Options() const { return FOptions; }
   bool HasOption(TComponentOption option) const { return (FOptions & option) != 0; }
-  void SetOptions(uint32_t options);
   TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment alignment);
   const std::wstring& Picture() const { return FPicture; }
-  void SetPicture(const std::wstring& picture);
   int ImageIndex() const { return FImageIndex; }  // images
   void SetImageIndex(int index);
   int Interval() const { return FInterval; }
-  void SetInterval(int interval);
 
   // Page controls: the name of the active tab sheet. SetActivePage does not
   // run the sheet's OnShow (see the rules above); the renderer does on a click.

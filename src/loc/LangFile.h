@@ -9,14 +9,9 @@
 #include <string_view>
 #include <vector>
 
-namespace dw {
+#include "common/CommaList.h"
 
-// Reads a comma list: quoted items with doubled quotes inside, unquoted items
-// ended by a comma or any character with a code from 1 to 32.
-std::vector<std::wstring> ReadCommaList(std::wstring_view text);
-// Joins items with ","; an item holding a code 1 to 32, a comma or a double
-// quote is quoted. One empty item is written as two double quotes.
-std::wstring WriteCommaList(const std::vector<std::wstring>& items);
+namespace dw {
 
 struct TLangLine {
   bool HasKey = false;  // a line without "=" is kept but never found

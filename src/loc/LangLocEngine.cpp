@@ -305,9 +305,4 @@ bool TLocEngine::UpdateFile() {
   return true;
 }
 
-TLocEngine& LocEngine() {
-  static TLocEngine* const engine = new TLocEngine();
-  return *engine;
-}
-
 }  // namespace dw

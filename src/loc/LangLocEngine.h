@@ -67,7 +67,4 @@ class TLocEngine {
   std::wstring FUIFont;
 };
 
-// The one engine of the run: created at first use, never released before exit.
-TLocEngine& LocEngine();
-
 }  // namespace dw

@@ -27,7 +27,7 @@ int ShowMessageBox(const std::wstring& text, const std::wstring& caption, uint32
 
 void RequestElevation() {
   TSharedState& state = State();
-  if (state.StartedElevated) return;
+  if (state.StartedElevated || !state.MayRequestElevation) return;
   // Test and set in one step: of several workers failing at once only the first asks.
   if (state.StopRequested.exchange(true)) return;
 

@@ -27,6 +27,9 @@ struct TSharedState {
   TThreadStringList RiskList;
   TThreadStringList FindingsSeen;
   bool StartedElevated = false;
+  // False for a run that cannot restart itself elevated (the command-line scanner):
+  // it reports what it could not do instead.
+  bool MayRequestElevation = true;
   std::atomic<bool> StopRequested{false};
   std::wstring UsbcmdPath;
   uint32_t AutoPlayQueryMessage = 0;

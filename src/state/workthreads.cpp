@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 
+#include "platform/Caught.h"
 #include "platform/Platform.h"
 
 namespace dw {
@@ -31,7 +32,8 @@ void TWorkThread::Run() {
   try {
     Execute();
   } catch (...) {
-    // The work ends silently at the failing step; the removal below still happens.
+    // The work ends at the failing step; the removal below still happens.
+    RecordCaught("worker");
   }
   if (FList) FList->Remove(this);
   delete this;
@@ -59,12 +61,6 @@ TWorkThread* TWorkThreadList::Get(int index) const {
   std::lock_guard<std::mutex> lock(FLock);
   if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("TWorkThreadList::Get");
   return FItems[index];
-}
-
-void TWorkThreadList::Put(int index, TWorkThread* item) {
-  std::lock_guard<std::mutex> lock(FLock);
-  if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("TWorkThreadList::Put");
-  FItems[index] = item;
 }
 
 void TWorkThreadList::Remove(TWorkThread* item) {

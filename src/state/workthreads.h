@@ -44,7 +44,6 @@ class TWorkThreadList {
  public:
   int Add(TWorkThread* item);
   TWorkThread* Get(int index) const;
-  void Put(int index, TWorkThread* item);
   void Remove(TWorkThread* item);  // the first occurrence; nothing when absent
   int Count() const;
   // Tells every registered worker to stop, then waits in 500 ms cycles that

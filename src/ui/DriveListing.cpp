@@ -25,8 +25,6 @@ TListRow DriveRow(const diskinfo& drive) {
 
 }  // namespace
 
-const std::wstring& ThousandsSeparator() { return separator; }
-
 void SetThousandsSeparator(const std::wstring& newSeparator) { separator = newSeparator; }
 
 std::wstring FormatMegabytes(int64_t bytes) {

@@ -12,7 +12,6 @@ namespace dw {
 // The digit-group separator of sizes. Portable code cannot ask the user's locale,
 // so it defaults to a blank (the French grouping); the Windows start-up may set
 // the user's own separator.
-const std::wstring& ThousandsSeparator();
 void SetThousandsSeparator(const std::wstring& separator);
 
 // A size in bytes as whole mebibytes, the fraction dropped (-1, "unavailable",

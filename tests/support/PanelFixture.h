@@ -14,6 +14,7 @@
 #include "loc/LangLocStrings.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
+#include "support/ScopedProgramState.h"
 #include "ui/DriveListing.h"
 #include "state/Notify.h"
 #include "ui/main.h"
@@ -80,22 +81,11 @@ inline std::vector<MenuEntry> MenuEntries(const TComponent& item) {
 class PanelFixture : public ::testing::Test {
  protected:
   PanelFixture() : guard_(Platform{.volumes = &volumes, .system = &system}) {
-    ResetState();
-    ResetCatalogue();
-    ResetTrayIcon();
-    SetThousandsSeparator(L" ");
     SetTrayObserver(&tray);
     SetNotificationSink([this](const std::wstring& title, const std::wstring& msg, int itype) {
       notifications.push_back({title, msg, itype});
     });
     panel = std::make_unique<TPanelfrm>();
-  }
-
-  ~PanelFixture() override {
-    SetNotificationSink(nullptr);
-    ResetTrayIcon();
-    SetThousandsSeparator(L" ");
-    ResetState();
   }
 
   // A drive present on the fake system and in DriveList, as the drive pass makes it.
@@ -118,6 +108,7 @@ class PanelFixture : public ::testing::Test {
     if (c.OnClick) c.OnClick(c);
   }
 
+  ScopedProgramState programState_;
   FakeVolumes volumes;
   FakeSystem system;
   RecordingTray tray;

@@ -7,8 +7,6 @@
 namespace dw::test {
 
 ScanHarness::ScanHarness() {
-  ResetState();
-  ResetCatalogue();
   guard_ = std::make_unique<ScopedPlatform>(Platform{.volumes = &volumes, .system = &system, .mainThread = &mainThread});
   State().DataFolder = data.path();
   State().Log = std::make_unique<TLogFile>(data.path());
@@ -19,8 +17,7 @@ ScanHarness::ScanHarness() {
 }
 
 ScanHarness::~ScanHarness() {
-  SetScanView(nullptr);
-  SetNotificationSink(nullptr);
+  // The log closes before its folder goes.
   State().Log.reset();
 }
 

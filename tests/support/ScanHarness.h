@@ -12,6 +12,7 @@
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
+#include "support/ScopedProgramState.h"
 
 namespace dw::test {
 
@@ -60,6 +61,7 @@ class ScanHarness {
   std::vector<std::wstring> FindingsSeen() const { return State().FindingsSeen.Snapshot(); }
   std::vector<std::wstring> LogText() { return LogEntries(system); }
 
+  ScopedProgramState programState;
   QueueMainThread mainThread;
   FakeSystem system;
   FakeVolumes volumes;

@@ -13,6 +13,7 @@
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
 #include "support/FakeSystem.h"
+#include "support/ScopedProgramState.h"
 
 namespace dw {
 namespace {
@@ -20,15 +21,10 @@ namespace {
 class ElevationTest : public testing::Test {
  protected:
   ElevationTest() {
-    ResetState();
     State().UsbcmdPath = system.programFolder + L"usbcmd.exe";
     SetElevationExitHook([this] { ++endTimersArmed; });
   }
-  ~ElevationTest() override {
-    SetElevationExitHook(nullptr);
-    ResetState();
-  }
-
+  test::ScopedProgramState programState;
   test::FakeSystem system;
   QueueMainThread main;
   ScopedPlatform platform{Platform{nullptr, nullptr, &system, nullptr, &main}};
@@ -75,16 +71,19 @@ TEST_F(ElevationTest, WorkersFailingTogetherGiveOneQuestionAndOneStart) {
   EXPECT_EQ(endTimersArmed, 1);
 }
 
-TEST_F(ElevationTest, AnElevatedRunOrARunThatIsEndingNeverAsks) {
+TEST_F(ElevationTest, AnElevatedRunARunThatIsEndingOrTheScannerNeverAsks) {
   struct Case {
     const char* name;
     bool startedElevated;
     bool stopRequested;
+    bool mayRequest;
   };
-  for (const Case& c : {Case{"started with runasadmin", true, false}, Case{"ending", false, true}}) {
+  for (const Case& c : {Case{"started with runasadmin", true, false, true}, Case{"ending", false, true, true},
+                        Case{"command-line scanner", false, false, false}}) {
     SCOPED_TRACE(c.name);
     State().StartedElevated = c.startedElevated;
     State().StopRequested = c.stopRequested;
+    State().MayRequestElevation = c.mayRequest;
     for (int i = 0; i < 3; ++i) RequestElevation();
     main.ProcessMessages();
     EXPECT_TRUE(system.MessageBoxes().empty());

@@ -64,10 +64,7 @@ class FindingsFixture : public PanelFixture {
     SetScanView(&view);
   }
 
-  ~FindingsFixture() override {
-    SetScanView(nullptr);
-    State().Log.reset();
-  }
+  ~FindingsFixture() override { State().Log.reset(); }
 
   // Serves the window thread until done() holds; a test that waits in vain fails
   // instead of hanging.

@@ -38,11 +38,8 @@ TEST(TrayTip, IsCutAfterSixtyFourUtf16Units) {
 
 class TrayIconTest : public ::testing::Test {
  protected:
-  TrayIconTest() {
-    ResetTrayIcon();
-    SetTrayObserver(&tray);
-  }
-  ~TrayIconTest() override { ResetTrayIcon(); }
+  TrayIconTest() { SetTrayObserver(&tray); }
+  test::ScopedProgramState programState;
   RecordingTray tray;
 };
 

@@ -21,6 +21,7 @@
 #include "support/FakeVolumes.h"
 #include "support/MemoryProfileFiles.h"
 #include "support/PanelFixture.h"
+#include "support/ScopedProgramState.h"
 #include "ui/main.h"
 #include "ui/usbnotify.h"
 
@@ -69,15 +70,7 @@ class StartupTest : public testing::Test {
     // The special folder exists; the program makes only its own folder in it.
     drive.MakeFolder(L"ProgramData");
     system.specialFolder = drive.root() + L"ProgramData";
-    ResetState();
-    ResetCatalogue();
-    ResetTrayIcon();
     SetTrayObserver(&tray);
-  }
-
-  ~StartupTest() override {
-    ResetTrayIcon();
-    ResetState();
   }
 
   std::wstring DataFolder() const { return drive.root() + L"ProgramData\\Drivewarden\\"; }
@@ -90,6 +83,7 @@ class StartupTest : public testing::Test {
     return "<missing>";
   }
 
+  test::ScopedProgramState programState;
   test::DriveFixture drive;
   test::FakeSystem system;
   test::FakeVolumes volumes;

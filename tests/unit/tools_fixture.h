@@ -42,7 +42,6 @@ class RefusingFileSystem : public ForwardingFileSystem {
 class ToolsFixture : public PanelFixture {
  protected:
   ToolsFixture() {
-    SetElevationExitHook(nullptr);
     panel->SetObserver(&observer);
   }
   ~ToolsFixture() override {

@@ -12,6 +12,7 @@
 #include "forms/forms.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/Pictures.h"
+#include "support/CaughtCheck.h"
 
 namespace dw::win32 {
 namespace {
@@ -432,6 +433,9 @@ TEST_F(FormWindowTest, AFailingHandlerEndsThereAndTheWindowGoesOn) {
   SendMessageW(Win(L"Go"), BM_CLICK, 0, 0);
   C(L"Go").SetCaption(L"Still here");
   EXPECT_EQ(TextOf(Win(L"Go")), L"Still here");
+  std::vector<std::string> caught = test::TakeCaught();
+  ASSERT_EQ(caught.size(), 1u);
+  EXPECT_NE(caught[0].find("handler failed"), std::string::npos) << caught[0];
 }
 
 // The state icons read as their state at every size the shell may ask for.

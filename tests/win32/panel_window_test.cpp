@@ -8,6 +8,7 @@
 #include "loc/LangLocStrings.h"
 #include "ui/main.h"
 #include "ui/win32/PanelWindow.h"
+#include "support/ScopedProgramState.h"
 
 namespace dw::win32 {
 namespace {
@@ -15,8 +16,6 @@ namespace {
 class PanelWindowTest : public testing::Test {
  protected:
   PanelWindowTest() {
-    ResetState();
-    ResetTrayIcon();
     State().AutoPlayQueryMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
   }
   // As in forms_window_test.cpp: windows need a display, which e2e.py gives.
@@ -24,15 +23,12 @@ class PanelWindowTest : public testing::Test {
     if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "no display";
     ASSERT_TRUE(window.Create());
   }
-  ~PanelWindowTest() override {
-    ResetTrayIcon();
-    ResetState();
-  }
 
   LRESULT Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     return SendMessageW(window.Handle(), message, wParam, lParam);
   }
 
+  test::ScopedProgramState programState;
   int endSessions = 0;
   int deviceChanges = 0;
   TPanelfrm panel;

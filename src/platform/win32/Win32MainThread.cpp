@@ -1,4 +1,5 @@
 #include "platform/win32/Win32MainThread.h"
+#include "platform/Caught.h"
 
 #include <exception>
 #include <memory>
@@ -60,6 +61,7 @@ LRESULT CALLBACK Win32MainThread::WindowProc(HWND window, UINT message, WPARAM w
       (*fn)();
     } catch (...) {
       // Nobody waits for a posted call; its failure ends with it.
+      RecordCaught("posted call");
     }
     return 0;
   }

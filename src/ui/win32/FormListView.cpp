@@ -1,6 +1,7 @@
 // Report-style list views and page controls: their windows, the model's rows and
 // pages, and the notifications that come back from them.
 #include "ui/win32/FormWindow.h"
+#include "platform/Caught.h"
 
 namespace dw::win32 {
 
@@ -177,6 +178,7 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       try {
         color = c.OnCustomDraw(c, static_cast<int>(draw.nmcd.dwItemSpec));
       } catch (...) {
+        RecordCaught("list view colour");
         color = kClDefault;
       }
       result = CDRF_DODEFAULT;

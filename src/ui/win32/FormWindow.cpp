@@ -1,5 +1,6 @@
 #include "ui/win32/FormWindow.h"
 
+#include "platform/Caught.h"
 #include "ui/win32/Pictures.h"
 
 namespace dw::win32 {
@@ -19,6 +20,7 @@ void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
     event(sender);
   } catch (...) {
     // A handler that fails ends there, as a failing command does; the window goes on.
+    RecordCaught("event handler");
   }
 }
 

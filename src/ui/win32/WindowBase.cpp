@@ -1,4 +1,5 @@
 #include "ui/win32/WindowBase.h"
+#include "platform/Caught.h"
 
 namespace dw::win32 {
 
@@ -53,6 +54,7 @@ LRESULT CALLBACK TWindowBase::StaticWindowProc(HWND window, UINT message, WPARAM
   try {
     return self->WindowProc(message, wParam, lParam);
   } catch (...) {
+    RecordCaught("window procedure");
     return 0;
   }
 }
