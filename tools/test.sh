@@ -7,11 +7,11 @@ cd "$here"
 bash tools/deps.sh
 jobs=$(nproc)
 
-cmake --preset linux >/dev/null
+cmake --preset linux -DDW_WERROR=ON >/dev/null
 cmake --build --preset linux -j "$jobs"
 ctest --preset linux -j "$jobs"
 
-cmake --preset windows >/dev/null
+cmake --preset windows -DDW_WERROR=ON >/dev/null
 cmake --build --preset windows -j "$jobs"
 bash tools/wine-prefix.sh
 # A test that fails under Wine is run once more before it counts as failed: a

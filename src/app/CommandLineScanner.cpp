@@ -1,17 +1,16 @@
 #include "app/CommandLineScanner.h"
 
+#include <chrono>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
-
-#include "state/SharedState.h"
 #include "common/Text.h"
-#include "platform/usbdeviceUtils.h"
-#include "state/logfile.h"
 #include "engine/quarantine.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
+#include "platform/usbdeviceUtils.h"
+#include "state/SharedState.h"
+#include "state/logfile.h"
 
 namespace dw {
 
@@ -111,7 +110,8 @@ class CliScanView : public IScanView {
     (sync.CurrMenaceType == Threat ? threats : suspicious)++;
     std::wstring path = host_.displayPath(sync.CurrMenace);
     if (json_) {
-      nlohmann::ordered_json line = {{"path", WideToUtf8(path)}, {"kind", KindName(sync.CurrMenaceType)}, {"action", action}};
+      nlohmann::ordered_json line = {
+          {"path", WideToUtf8(path)}, {"kind", KindName(sync.CurrMenaceType)}, {"action", action}};
       std::fprintf(host_.out, "%s\n", line.dump().c_str());
     } else {
       std::fprintf(host_.out, "%-10s %-11s %s\n", KindName(sync.CurrMenaceType).c_str(), action,
@@ -171,7 +171,8 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
   auto lastShown = std::chrono::steady_clock::now();
   mainThread.PumpUntil(
       [&] {
-        if (showProgress && !view.finished && std::chrono::steady_clock::now() - lastShown > std::chrono::milliseconds(250)) {
+        if (showProgress && !view.finished &&
+            std::chrono::steady_clock::now() - lastShown > std::chrono::milliseconds(250)) {
           std::fprintf(host.err, "\r%llu folders walked", static_cast<unsigned long long>(walked.load()));
           std::fflush(host.err);
           lastShown = std::chrono::steady_clock::now();
@@ -184,15 +185,14 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
 
   if (o.json) {
     nlohmann::ordered_json summary = {{"summary",
-                               {{"drives", drives.size()},
-                                {"threats", view.threats},
-                                {"suspicious", view.suspicious},
-                                {"errors", view.errors}}}};
+                                       {{"drives", drives.size()},
+                                        {"threats", view.threats},
+                                        {"suspicious", view.suspicious},
+                                        {"errors", view.errors}}}};
     std::fprintf(host.out, "%s\n", summary.dump().c_str());
   } else {
-    std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n",
-                 drives.size(), view.threats, view.suspicious, view.errors,
-                 o.dryRun ? " (dry run: nothing was changed)" : "");
+    std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n", drives.size(),
+                 view.threats, view.suspicious, view.errors, o.dryRun ? " (dry run: nothing was changed)" : "");
   }
   return view.threats + view.suspicious > 0 ? kExitFound : kExitClean;
 }
@@ -224,9 +224,9 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
       ++count;
       if (o.json) {
         nlohmann::ordered_json line = {{"name", WideToUtf8(e.storedName)},
-                               {"display", WideToUtf8(e.displayName)},
-                               {"source", WideToUtf8(host.displayPath(e.sourcePath))},
-                               {"size", e.size}};
+                                       {"display", WideToUtf8(e.displayName)},
+                                       {"source", WideToUtf8(host.displayPath(e.sourcePath))},
+                                       {"size", e.size}};
         std::fprintf(host.out, "%s\n", line.dump().c_str());
       } else {
         std::fprintf(host.out, "%-32s %10s  %s\n", WideToUtf8(e.storedName).c_str(),
@@ -247,15 +247,18 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
     expect(3, "restore NAME DIR");
     std::wstring name = storedName(o.operands[1]);
     std::wstring folder = host.folderPath(o.operands[2]);
-    if (!RestoreQuarantineEntry(name, folder)) return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
+    if (!RestoreQuarantineEntry(name, folder))
+      return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
     LogItem(L"quarantineRestoreTo", folder);
-    std::fprintf(host.out, "restored %s into %s\n", WideToUtf8(RestoredName(name)).c_str(), WideToUtf8(o.operands[2]).c_str());
+    std::fprintf(host.out, "restored %s into %s\n", WideToUtf8(RestoredName(name)).c_str(),
+                 WideToUtf8(o.operands[2]).c_str());
     return kExitClean;
   }
   if (verb == L"erase") {
     expect(2, "erase NAME");
     std::wstring name = storedName(o.operands[1]);
-    if (!EraseQuarantineEntry(name)) return fail(L"erase '" + o.operands[1] + L"': no such file in the quarantine, or it could not be deleted");
+    if (!EraseQuarantineEntry(name))
+      return fail(L"erase '" + o.operands[1] + L"': no such file in the quarantine, or it could not be deleted");
     LogItem(L"quarantineErase", name);
     std::fprintf(host.out, "erased %s\n", WideToUtf8(name).c_str());
     return kExitClean;

@@ -1,9 +1,9 @@
 #include "app/ElevationCompanion.h"
 
-#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangFile.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 
 namespace dw {
 

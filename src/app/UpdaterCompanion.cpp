@@ -3,16 +3,16 @@
 #include <charconv>
 #include <optional>
 
-#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangLocEngine.h"
 #include "loc/LangLocStrings.h"
+#include "state/Elevation.h"
 
 namespace dw {
 
 namespace {
 
-constexpr int kEntryNotChecked = 72;   // MsgUpdateNotChecked
+constexpr int kEntryNotChecked = 72;  // MsgUpdateNotChecked
 constexpr std::wstring_view kLangIdPrefix = L"/langid=";
 
 bool IsBlank(wchar_t c) { return c > 0 && c <= 32; }

@@ -1,15 +1,15 @@
 #include "app/main1.h"
 
-#include "state/Elevation.h"
-#include "state/Settings.h"
-#include "state/SharedState.h"
-#include "ui/Systray.h"
 #include "common/Text.h"
-#include "state/logfile.h"
 #include "engine/scanthread.h"
 #include "loc/LangLocEngine.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
+#include "state/logfile.h"
+#include "ui/Systray.h"
 #include "ui/main.h"
 
 namespace dw {
@@ -41,16 +41,12 @@ TSecondStart SecondStartAction(const std::wstring& firstArgument) {
 
 TTrayClick TrayClickAction(uint32_t mouseMessage) {
   switch (mouseMessage) {
-    case kWmLButtonUp:
-      return TTrayClick::Show;
+    case kWmLButtonUp: return TTrayClick::Show;
     case kWmLButtonDblClk:
     case kWmRButtonDblClk:
-    case kWmMButtonDblClk:
-      return TTrayClick::ShowAndRestore;
-    case kWmRButtonUp:
-      return TTrayClick::OpenMenu;
-    default:
-      return TTrayClick::None;
+    case kWmMButtonDblClk: return TTrayClick::ShowAndRestore;
+    case kWmRButtonUp: return TTrayClick::OpenMenu;
+    default: return TTrayClick::None;
   }
 }
 

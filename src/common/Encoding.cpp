@@ -1,16 +1,16 @@
-#include "common/Text.h"
-
 #include <array>
+
+#include "common/Text.h"
 
 namespace dw {
 
 namespace {
 
 // Windows-1252 bytes 0x80..0x9F; 0 marks the five unassigned bytes.
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 void AppendCodePoint(std::wstring& out, char32_t cp) {
   if constexpr (sizeof(wchar_t) == 2) {
@@ -38,7 +38,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
       continue;
     }
     int extra = (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || i + extra >= bytes.size()) {
+    if (extra < 0 || i + static_cast<size_t>(extra) >= bytes.size()) {
       out.push_back(L'\xFFFD');
       ++i;
       continue;
@@ -46,7 +46,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
     char32_t cp = b & (0x3F >> extra);
     bool valid = true;
     for (int k = 1; k <= extra; ++k) {
-      unsigned char c = static_cast<unsigned char>(bytes[i + k]);
+      unsigned char c = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
       if ((c & 0xC0) != 0x80) {
         valid = false;
         break;
@@ -60,7 +60,7 @@ std::wstring Utf8ToWide(std::string_view bytes) {
       continue;
     }
     AppendCodePoint(out, cp);
-    i += extra + 1;
+    i += static_cast<size_t>(extra) + 1;
   }
   return out;
 }

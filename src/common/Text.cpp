@@ -82,17 +82,10 @@ bool Scan(std::wstring_view pattern, Fn piece) {
     if (pct > i) piece(PieceKind::Literal, pattern.substr(i, pct - i));
     if (pct + 1 >= pattern.size()) return false;
     switch (pattern[pct + 1]) {
-      case L'%':
-        piece(PieceKind::Literal, pattern.substr(pct, 1));
-        break;
-      case L's':
-        piece(PieceKind::Text, {});
-        break;
-      case L'd':
-        piece(PieceKind::Integer, {});
-        break;
-      default:
-        return false;
+      case L'%': piece(PieceKind::Literal, pattern.substr(pct, 1)); break;
+      case L's': piece(PieceKind::Text, {}); break;
+      case L'd': piece(PieceKind::Integer, {}); break;
+      default: return false;
     }
     i = pct + 2;
   }
@@ -161,15 +154,9 @@ std::wstring FormatText(std::wstring_view pattern, const std::vector<FormatArg>&
   size_t next = 0;
   Scan(pattern, [&](PieceKind kind, std::wstring_view literal) {
     switch (kind) {
-      case PieceKind::Literal:
-        out.append(literal);
-        break;
-      case PieceKind::Text:
-        out.append(std::get<std::wstring>(args[next++]));
-        break;
-      case PieceKind::Integer:
-        out.append(std::to_wstring(std::get<int64_t>(args[next++])));
-        break;
+      case PieceKind::Literal: out.append(literal); break;
+      case PieceKind::Text: out.append(std::get<std::wstring>(args[next++])); break;
+      case PieceKind::Integer: out.append(std::to_wstring(std::get<int64_t>(args[next++]))); break;
     }
   });
   return out;

@@ -57,7 +57,7 @@ void TThreadStringList::Exchange(int a, int b) {
   Guard lock(FLock);
   CheckIndex(a, FStringList.size(), "TThreadStringList::Exchange");
   CheckIndex(b, FStringList.size(), "TThreadStringList::Exchange");
-  std::swap(FStringList[a], FStringList[b]);
+  std::swap(FStringList[static_cast<size_t>(a)], FStringList[static_cast<size_t>(b)]);
 }
 
 void TThreadStringList::Insert(int index, const std::wstring& s) {
@@ -102,19 +102,19 @@ int TThreadStringList::Count() const {
 std::wstring TThreadStringList::Strings(int index) const {
   Guard lock(FLock);
   CheckIndex(index, FStringList.size(), "TThreadStringList::Strings");
-  return FStringList[index];
+  return FStringList[static_cast<size_t>(index)];
 }
 
 void TThreadStringList::SetStrings(int index, const std::wstring& s) {
   Guard lock(FLock);
   CheckIndex(index, FStringList.size(), "TThreadStringList::SetStrings");
-  FStringList[index] = s;
+  FStringList[static_cast<size_t>(index)] = s;
 }
 
 std::wstring TThreadStringList::Names(int index) const {
   Guard lock(FLock);
   CheckIndex(index, FStringList.size(), "TThreadStringList::Names");
-  const std::wstring& item = FStringList[index];
+  const std::wstring& item = FStringList[static_cast<size_t>(index)];
   size_t eq = SeparatorOf(item);
   return eq == std::wstring::npos ? std::wstring() : item.substr(0, eq);
 }
@@ -123,7 +123,7 @@ std::wstring TThreadStringList::Values(const std::wstring& name) const {
   Guard lock(FLock);
   int index = IndexOfNameIn(FStringList, name);
   if (index < 0) return {};
-  const std::wstring& item = FStringList[index];
+  const std::wstring& item = FStringList[static_cast<size_t>(index)];
   return item.substr(SeparatorOf(item) + 1);
 }
 
@@ -139,7 +139,7 @@ void TThreadStringList::SetValues(const std::wstring& name, const std::wstring& 
     FStringList.push_back(name + L"=" + value);
     return;
   }
-  FStringList[index] = name + L"=" + value;
+  FStringList[static_cast<size_t>(index)] = name + L"=" + value;
 }
 
 std::wstring TThreadStringList::Text() const {

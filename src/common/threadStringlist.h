@@ -33,7 +33,7 @@ class TThreadStringList {
   std::wstring Names(int index) const;
   std::wstring Values(const std::wstring& name) const;
   void SetValues(const std::wstring& name, const std::wstring& value);
-  std::wstring Text() const;  // each item followed by CR LF
+  std::wstring Text() const;               // each item followed by CR LF
   void SetText(const std::wstring& text);  // lines split at CR LF, LF or CR
   std::wstring CommaText() const;
   void SetCommaText(const std::wstring& text);

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "state/SharedState.h"
 #include "devices/DrivePass.h"
 #include "platform/Platform.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

@@ -1,9 +1,9 @@
 #include "devices/DrivePass.h"
 
-#include "state/SharedState.h"
-#include "platform/usbdeviceUtils.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"
+#include "platform/usbdeviceUtils.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

@@ -1,9 +1,9 @@
 #include "engine/disposal.h"
 
-#include "state/Elevation.h"
-#include "state/SharedState.h"
 #include "engine/quarantine.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

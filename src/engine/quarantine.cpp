@@ -2,12 +2,12 @@
 
 #include <climits>
 
-#include "platform/Caught.h"
-#include "state/Elevation.h"
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/disposal.h"
+#include "platform/Caught.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

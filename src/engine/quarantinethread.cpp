@@ -1,7 +1,7 @@
 #include "engine/quarantinethread.h"
 
-#include "state/SharedState.h"
 #include "engine/quarantine.h"
+#include "state/SharedState.h"
 
 namespace dw {
 
@@ -46,14 +46,11 @@ void TquarantineThread::Execute() {
       if (!emptied) ListQuarantine();
       return;
     }
-    case ListEntries:
-      ListQuarantine();
-      return;
+    case ListEntries: ListQuarantine(); return;
     case RestoreEntry:
       HandOver(&IQuarantineView::QuarantineRestoredShown, RestoreQuarantineEntry(Farg1, Farg2));
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -3,13 +3,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/disposal.h"
-#include "platform/lnk.h"
 #include "engine/quarantine.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"
+#include "platform/lnk.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

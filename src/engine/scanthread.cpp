@@ -1,13 +1,13 @@
 #include "engine/scanthread.h"
 
 #include "common/Text.h"
-#include "platform/Caught.h"
-#include "platform/usbdeviceUtils.h"
 #include "engine/disposal.h"
 #include "engine/rules.h"
 #include "loc/LangLocStrings.h"
+#include "platform/Caught.h"
 #include "platform/ComApartment.h"
 #include "platform/Platform.h"
+#include "platform/usbdeviceUtils.h"
 #include "state/Notify.h"
 
 namespace dw {
@@ -104,9 +104,7 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
   int action = kind == Threat ? state.ThreatAction.load() : state.RiskAction.load();
   scan.sync = {path, kind, action};
   switch (action) {
-    case Ask:
-      ListFinding(scan, path, kind, drive);
-      return;
+    case Ask: ListFinding(scan, path, kind, drive); return;
     case Delete:
     case Quarantine: {
       DisposeResult result = action == Delete ? DeleteFinding(path) : QuarantineFinding(path);
@@ -117,8 +115,7 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
       }
       return;
     }
-    default:
-      return;
+    default: return;
   }
 }
 

@@ -46,8 +46,7 @@ class TSecureThread : public TWorkThread {
 
 class TthreatsSecure : public TSecureThread {
  public:
-  TthreatsSecure(int opId, std::wstring arg, IDisposalView* view)
-      : TSecureThread(Threat, opId, std::move(arg), view) {}
+  TthreatsSecure(int opId, std::wstring arg, IDisposalView* view) : TSecureThread(Threat, opId, std::move(arg), view) {}
 };
 
 class TRisksSecure : public TSecureThread {

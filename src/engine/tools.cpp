@@ -1,8 +1,8 @@
 #include "engine/tools.h"
 
-#include "state/Elevation.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
+#include "state/Elevation.h"
 #include "state/Notify.h"
 
 namespace dw {
@@ -26,7 +26,8 @@ bool NeverRepaired(std::wstring_view name) {
   // and the test is case-sensitive, so a lower-case recycler is repaired.
   if (kRecycleBinNames.find(name) != std::wstring_view::npos) return true;
   if (name == kSystemVolumeInformation) return true;
-  return name.size() >= kCheckDiskPrefix.size() && AsciiLower(name.substr(0, kCheckDiskPrefix.size())) == kCheckDiskPrefix;
+  return name.size() >= kCheckDiskPrefix.size() &&
+         AsciiLower(name.substr(0, kCheckDiskPrefix.size())) == kCheckDiskPrefix;
 }
 
 bool RepairAttributes(const std::wstring& root, uint32_t mask, const std::function<bool()>& terminated) {
@@ -72,8 +73,7 @@ ProtectionFolderResult MakeProtectionFolder(const std::wstring& root) {
 
 std::atomic<int> TToolThread::FAlive{0};
 
-TToolThread::TToolThread(int toolId, std::wstring root)
-    : TWorkThread(work_tool), FId(toolId), Froot(std::move(root)) {
+TToolThread::TToolThread(int toolId, std::wstring root) : TWorkThread(work_tool), FId(toolId), Froot(std::move(root)) {
   ++FAlive;
 }
 
@@ -90,21 +90,16 @@ void TToolThread::Execute() {
       break;
     case kToolProtectionFolder:
       switch (MakeProtectionFolder(Froot)) {
-        case ProtectionFolderResult::NoteNotWritten:
-          return;
-        case ProtectionFolderResult::NotCreated:
-          FFailed = true;
-          break;
-        default:
-          break;
+        case ProtectionFolderResult::NoteNotWritten: return;
+        case ProtectionFolderResult::NotCreated: FFailed = true; break;
+        default: break;
       }
       break;
     case kToolSafeOpen:
       // The plain "open" verb: the drive's own default action (its autorun) is not run.
       Sys().Shell(OwnerWindow::Application, L"open", Froot, L"", L"", kSwShowNormal);
       break;
-    default:
-      break;
+    default: break;
   }
   Synchronize([this] { ToolFinished(); });
 }
@@ -133,8 +128,7 @@ void TToolThread::ToolFinished() {
     case kToolSafeOpen:
       if (FOnOpened) FOnOpened();
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

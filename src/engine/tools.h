@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "state/workthreads.h"
 #include "platform/Platform.h"
+#include "state/workthreads.h"
 
 namespace dw {
 

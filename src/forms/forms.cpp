@@ -117,12 +117,12 @@ void TComponent::DeleteRow(int index) {
 }
 
 bool TComponent::RowChecked(int index) const {
-  return index >= 0 && index < RowCount() && FRows[index].Checked;
+  return index >= 0 && index < RowCount() && FRows[static_cast<size_t>(index)].Checked;
 }
 
 void TComponent::SetRowChecked(int index, bool checked) {
   if (index < 0 || index >= RowCount()) return;
-  if (Assign(FRows[index].Checked, checked)) Notify(TProperty::Checked);
+  if (Assign(FRows[static_cast<size_t>(index)].Checked, checked)) Notify(TProperty::Checked);
 }
 
 void TComponent::SetSelectedRow(int index) {

@@ -49,27 +49,27 @@ constexpr TColor Rgb(uint8_t r, uint8_t g, uint8_t b) {
 }
 
 enum class TComponentKind {
-  Button,       // push button
-  BitBtn,       // bitmap button (a button with a picture)
+  Button,  // push button
+  BitBtn,  // bitmap button (a button with a picture)
   Label,
   Edit,
-  ComboBox,     // drop-down list
+  ComboBox,  // drop-down list
   CheckBox,
-  ListView,     // report style
+  ListView,  // report style
   GroupBox,
-  TabSheet,     // a page of a page control
-  MenuItem,     // an item of a popup menu or of another item; caption "-" is a separator
+  TabSheet,  // a page of a page control
+  MenuItem,  // an item of a popup menu or of another item; caption "-" is a separator
   OpenDialog,
   SpeedButton,
   RadioButton,
-  RadioGroup,   // a captioned group of choices (Items), ItemIndex the selected one
+  RadioGroup,  // a captioned group of choices (Items), ItemIndex the selected one
   Panel,
-  Shape,        // a filled rectangle (Color)
+  Shape,  // a filled rectangle (Color)
   Image,
   PageControl,
-  Timer,        // Interval in ms, runs OnTimer while Enabled
-  PopupMenu,    // its items are the menu items parented to it
-  ImageList,    // the window's state icons; Place gives the image size
+  Timer,      // Interval in ms, runs OnTimer while Enabled
+  PopupMenu,  // its items are the menu items parented to it
+  ImageList,  // the window's state icons; Place gives the image size
 };
 
 enum class TAlignment { Left, Center, Right };
@@ -79,15 +79,15 @@ enum TComponentOption : uint32_t {
   kOptWordWrap = 1u << 0,
   kOptTransparent = 1u << 1,
   kOptHandCursor = 1u << 2,
-  kOptReadOnly = 1u << 3,                // list views: captions cannot be edited
-  kOptRowSelect = 1u << 4,               // list views: the whole row is selected
-  kOptShowSelectionAlways = 1u << 5,     // list views: selection shown without focus
-  kOptCheckBoxes = 1u << 6,              // list views: one check box per row
-  kOptNoOutline = 1u << 7,               // shapes: no border
-  kOptNoBevel = 1u << 8,                 // panels: flat
-  kOptDefaultItem = 1u << 9,             // menu items: the default item, shown bold
-  kOptVerticalCentre = 1u << 10,         // labels: the text centred in the height
-  kOptLoweredOuter = 1u << 11,           // panels: a lowered outer bevel around the raised inner one
+  kOptReadOnly = 1u << 3,             // list views: captions cannot be edited
+  kOptRowSelect = 1u << 4,            // list views: the whole row is selected
+  kOptShowSelectionAlways = 1u << 5,  // list views: selection shown without focus
+  kOptCheckBoxes = 1u << 6,           // list views: one check box per row
+  kOptNoOutline = 1u << 7,            // shapes: no border
+  kOptNoBevel = 1u << 8,              // panels: flat
+  kOptDefaultItem = 1u << 9,          // menu items: the default item, shown bold
+  kOptVerticalCentre = 1u << 10,      // labels: the text centred in the height
+  kOptLoweredOuter = 1u << 11,        // panels: a lowered outer bevel around the raised inner one
 };
 
 // Which property changed, as the observer hears it. Form-level changes use
@@ -100,18 +100,18 @@ enum class TProperty {
   Items,
   ItemIndex,
   Columns,
-  Rows,        // rows added, removed or replaced (a whole refill is one or a few of these)
-  Checked,     // a row's check box
-  Selected,    // the selected row
+  Rows,      // rows added, removed or replaced (a whole refill is one or a few of these)
+  Checked,   // a row's check box
+  Selected,  // the selected row
   Enabled,
   Visible,
   Tag,
-  Children,    // run-time sub-items of a menu item
+  Children,  // run-time sub-items of a menu item
   Color,
   Font,
   Options,
   Alignment,
-  Picture,     // the picture's name or the image shown of it
+  Picture,  // the picture's name or the image shown of it
   Interval,
   ActivePage,  // page controls
   Popup,       // a request: open this popup menu at the mouse position
@@ -177,7 +177,7 @@ struct TLayoutRow {
   bool Enabled = true;
   TColor Color = kClDefault;
   TFont Font{};
-  int Interval = 0;            // timers, ms
+  int Interval = 0;              // timers, ms
   const wchar_t* Picture = L"";  // a resource name the renderer knows
   int ImageIndex = 0;            // images: which image of the picture
 };
@@ -224,8 +224,8 @@ class TComponent {
   int RowCount() const { return static_cast<int>(FRows.size()); }
   void SetRows(const std::vector<TListRow>& rows);  // one batch; the selection is cleared
   void ClearRows();
-  int AddRow(const TListRow& row);  // the new row's index
-  void DeleteRow(int index);        // nothing when index names no row
+  int AddRow(const TListRow& row);   // the new row's index
+  void DeleteRow(int index);         // nothing when index names no row
   bool RowChecked(int index) const;  // false when index names no row
   void SetRowChecked(int index, bool checked);
   int SelectedRow() const { return FSelectedRow; }  // -1: none
@@ -265,9 +265,9 @@ class TComponent {
 
   TNotifyEvent OnClick;
   TNotifyEvent OnChange;
-  TNotifyEvent OnShow;      // tab sheets, when they become the active page
+  TNotifyEvent OnShow;  // tab sheets, when they become the active page
   TNotifyEvent OnDblClick;
-  TNotifyEvent OnPopup;     // popup menus, before they open
+  TNotifyEvent OnPopup;  // popup menus, before they open
   TNotifyEvent OnTimer;
   TDrawRowEvent OnCustomDraw;  // list views
 
@@ -311,9 +311,9 @@ enum class TFormBorder {
 
 // Where the renderer puts the window.
 enum class TFormPosition {
-  Default,          // where the system puts it
-  Centred,          // centred in the work area when first shown
-  WorkAreaCorner,   // the bottom-right corner of the work area, each time it is shown
+  Default,         // where the system puts it
+  Centred,         // centred in the work area when first shown
+  WorkAreaCorner,  // the bottom-right corner of the work area, each time it is shown
 };
 
 // How the window comes and goes (SetVisible).
@@ -335,8 +335,8 @@ struct TFormStyle {
   bool StayOnTop = false;
   TFormPosition Position = TFormPosition::Default;
   bool ShowHints = true;
-  bool AppWindow = false;    // a taskbar button of its own while visible
-  bool ToolWindow = false;   // never a taskbar button
+  bool AppWindow = false;   // a taskbar button of its own while visible
+  bool ToolWindow = false;  // never a taskbar button
   TFormBorder Border = TFormBorder::Sizeable;
   TColor Color = kClDefault;  // the client area's background
 };
@@ -363,7 +363,7 @@ class TForm {
   // slide when this returns.
   void SetVisible(bool visible, TFormSlide slide = TFormSlide::None);
   TFormSlide Slide() const { return FSlide; }  // of the last change of Visible
-  void Show();  // visible, and brought to the front
+  void Show();                                 // visible, and brought to the front
   void Hide() { SetVisible(false); }
   // A request: put the window where the style's Position says, now.
   void Reposition();

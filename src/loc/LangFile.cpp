@@ -93,16 +93,16 @@ bool IsValidUtf8(std::string_view bytes) {
       continue;
     }
     int extra = (b >> 5) == 0x6 ? 1 : (b >> 4) == 0xE ? 2 : (b >> 3) == 0x1E ? 3 : -1;
-    if (extra < 0 || i + extra >= bytes.size()) return false;
+    if (extra < 0 || i + static_cast<size_t>(extra) >= bytes.size()) return false;
     char32_t cp = b & (0x3F >> extra);
     for (int k = 1; k <= extra; ++k) {
-      auto c = static_cast<unsigned char>(bytes[i + k]);
+      auto c = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
       if ((c & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (c & 0x3F);
     }
     static constexpr char32_t kMin[] = {0, 0x80, 0x800, 0x10000};
     if (cp < kMin[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
-    i += extra + 1;
+    i += static_cast<size_t>(extra) + 1;
   }
   return true;
 }
@@ -129,7 +129,7 @@ TLangImage TLangImage::Parse(std::string_view bytes) {
     if (end == std::wstring_view::npos) end = text.size();
     std::wstring_view line = StripControls(text.substr(pos, end - pos));
     pos = end;
-    if (pos < text.size()) pos += (text[pos] == L'\r' && pos + 1 < text.size() && text[pos + 1] == L'\n') ? 2 : 1;
+    if (pos < text.size()) pos += (text[pos] == L'\r' && pos + 1 < text.size() && text[pos + 1] == L'\n') ? 2u : 1u;
 
     if (line.empty() || line.front() == L';') continue;
     if (line.size() >= 2 && line.front() == L'[' && line.back() == L']') {

@@ -4,8 +4,8 @@
 #include <unordered_map>
 
 #include "common/Text.h"
-#include "platform/Platform.h"
 #include "forms/forms.h"
+#include "platform/Platform.h"
 
 namespace dw {
 
@@ -43,10 +43,10 @@ int ParseInteger(std::wstring_view text, int defaultValue) {
   int64_t value = 0;
   for (; i < text.size(); ++i) {
     wchar_t c = text[i];
-    int digit = c >= L'0' && c <= L'9' ? c - L'0'
+    int digit = c >= L'0' && c <= L'9'                 ? c - L'0'
                 : base == 16 && c >= L'a' && c <= L'f' ? c - L'a' + 10
                 : base == 16 && c >= L'A' && c <= L'F' ? c - L'A' + 10
-                                                        : -1;
+                                                       : -1;
     if (digit < 0) return defaultValue;
     value = value * base + digit;
     if (value > 0xFFFFFFFFll) return defaultValue;
@@ -159,7 +159,7 @@ std::wstring TLocEngine::ReadString(std::wstring_view section, std::wstring_view
 
 void TLocEngine::TranslateString(int id, std::wstring& s) const {
   if (id < 1 || static_cast<size_t>(id) > FStrings.size()) return;
-  std::wstring text = FStrings[id - 1];
+  std::wstring text = FStrings[static_cast<size_t>(id - 1)];
   ReplaceAll(text, L"|", L"\r\n");
   ReplaceAll(text, L"%/", L"|");
   s = std::move(text);
@@ -191,17 +191,13 @@ void TLocEngine::TranslateForm(TForm& form) const {
 void TLocEngine::ApplyComponentText(TComponent& component, const std::wstring& value) {
   switch (component.Kind()) {
     case K::Button:
-    case K::BitBtn:
-      SetCaptionAndHint(component, ButtonTexts(value));
-      return;
+    case K::BitBtn: SetCaptionAndHint(component, ButtonTexts(value)); return;
     case K::Label:
     case K::CheckBox:
     case K::GroupBox:
     case K::TabSheet:
     case K::MenuItem:
-    case K::RadioButton:
-      component.SetCaption(value);
-      return;
+    case K::RadioButton: component.SetCaption(value); return;
     case K::Edit:
     case K::OpenDialog:  // an open dialog keeps its file-type filter in Text
       component.SetText(value);
@@ -209,17 +205,10 @@ void TLocEngine::ApplyComponentText(TComponent& component, const std::wstring& v
     case K::ComboBox:
       component.SetItems(ReadCommaList(value));  // keeps the selection while it still names an item
       return;
-    case K::ListView:
-      ApplyListView(component, ReadCommaList(value));
-      return;
-    case K::SpeedButton:
-      SetCaptionAndHint(component, ReadCommaList(value));
-      return;
-    case K::RadioGroup:
-      ApplyRadioGroup(component, ReadCommaList(value));
-      return;
-    default:
-      return;  // panels, page controls, shapes, images, image lists, timers, popup menus
+    case K::ListView: ApplyListView(component, ReadCommaList(value)); return;
+    case K::SpeedButton: SetCaptionAndHint(component, ReadCommaList(value)); return;
+    case K::RadioGroup: ApplyRadioGroup(component, ReadCommaList(value)); return;
+    default: return;  // panels, page controls, shapes, images, image lists, timers, popup menus
   }
 }
 
@@ -229,28 +218,23 @@ std::wstring TLocEngine::ComponentText(const TComponent& component) {
     case K::BitBtn:
       if (component.Hint().empty()) return WriteCommaList({component.Caption()});
       return WriteCommaList({component.Caption(), component.Hint()});
-    case K::SpeedButton:
-      return WriteCommaList({component.Caption(), component.Hint()});
+    case K::SpeedButton: return WriteCommaList({component.Caption(), component.Hint()});
     case K::Label:
     case K::CheckBox:
     case K::GroupBox:
     case K::TabSheet:
     case K::MenuItem:
-    case K::RadioButton:
-      return component.Caption();
+    case K::RadioButton: return component.Caption();
     case K::Edit:
-    case K::OpenDialog:
-      return component.Text();
-    case K::ComboBox:
-      return WriteCommaList(component.Items());
+    case K::OpenDialog: return component.Text();
+    case K::ComboBox: return WriteCommaList(component.Items());
     case K::ListView: {
       std::vector<std::wstring> items;
       for (const TListColumn& column : component.Columns()) items.push_back(column.Caption);
       for (const TListRow& row : component.Rows()) items.push_back(row.Caption);
       return WriteCommaList(items);
     }
-    default:
-      return {};  // radio groups are not written
+    default: return {};  // radio groups are not written
   }
 }
 

@@ -1,8 +1,8 @@
 #include "loc/LangLocStrings.h"
 
 #include "common/Text.h"
-#include "loc/LangLocEngine.h"
 #include "forms/forms.h"
+#include "loc/LangLocEngine.h"
 
 namespace dw {
 
@@ -37,20 +37,24 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Aucun disque USB détecté",
     L"Menance",
     L"Fichier suspect",
-    L"Êtes vous sûr de vouloir supprimer ce fichier?.Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
+    L"Êtes vous sûr de vouloir supprimer ce fichier?.Nous vous recommandons d'analyser vos disques USB avec un "
+    L"antivirus.",
     L"Sélectionnez un dossier",
     L"Arrêt du scan en cours...",
     L"Vous devez redemarrer le logiciel pour que le changement de langue soit effectif",
-    L"Pour effectuer les taches qui vous permettrons de protéger votre Ordinateur,%s est obligé de passer en mode administrateur.\r\nVeuillez valider le passage en mode administrateur",
+    L"Pour effectuer les taches qui vous permettrons de protéger votre Ordinateur,%s est obligé de passer en mode "
+    L"administrateur.\r\nVeuillez valider le passage en mode administrateur",
     L"Passage en mode administrateur",
     L"NB. Ce dossier vous protège des autoruns des virus",
     L"DOSSIER CREER PAR LE LOGICIEL %s ",
     L"Ce dossier vous protège des autoruns des virus",
-    L"Change file  attribute can cause instability if system files ares in your USB disk.\r\nDo you want to continue this operation?",
+    L"Change file  attribute can cause instability if system files ares in your USB disk.\r\nDo you want to continue "
+    L"this operation?",
     L"Confirmation",
     L"Scan %s  en cours...",
     L"Scan %s de %s (%s) en cours...",
-    L"By excluding disk %s from scannin ,threats or suspicious files in this disk will not be detected .\r\nYou can change it in \"Option\" section\r\nDo you want to continue ?",
+    L"By excluding disk %s from scannin ,threats or suspicious files in this disk will not be detected .\r\nYou can "
+    L"change it in \"Option\" section\r\nDo you want to continue ?",
     L"(Minitieux)",
     L"Memoire occupée: %d ko",
     L"Bienvenu !",
@@ -245,8 +249,8 @@ void TranslateCatalogue(const TLocEngine& engine) {
 
 std::wstring LanguageFilePath(int languageId, const std::wstring& programFolder) {
   const wchar_t* file = languageId == 0 || languageId == -1 ? L"Languages\\french.lng"
-                        : languageId == 1                    ? L"Languages\\english.lng"
-                                                             : nullptr;
+                        : languageId == 1                   ? L"Languages\\english.lng"
+                                                            : nullptr;
   if (!file) return {};
   return IncludeTrailingBackslash(programFolder) + file;
 }

@@ -147,14 +147,10 @@ std::string TProfileDocument::Serialize() const {
     }
   }
   switch (encoding) {
-    case ProfileEncoding::Utf8:
-      return "\xEF\xBB\xBF" + WideToUtf8(text);
-    case ProfileEncoding::Utf16Le:
-      return "\xFF\xFE" + EncodeUtf16(text, false);
-    case ProfileEncoding::Utf16Be:
-      return "\xFE\xFF" + EncodeUtf16(text, true);
-    case ProfileEncoding::Ansi:
-      break;
+    case ProfileEncoding::Utf8: return "\xEF\xBB\xBF" + WideToUtf8(text);
+    case ProfileEncoding::Utf16Le: return "\xFF\xFE" + EncodeUtf16(text, false);
+    case ProfileEncoding::Utf16Be: return "\xFE\xFF" + EncodeUtf16(text, true);
+    case ProfileEncoding::Ansi: break;
   }
   return WideToCp1252(text);
 }
@@ -234,8 +230,8 @@ std::wstring TPortableProfileFiles::ReadString(const std::wstring& file, const s
   return ProfileCopyEntry(value ? std::wstring_view(*value) : def, bufferSize);
 }
 
-bool TPortableProfileFiles::WriteString(const std::wstring& file, const std::wstring& section,
-                                        const std::wstring& key, const std::wstring& value) {
+bool TPortableProfileFiles::WriteString(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                                        const std::wstring& value) {
   std::lock_guard<std::mutex> lock(FLock);
   std::string bytes;
   ProfileStore::Status status = FStore.Load(file, bytes);

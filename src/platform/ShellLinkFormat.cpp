@@ -162,8 +162,8 @@ std::wstring ExtensionLongName(const Bytes& item, size_t offset) {
   uint16_t version = item.U16(offset + 2);
   uint32_t signature = item.U32(offset + 4);
   if (size < 8 || !item.Fits(offset, size)) return {};
-  bool wineBlock = version == 0 && signature == 0 && offset + size == item.Size() &&
-                   item.U16(item.Size() - 2) == offset;
+  bool wineBlock =
+      version == 0 && signature == 0 && offset + size == item.Size() && item.U16(item.Size() - 2) == offset;
   if (wineBlock) version = 3;
   if (signature != kFileEntryExtension && !wineBlock) return {};
   size_t nameOffset = version >= 9 ? 0x2E : version == 8 ? 0x2A : version == 7 ? 0x26 : version >= 3 ? 0x14 : 0;
@@ -176,8 +176,8 @@ std::wstring FileEntryName(const Bytes& item) {
   if ((type & 0x70) != 0x30) return {};
   const size_t nameOffset = 14;
   bool unicode = (type & 0x04) != 0;
-  std::wstring primary = unicode ? Utf16Z(item, nameOffset, "unterminated item name")
-                                 : AnsiZ(item, nameOffset, "unterminated item name");
+  std::wstring primary =
+      unicode ? Utf16Z(item, nameOffset, "unterminated item name") : AnsiZ(item, nameOffset, "unterminated item name");
   // The item's last word gives the offset of its first extension block.
   std::wstring longName = ExtensionLongName(item, item.U16(item.Size() - 2));
   if (longName.empty()) {
@@ -271,8 +271,8 @@ void ReadNetworkLink(const Bytes& info, size_t offset, TShellLinkFile& link) {
   const char* unterminated = "unterminated network name";
   link.NetName = netNameUnicode ? Utf16Z(net, netNameUnicode, unterminated) : AnsiZ(net, netNameOffset, unterminated);
   if (flags & 0x1) {
-    link.DeviceName = deviceNameUnicode ? Utf16Z(net, deviceNameUnicode, unterminated)
-                                        : AnsiZ(net, deviceNameOffset, unterminated);
+    link.DeviceName =
+        deviceNameUnicode ? Utf16Z(net, deviceNameUnicode, unterminated) : AnsiZ(net, deviceNameOffset, unterminated);
   }
   if (flags & 0x2) link.NetworkProviderType = net.U32(16);
 }
@@ -348,18 +348,13 @@ size_t ReadExtraData(const Bytes& file, size_t pos, TShellLinkFile& link) {
     if (size < 8) Fail("bad extra data block size");
     Bytes block = file.Sub(pos, size, "extra data block runs past the end");
     switch (block.U32(4)) {
-      case kEnvironmentVariableBlock:
-        ReadTargetBlock(block, link.EnvironmentTarget);
-        break;
-      case kIconEnvironmentBlock:
-        ReadTargetBlock(block, link.IconEnvironmentTarget);
-        break;
+      case kEnvironmentVariableBlock: ReadTargetBlock(block, link.EnvironmentTarget); break;
+      case kIconEnvironmentBlock: ReadTargetBlock(block, link.IconEnvironmentTarget); break;
       case kDarwinBlock:
         ReadTargetBlock(block, link.DarwinId);
         link.HasDarwinBlock = true;
         break;
-      default:
-        break;
+      default: break;
     }
     pos += size;
   }

@@ -9,7 +9,7 @@ namespace dw {
 static_assert(kCheckVerifyCode == 0x2D4800);
 
 uint32_t GetDriveBusType(wchar_t letter) {
-  std::wstring device = L"\\\\.\\" + std::wstring(1, static_cast<wchar_t>(std::towlower(letter))) + L":";
+  std::wstring device = L"\\\\.\\" + std::wstring(1, static_cast<wchar_t>(std::towlower(static_cast<wint_t>(letter)))) + L":";
   return Vol().StorageBusType(device);
 }
 

@@ -1,8 +1,8 @@
 #include "state/Companions.h"
 
-#include "state/Elevation.h"
 #include "common/Text.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 
 namespace dw {
 

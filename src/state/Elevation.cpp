@@ -2,10 +2,10 @@
 
 #include <mutex>
 
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

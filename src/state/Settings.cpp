@@ -11,9 +11,12 @@ namespace {
 
 int DigitValue(wchar_t c, int base) {
   int v = -1;
-  if (c >= L'0' && c <= L'9') v = c - L'0';
-  else if (c >= L'a' && c <= L'f') v = c - L'a' + 10;
-  else if (c >= L'A' && c <= L'F') v = c - L'A' + 10;
+  if (c >= L'0' && c <= L'9')
+    v = c - L'0';
+  else if (c >= L'a' && c <= L'f')
+    v = c - L'a' + 10;
+  else if (c >= L'A' && c <= L'F')
+    v = c - L'A' + 10;
   return v < base ? v : -1;
 }
 
@@ -32,7 +35,8 @@ bool IsProfileBlank(wchar_t c) { return (c >= 0x09 && c <= 0x0D) || c == 0x1A ||
 
 std::wstring ProtectedValue(const std::wstring& value) {
   if (value.empty()) return value;
-  bool enclosed = value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front();
+  bool enclosed =
+      value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front();
   bool blankEnds = IsProfileBlank(value.front()) || IsProfileBlank(value.back());
   return enclosed || blankEnds ? L"\"" + value + L"\"" : value;
 }
@@ -60,7 +64,7 @@ bool ParseSettingInteger(std::wstring_view text, int& value) {
   for (wchar_t c : text) {
     int digit = DigitValue(c, base);
     if (digit < 0) return false;
-    magnitude = magnitude * base + static_cast<uint64_t>(digit);
+    magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
     if (magnitude > limit) return false;
   }
   auto bits = static_cast<uint32_t>(magnitude);

@@ -8,9 +8,9 @@ namespace dw {
 
 PdiskInfo MakeDiskInfo(wchar_t letter) {
   auto record = std::make_shared<diskinfo>();
-  wchar_t upper = static_cast<wchar_t>(std::towupper(letter));
+  wchar_t upper = static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)));
   record->DeviceID = std::to_wstring(static_cast<int>(upper));
-  record->root = std::wstring(1, static_cast<wchar_t>(std::towlower(letter))) + L":\\";
+  record->root = std::wstring(1, static_cast<wchar_t>(std::towlower(static_cast<wint_t>(letter)))) + L":\\";
   return record;
 }
 
@@ -43,7 +43,7 @@ int TDriveList::Count() const {
 PdiskInfo TDriveList::Get(int index) const {
   std::lock_guard<std::mutex> lock(FLock);
   if (index < 0 || index >= static_cast<int>(FItems.size())) return nullptr;
-  return FItems[index];
+  return FItems[static_cast<size_t>(index)];
 }
 
 std::vector<PdiskInfo> TDriveList::Snapshot() const {

@@ -60,7 +60,7 @@ int TWorkThreadList::Add(TWorkThread* item) {
 TWorkThread* TWorkThreadList::Get(int index) const {
   std::lock_guard<std::mutex> lock(FLock);
   if (index < 0 || static_cast<size_t>(index) >= FItems.size()) throw std::out_of_range("TWorkThreadList::Get");
-  return FItems[index];
+  return FItems[static_cast<size_t>(index)];
 }
 
 void TWorkThreadList::Remove(TWorkThread* item) {

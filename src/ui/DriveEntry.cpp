@@ -1,7 +1,7 @@
 #include "ui/DriveEntry.h"
 
-#include "state/SharedState.h"
 #include "common/Text.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

@@ -1,8 +1,8 @@
 // The drive that a drive-menu entry stands for.
 #pragma once
 
-#include "state/diskinfo.h"
 #include "forms/forms.h"
+#include "state/diskinfo.h"
 
 namespace dw {
 

@@ -1,7 +1,7 @@
 #include "ui/DriveListing.h"
 
-#include "state/SharedState.h"
 #include "platform/Platform.h"
+#include "state/SharedState.h"
 
 namespace dw {
 

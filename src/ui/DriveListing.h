@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "state/diskinfo.h"
 #include "forms/forms.h"
+#include "state/diskinfo.h"
 
 namespace dw {
 

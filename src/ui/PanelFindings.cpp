@@ -2,12 +2,12 @@
 // thread's side of a scan run and of the disposal of findings.
 #include <stdexcept>
 
-#include "state/Elevation.h"
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 #include "state/Notify.h"
+#include "state/SharedState.h"
 #include "ui/main.h"
 
 namespace dw {
@@ -102,8 +102,8 @@ void TPanelfrm::ScanFinished(TScanThread& scan) {
   Component(L"stopscanbt").SetVisible(false);
   Component(L"scanBt").SetVisible(true);
   Component(L"Scan_m").SetEnabled(true);
-  Component(L"Label13").SetCaption(FormatText(
-      MsgScanSummary, {int64_t{state.ThreatList.Count()}, int64_t{state.RiskList.Count()}}));
+  Component(L"Label13")
+      .SetCaption(FormatText(MsgScanSummary, {int64_t{state.ThreatList.Count()}, int64_t{state.RiskList.Count()}}));
   if (scan.Terminated()) ShowNotification(MsgInformationTitle, MsgScanStopped, 0);
   refreshBt();
 }
@@ -257,9 +257,7 @@ void TPanelfrm::tdelClick(TComponent&) {
 void TPanelfrm::tdelallClick(TComponent&) {
   TSharedState& state = State();
   switch (Component(L"method_sel").ItemIndex()) {
-    case 0:
-      StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
-      return;
+    case 0: StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads); return;
     case 1:
       if (ConfirmDeletion()) StartWorker(new TRisksSecure(2, L"", this), &state.WorkThreads);
       return;
@@ -269,8 +267,7 @@ void TPanelfrm::tdelallClick(TComponent&) {
       }
       StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
       return;
-    default:
-      return;
+    default: return;
   }
 }
 

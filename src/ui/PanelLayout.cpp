@@ -17,8 +17,10 @@ const TFont kLinkFont{L"Tahoma", 8, false, true, kClBlue};
 const std::vector<std::wstring> kAskOrDelete = {L"Me demander avant d'agir", L"Supprimer Automatiquement"};
 const std::vector<std::wstring> kAskOrDeleteRisk = {L"Me demander avant d'agir", L"Supprimer (Non recommandé)"};
 const std::vector<TListColumn> kDriveColumnsTools = {{L"Root", 40}, {L"VolName", 200}, {L"Taille", 65}, {L"Libre", 65}};
-const std::vector<TListColumn> kDriveColumnsOptions = {{L"Root", 50}, {L"VolName", 165}, {L"Taille", 65}, {L"Libre", 80}};
+const std::vector<TListColumn> kDriveColumnsOptions = {
+    {L"Root", 50}, {L"VolName", 165}, {L"Taille", 65}, {L"Libre", 80}};
 
+// clang-format off
 const std::vector<TLayoutRow> kLayout = {
     // Frame, on every page.
     {.Name = L"Shape1", .Kind = K::Shape, .Place = {0, 0, 481, 49}, .Options = kOptNoOutline, .Color = kClWhite},
@@ -158,6 +160,7 @@ const std::vector<TLayoutRow> kLayout = {
     // Ends the program when it fires; armed by the elevation request.
     {.Name = L"killertimer", .Kind = K::Timer, .Enabled = false, .Interval = 100},
 };
+// clang-format on
 
 }  // namespace
 

@@ -1,11 +1,11 @@
 // Excluding drives, the language choice, the about page's commands and the
 // antivirus entry of the tray menu.
-#include "state/Companions.h"
-#include "state/Elevation.h"
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/rules.h"
 #include "loc/LangLocStrings.h"
+#include "state/Companions.h"
+#include "state/Elevation.h"
+#include "state/SharedState.h"
 #include "ui/DriveEntry.h"
 #include "ui/DriveListing.h"
 #include "ui/main.h"

@@ -1,11 +1,11 @@
 // The quarantine page: the stored files with their sizes and source paths, and
 // the commands that erase, empty and restore.
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "engine/quarantine.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "state/Notify.h"
+#include "state/SharedState.h"
 #include "ui/main.h"
 
 namespace dw {
@@ -57,21 +57,20 @@ void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, bool restored
   LogItem(L"quarantineRestoreTo/failed", worker.Farg2);
 }
 
-void TPanelfrm::TabSheet4Show(TComponent&) {
-  StartWorker(new TquarantineThread(ListEntries, L"", L"", this), nullptr);
-}
+void TPanelfrm::TabSheet4Show(TComponent&) { StartWorker(new TquarantineThread(ListEntries, L"", L"", this), nullptr); }
 
 void TPanelfrm::btquarantineDelClick(TComponent&) {
   int row = Component(L"ListView4").SelectedRow();
   if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
-  StartWorker(new TquarantineThread(EraseEntry, FQuarantineNames[row], L"", this), &State().WorkThreads);
+  StartWorker(new TquarantineThread(EraseEntry, FQuarantineNames[static_cast<size_t>(row)], L"", this),
+              &State().WorkThreads);
 }
 
 void TPanelfrm::btquarantineRestoreClick(TComponent&) {
   int row = Component(L"ListView4").SelectedRow();
   if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
   // The name is taken before the dialog: a listing may refill the page meanwhile.
-  std::wstring stored = FQuarantineNames[row];
+  std::wstring stored = FQuarantineNames[static_cast<size_t>(row)];
   std::optional<std::wstring> folder = Sys().BrowseForFolder(MsgSelectFolder);
   if (!folder || folder->empty()) return;
   StartWorker(new TquarantineThread(RestoreEntry, stored, IncludeTrailingBackslash(*folder), this),

@@ -1,7 +1,7 @@
 // The control panel's repair-tool commands: the tools page and the tray menu's
 // drive entries.
-#include "state/SharedState.h"
 #include "engine/tools.h"
+#include "state/SharedState.h"
 #include "ui/DriveEntry.h"
 #include "ui/main.h"
 
@@ -25,7 +25,7 @@ std::wstring TPanelfrm::SelectedToolDrive() const {
   const TComponent& drives = Component(L"ListView3");
   const int row = drives.SelectedRow();
   if (row < 0 || row >= drives.RowCount()) return {};
-  return drives.Rows()[row].Caption;
+  return drives.Rows()[static_cast<size_t>(row)].Caption;
 }
 
 void TPanelfrm::StartTool(int toolId, const std::wstring& root, bool registered) {

@@ -1,12 +1,12 @@
 #include "ui/main.h"
 
-#include "state/Elevation.h"
-#include "state/SharedState.h"
-#include "ui/Systray.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
-#include "ui/DriveListing.h"
+#include "state/Elevation.h"
 #include "state/Notify.h"
+#include "state/SharedState.h"
+#include "ui/DriveListing.h"
+#include "ui/Systray.h"
 
 namespace dw {
 
@@ -144,7 +144,7 @@ void TPanelfrm::TabSheet5Show(TComponent&) {
   Component(L"a_risk").SetItemIndex(state.RiskAction);
 
   for (int row = 0; row < drives.RowCount(); ++row)
-    if (state.ExcludedDrives.Contains(drives.Rows()[row].Caption)) drives.SetRowChecked(row, true);
+    if (state.ExcludedDrives.Contains(drives.Rows()[static_cast<size_t>(row)].Caption)) drives.SetRowChecked(row, true);
 
   Component(L"antiviruscmd_txt").SetText(state.AntivirusCommandLine);
 
@@ -165,6 +165,5 @@ void TPanelfrm::a_riskClick(TComponent& sender) {
 }
 
 void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) { State().AntivirusCommandLine = sender.Text(); }
-
 
 }  // namespace dw

@@ -1,12 +1,12 @@
 #include "ui/usbnotify.h"
 
-#include "state/Elevation.h"
-#include "state/Settings.h"
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 #include "state/Notify.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
 
 namespace dw {
 
@@ -16,6 +16,7 @@ using K = TComponentKind;
 
 constexpr wchar_t kStateIcons[] = L"STATEICONS";
 
+// clang-format off
 const std::vector<TLayoutRow> kLayout = {
     // The panel covers the whole window and shows the form's colour, so the
     // colour of a message colours the whole pop-up.
@@ -32,6 +33,7 @@ const std::vector<TLayoutRow> kLayout = {
      .Options = kOptTransparent, .Alignment = TAlignment::Center, .Font = {L"Tahoma", 10, true}},
     {.Name = L"Timer1", .Kind = K::Timer, .Enabled = false, .Interval = kNotificationPeriodMs},
 };
+// clang-format on
 
 TFormStyle Form3Style() {
   TFormStyle style;
@@ -53,8 +55,7 @@ TFormStyle Form3Style() {
 
 std::span<const TLayoutRow> Form3Layout() { return kLayout; }
 
-TForm3::TForm3(TForm& controlPanel)
-    : TForm(Form3Style()), FControlPanel(controlPanel) {
+TForm3::TForm3(TForm& controlPanel) : TForm(Form3Style()), FControlPanel(controlPanel) {
   Build(kLayout);
   Timer1().OnTimer = [this](TComponent& sender) { Timer1Timer(sender); };
   Component(L"Label4").OnClick = [this](TComponent& sender) { Label4Click(sender); };
@@ -68,9 +69,8 @@ TForm3::~TForm3() {
 
 void TForm3::FormCreate(TSettingsFile& settings) {
   FQueue.clear();
-  SetNotificationSink([this](const std::wstring& title, const std::wstring& msg, int itype) {
-    AddNotification(title, msg, itype);
-  });
+  SetNotificationSink(
+      [this](const std::wstring& title, const std::wstring& msg, int itype) { AddNotification(title, msg, itype); });
   FRegistered = true;
   SetCaption(kProductName);
   Component(L"Label3").SetCaption(kProductName);
@@ -130,11 +130,8 @@ bool TForm3::WMSysCommand(uint32_t command) {
       // come up as a button on the desktop.
       SetWindowState(TWindowState::Normal);
       return true;
-    case kScRestore:
-      SetWindowState(TWindowState::Normal);
-      return true;
-    default:
-      return false;
+    case kScRestore: SetWindowState(TWindowState::Normal); return true;
+    default: return false;
   }
 }
 

@@ -1,6 +1,7 @@
 // A thorough scan against a bare walk of the same tree: the scan should cost little
 // more than enumerating, and its memory should not grow with the tree.
 #include <benchmark/benchmark.h>
+
 #include <sys/resource.h>
 #include <sys/xattr.h>
 
@@ -10,12 +11,12 @@
 #include <fstream>
 #include <string>
 
-#include "state/SharedState.h"
-#include "engine/scanthread.h"
 #include "engine/rules.h"
+#include "engine/scanthread.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
 #include "platform/posix/PosixDrives.h"
+#include "state/SharedState.h"
 
 namespace {
 

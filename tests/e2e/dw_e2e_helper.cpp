@@ -197,7 +197,6 @@ std::wstring Text(HWND window) {
   return text;
 }
 
-
 // The list view lives in the program's address space: the item and its text
 // buffer are placed there for the control to fill.
 class TRemoteBuffer {
@@ -496,8 +495,8 @@ int wmain(int argc, wchar_t** argv) {
     RECT work{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     bool visible = IsWindowVisible(popup);
-    std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top,
-                rect.right, rect.bottom, work.left, work.top, work.right, work.bottom);
+    std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top, rect.right,
+                rect.bottom, work.left, work.top, work.right, work.bottom);
     return visible ? 0 : 1;
   }
   if (command == L"define-drive" && argc > 3)
@@ -518,13 +517,10 @@ int wmain(int argc, wchar_t** argv) {
     return 0;
   }
   if (command == L"click" && argc > 2) return Click(panel, argv[2]);
-  if (command == L"select-row" && argc > 3)
-    return SelectRow(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
-  if (command == L"click-box" && argc > 3)
-    return ClickBox(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
+  if (command == L"select-row" && argc > 3) return SelectRow(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
+  if (command == L"click-box" && argc > 3) return ClickBox(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
   if (command == L"ticked-rows" && argc > 2) return TickedRows(panel, Number(argv[2]));
-  if (command == L"menu-pick" && argc > 3)
-    return MenuPick(panel, argv[2], Number(argv[3]));
+  if (command == L"menu-pick" && argc > 3) return MenuPick(panel, argv[2], Number(argv[3]));
   if (command == L"answer-box" && argc > 4)
     return AnswerBox(panel, argv[2], static_cast<int>(Number(argv[3])), Number(argv[4]));
   if (command == L"panel-visible") {

@@ -34,8 +34,7 @@ int Run(const wchar_t* commandLine) {
   STARTUPINFOW startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return 2;
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 2;
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
@@ -66,12 +65,11 @@ int VersionInfo(const wchar_t* path) {
     WORD language, codePage;
   };
   TTranslation* translations = nullptr;
-  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations),
-                      &length) ||
+  if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation", reinterpret_cast<void**>(&translations), &length) ||
       length < sizeof(TTranslation))
     return 1;
-  for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription",
-                              L"CompanyName", L"LegalCopyright", L"OriginalFilename", L"InternalName"}) {
+  for (const wchar_t* name : {L"ProductName", L"ProductVersion", L"FileVersion", L"FileDescription", L"CompanyName",
+                              L"LegalCopyright", L"OriginalFilename", L"InternalName"}) {
     wchar_t query[128];
     swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translations->language, translations->codePage, name);
     wchar_t* value = nullptr;
@@ -160,7 +158,8 @@ int Select(const wchar_t* part, const wchar_t* item) {
   if (!window) return 2;
   HWND combo = FindWindowExW(window, nullptr, L"ComboBox", nullptr);
   if (!combo) return 2;
-  return SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) == CB_ERR ? 1 : 0;
+  return SendMessageW(combo, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item)) == CB_ERR ? 1
+                                                                                                                 : 0;
 }
 
 HWND FindDescendant(HWND parent, const wchar_t* windowClass) {

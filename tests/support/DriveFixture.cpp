@@ -42,7 +42,7 @@ std::string Environment(const char* name) {
 // The drive letter that tools/wine-run gave this run at index, empty without one.
 std::string TestDriveLetter(int index) {
   std::string letters = Environment("DW_TEST_DRIVES");
-  return index < static_cast<int>(letters.size()) ? letters.substr(index, 1) : "";
+  return index < static_cast<int>(letters.size()) ? letters.substr(static_cast<size_t>(index), 1) : "";
 }
 
 // The Unix folder behind that letter; the folders are separated by ":" like PATH.

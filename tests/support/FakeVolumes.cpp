@@ -13,23 +13,23 @@ uint32_t FakeVolumes::LastError() { return lastError; }
 
 void FakeVolumes::Add(wchar_t letter, FakeVolume volume) {
   std::lock_guard<std::mutex> lock(mutex_);
-  volumes_[static_cast<wchar_t>(std::towupper(letter))] = volume;
+  volumes_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))] = volume;
 }
 
 void FakeVolumes::Remove(wchar_t letter) {
   std::lock_guard<std::mutex> lock(mutex_);
-  volumes_.erase(static_cast<wchar_t>(std::towupper(letter)));
+  volumes_.erase(static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter))));
 }
 
 int FakeVolumes::ReadinessChecks(wchar_t letter) {
   std::lock_guard<std::mutex> lock(mutex_);
-  return checks_[static_cast<wchar_t>(std::towupper(letter))];
+  return checks_[static_cast<wchar_t>(std::towupper(static_cast<wint_t>(letter)))];
 }
 
 FakeVolume* FakeVolumes::Find(const std::wstring& path) {
   for (wchar_t c : path) {
-    if (std::iswalpha(c)) {
-      auto it = volumes_.find(static_cast<wchar_t>(std::towupper(c)));
+    if (std::iswalpha(static_cast<wint_t>(c))) {
+      auto it = volumes_.find(static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))));
       return it == volumes_.end() ? nullptr : &it->second;
     }
     if (c != L'\\' && c != L'.') return nullptr;
@@ -81,7 +81,8 @@ bool FakeVolumes::DeviceCheck(const std::wstring& device, uint32_t) {
   FakeVolume* v = Find(device);
   if (!v) return false;
   wchar_t letter = 0;
-  for (const auto& [l, vol] : volumes_) if (&vol == v) letter = l;
+  for (const auto& [l, vol] : volumes_)
+    if (&vol == v) letter = l;
   int n = checks_[letter]++;
   return v->hasMedium && n >= v->notReadyChecks;
 }

@@ -10,12 +10,12 @@ namespace dw::test {
 
 struct FakeVolume {
   uint32_t driveType = kDriveRemovable;
-  uint32_t busType = 7;  // USB
+  uint32_t busType = 7;   // USB
   bool hasMedium = true;  // false: GetVolumeInformationW fails (an empty card reader)
   VolumeInfo info{L"USBSTICK", L"FAT32", 0x1234ABCD, 255, 0};
   int64_t total = 8LL * 1024 * 1024 * 1024;
   int64_t freeBytes = 2LL * 1024 * 1024 * 1024;
-  int notReadyChecks = 0;  // how many readiness checks fail before the drive answers
+  int notReadyChecks = 0;           // how many readiness checks fail before the drive answers
   uint32_t error = kErrorNotReady;  // LastError after a failed call on this volume
 };
 

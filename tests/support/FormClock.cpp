@@ -42,17 +42,10 @@ void FormClock::Changed(TComponent& component, TProperty property) {
 
 void FormClock::FormChanged(TForm& form, TProperty property) {
   switch (property) {
-    case TProperty::Visible:
-      visibility.push_back({FNow, form.Visible(), form.Slide()});
-      break;
-    case TProperty::Place:
-      ++repositions;
-      break;
-    case TProperty::BringToFront:
-      ++broughtToFront;
-      break;
-    default:
-      break;
+    case TProperty::Visible: visibility.push_back({FNow, form.Visible(), form.Slide()}); break;
+    case TProperty::Place: ++repositions; break;
+    case TProperty::BringToFront: ++broughtToFront; break;
+    default: break;
   }
 }
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "state/SharedState.h"
-#include "ui/Systray.h"
 #include "loc/LangLocStrings.h"
+#include "state/Notify.h"
+#include "state/SharedState.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
 #include "support/ScopedProgramState.h"
 #include "ui/DriveListing.h"
-#include "state/Notify.h"
+#include "ui/Systray.h"
 #include "ui/main.h"
 
 namespace dw {

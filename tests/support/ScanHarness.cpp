@@ -1,13 +1,14 @@
 #include "support/ScanHarness.h"
 
-#include "state/logfile.h"
 #include "loc/LangLocStrings.h"
 #include "state/Notify.h"
+#include "state/logfile.h"
 
 namespace dw::test {
 
 ScanHarness::ScanHarness() {
-  guard_ = std::make_unique<ScopedPlatform>(Platform{.volumes = &volumes, .system = &system, .mainThread = &mainThread});
+  guard_ =
+      std::make_unique<ScopedPlatform>(Platform{.volumes = &volumes, .system = &system, .mainThread = &mainThread});
   State().DataFolder = data.path();
   State().Log = std::make_unique<TLogFile>(data.path());
   SetScanView(&view);

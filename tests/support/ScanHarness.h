@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "state/SharedState.h"
 #include "engine/scanthread.h"
 #include "platform/QueueMainThread.h"
+#include "state/SharedState.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"

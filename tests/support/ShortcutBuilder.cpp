@@ -70,8 +70,8 @@ std::string FileEntryItem(const std::wstring& name, bool folder) {
   std::string item(2, '\0');
   item.push_back(static_cast<char>(folder ? 0x31 : 0x32));
   item.push_back('\0');
-  PutU32(item, 0);                  // file size
-  PutU32(item, 0);                  // modification time
+  PutU32(item, 0);                     // file size
+  PutU32(item, 0);                     // modification time
   PutU16(item, folder ? 0x10 : 0x20);  // attributes
   item += WideToCp1252(name);
   item.push_back('\0');
@@ -244,8 +244,7 @@ std::string ShortcutBuilder::IdListBytes() const {
 std::string ShortcutBuilder::LinkInfoBytes() const {
   const bool local = !localBasePath_.empty();
   const bool network = !netName_.empty();
-  const bool unicode =
-      unicodeLinkInfo_ || !FitsCp1252(localBasePath_) || !FitsCp1252(commonPathSuffix_);
+  const bool unicode = unicodeLinkInfo_ || !FitsCp1252(localBasePath_) || !FitsCp1252(commonPathSuffix_);
   const uint32_t headerSize = unicode ? 0x24 : 0x1C;
 
   std::string body;
@@ -268,7 +267,7 @@ std::string ShortcutBuilder::LinkInfoBytes() const {
     PutU32(net, 0);  // size, set below
     PutU32(net, deviceName_.empty() ? 0x2 : 0x3);
     PutU32(net, 0x14);
-    PutU32(net, 0);  // device name offset, set below
+    PutU32(net, 0);           // device name offset, set below
     PutU32(net, 0x00020000);  // WNNC_NET_LANMAN
     net += WideToCp1252(netName_) + '\0';
     if (!deviceName_.empty()) {

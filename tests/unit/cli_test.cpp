@@ -77,20 +77,19 @@ TEST_F(CliTest, DryRunReportsAsJsonAndChangesNothing) {
     for (char c : p) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
     return out;
   };
-  EXPECT_EQ(Lines(run.out),
-            (std::vector<std::string>{
-                R"({"path":")" + escaped("run.exe") + R"(","kind":"threat","action":"listed"})",
-                R"({"path":")" + escaped("autorun.inf") + R"(","kind":"threat","action":"listed"})",
-                R"({"path":")" + escaped("x.scr") + R"(","kind":"suspicious","action":"listed"})",
-                R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})"}));
+  EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
+                                R"({"path":")" + escaped("run.exe") + R"(","kind":"threat","action":"listed"})",
+                                R"({"path":")" + escaped("autorun.inf") + R"(","kind":"threat","action":"listed"})",
+                                R"({"path":")" + escaped("x.scr") + R"(","kind":"suspicious","action":"listed"})",
+                                R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})"}));
   EXPECT_TRUE(drive.Exists(L"autorun.inf"));
   EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
   EXPECT_EQ(drive.Attributes(L"x.scr") & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
 }
 
 TEST_F(CliTest, QuarantineActionsThenTheStoreCommands) {
-  CliRun scan = RunCli({L"scan", L"--threats", L"quarantine", L"--suspicious", L"delete", drive.root()},
-                       harness.data.path());
+  CliRun scan =
+      RunCli({L"scan", L"--threats", L"quarantine", L"--suspicious", L"delete", drive.root()}, harness.data.path());
   EXPECT_EQ(scan.status, kExitFound) << scan.err;
   auto lines = Lines(scan.out);
   ASSERT_EQ(lines.size(), 4u) << scan.out;

@@ -1,19 +1,20 @@
 // The two companion programs beside drivewarden.exe: usbcmd.exe, which starts the
 // program again with administrator rights, and update.exe, which reads the
 // program's command line and shows its notice in the user's language.
+#include "state/Companions.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "state/Companions.h"
-#include "state/Elevation.h"
 #include "app/ElevationCompanion.h"
 #include "app/UpdaterCompanion.h"
 #include "common/Text.h"
 #include "lang_support.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
 

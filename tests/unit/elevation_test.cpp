@@ -1,17 +1,18 @@
 // The elevation request: only the first of a run asks the user and starts
 // usbcmd.exe; an elevated run and a run that is ending never ask.
+#include "state/Elevation.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
 
-#include "state/Elevation.h"
-#include "state/SharedState.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
+#include "state/SharedState.h"
 #include "support/FakeSystem.h"
 #include "support/ScopedProgramState.h"
 

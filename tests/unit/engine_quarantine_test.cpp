@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <set>
-
-#include "common/Text.h"
 #include <thread>
 
+#include "common/Text.h"
 #include "engine/quarantine.h"
 #include "support/ScanHarness.h"
 
@@ -69,7 +68,8 @@ TEST(Quarantine, ConcurrentCopyInsNeverShareAName) {
   ASSERT_EQ(entries.size(), 2u * kPerThread);
   for (const auto& entry : entries) {
     // Each stored copy holds the content of the file its record names.
-    std::wstring folder = entry.sourcePath.substr(e.root().size(), entry.sourcePath.find(L"\\run.exe") - e.root().size());
+    std::wstring folder =
+        entry.sourcePath.substr(e.root().size(), entry.sourcePath.find(L"\\run.exe") - e.root().size());
     EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + entry.storedName), WideToUtf8(folder)) << entry.storedName;
   }
 }

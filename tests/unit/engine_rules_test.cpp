@@ -55,6 +55,7 @@ TEST_P(RulesTest, FindsWhatTheRulesDescribe) {
   EXPECT_EQ(suspicious, expected);
 }
 
+// clang-format off
 const RuleCase kRuleCases[] = {
     {"OpenTargetNeedsNoExtension",
      [](DriveFixture& d) {
@@ -152,9 +153,10 @@ const RuleCase kRuleCases[] = {
      },
      {}, {L"docs\\Work.exe"}, 1, true},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Rules, RulesTest, ::testing::ValuesIn(kRuleCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(AutorunFiles, AreSetAsideAndAnalysedFirst) {
   DriveFixture drive;
@@ -199,8 +201,8 @@ TEST(Extension, MatchesLikeAPlainSubstringSearch) {
   struct {
     const wchar_t* name;
     bool suspicious;
-  } cases[] = {{L"a.exe", true},   {L"a.EXE", true}, {L"a.e", true},     {L"a.", true},  {L"a.sc", true},
-               {L"a.txt", false},  {L"a", false},    {L"a.exe.txt", false}, {L"a.lnk", true}, {L"a.xe", false}};
+  } cases[] = {{L"a.exe", true},  {L"a.EXE", true}, {L"a.e", true},        {L"a.", true},    {L"a.sc", true},
+               {L"a.txt", false}, {L"a", false},    {L"a.exe.txt", false}, {L"a.lnk", true}, {L"a.xe", false}};
   for (const auto& c : cases) EXPECT_EQ(ExtensionMatches(c.name, SuspiciousExtensions), c.suspicious) << c.name;
   EXPECT_FALSE(ExtensionMatches(L"a.scr", AutorunTargetExtensions));
 }

@@ -37,7 +37,7 @@ TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
   EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}));
   EXPECT_EQ(h.notices[0].itype, 1);
   EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
-                                                     L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
+                                                    L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-payload");
   EXPECT_EQ(ReadQuarantineInfo(QuarantineFolder() + L"run.exe.quarantine"), drive.Path(L"run.exe"));
 }
@@ -127,8 +127,8 @@ TEST(ScanRun, AllDrivesRunStopsAfterTheDriveInHand) {
   auto* scan = new TScanThread(true, false);
   StartWorker(scan, &State().WorkThreads);
   h.mainThread.PumpUntil([&] { return h.view.finished && State().WorkThreads.Count() == 0; });
-  EXPECT_EQ(h.view.events, (std::vector<std::wstring>{L"started", L"done " + first.root(), L"done " + second.root(),
-                                                        L"finished"}));
+  EXPECT_EQ(h.view.events,
+            (std::vector<std::wstring>{L"started", L"done " + first.root(), L"done " + second.root(), L"finished"}));
 }
 
 // A folder that claims to be a junction: the walk must not go into it.
@@ -178,7 +178,7 @@ TEST(Disposal, AFailedQuarantineCopyLeavesTheFileListedAndSaysSo) {
   ASSERT_EQ(h.notices.size(), 1u);
   EXPECT_EQ(h.notices[0].msg, FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
   EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/failed " + drive.Path(L"x.exe"),
-                                                     L"Menace/riskFile " + drive.Path(L"x.exe")}));
+                                                    L"Menace/riskFile " + drive.Path(L"x.exe")}));
 }
 
 TEST(Disposal, DeletesHiddenSystemReadOnlyFilesAfterTheCopy) {

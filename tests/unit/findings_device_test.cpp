@@ -8,7 +8,9 @@ namespace dw::test {
 
 namespace {
 
-uint32_t MaskOf(wchar_t letter) { return 1u << (std::towupper(letter) - L'A'); }
+uint32_t MaskOf(wchar_t letter) {
+  return 1u << (static_cast<uint32_t>(std::towupper(static_cast<wint_t>(letter))) - L'A');
+}
 
 DeviceBroadcast Volume(uint32_t mask, uint16_t flags = 0) { return {kDbtDevtypVolume, mask, flags}; }
 
@@ -130,8 +132,7 @@ TEST_F(DeviceChange, AnUnreadableVolumeIsLoggedAndNotListedButStillScanned) {
   EXPECT_EQ(refreshes, 1);
   std::optional<std::string> log = Fs().ReadAll(State().Log->FileName());
   ASSERT_TRUE(log);
-  EXPECT_EQ(system.FromAnsi(*log),
-            system.dateTime + L" error msg " + system.ErrorMessage(kErrorNotReady) + L";");
+  EXPECT_EQ(system.FromAnsi(*log), system.dateTime + L" error msg " + system.ErrorMessage(kErrorNotReady) + L";");
 }
 
 TEST_F(DeviceChange, ALetterThatArrivesWhileStillListedIsListedTwiceAndRemovedOnceAtATime) {

@@ -1,9 +1,9 @@
 #include <algorithm>
 
-#include "state/Elevation.h"
 #include "engine/disposal.h"
 #include "engine/quarantine.h"
 #include "findings_fixture.h"
+#include "state/Elevation.h"
 
 namespace dw::test {
 
@@ -166,7 +166,7 @@ TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
     Click(L"tdelall");
   } else {
     ASSERT_TRUE(SelectFinding(run, 1));  // the suspicious file's row
-    Click(L"tdel");  // a threat all the same: no question
+    Click(L"tdel");                      // a threat all the same: no question
   }
   WaitForWorkers();
 
@@ -186,7 +186,7 @@ TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Findings, BothKinds, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "DeleteAll" : "DeleteRow"); });
+                         [](const auto& testInfo) { return std::string(testInfo.param ? "DeleteAll" : "DeleteRow"); });
 
 struct DeleteAllCase {
   const char* name;
@@ -251,7 +251,7 @@ const DeleteAllCase kDeleteAllCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Findings, DeleteAll, ::testing::ValuesIn(kDeleteAllCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST_F(FindingsDispose, DeletingAllOfAnEmptyListOnlySaysSo) {
   Pick(L"method_sel", 0);

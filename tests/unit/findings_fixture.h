@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "support/ScanHarness.h"
 #include "common/Text.h"
 #include "devices/DrivePass.h"
-#include "state/logfile.h"
 #include "platform/QueueMainThread.h"
+#include "state/logfile.h"
 #include "support/DriveFixture.h"
 #include "support/PanelFixture.h"
+#include "support/ScanHarness.h"
 
 namespace dw::test {
 
@@ -97,7 +97,7 @@ class FindingsFixture : public PanelFixture {
   bool SelectFinding(const std::wstring& path, int occurrence = 0) {
     TComponent& rows = C(L"ListView1");
     for (int i = 0; i < rows.RowCount(); ++i) {
-      if (rows.Rows()[i].SubItems.at(1) == path && occurrence-- == 0) {
+      if (rows.Rows()[static_cast<size_t>(i)].SubItems.at(1) == path && occurrence-- == 0) {
         rows.SetSelectedRow(i);
         return true;
       }

@@ -24,16 +24,15 @@ class QuarantinePage : public FindingsFixture {
   }
   std::vector<TListRow> SortedRows() {
     std::vector<TListRow> rows = C(L"ListView4").Rows();
-    std::sort(rows.begin(), rows.end(), [](const TListRow& a, const TListRow& b) {
-      return a.SubItems[1] < b.SubItems[1];
-    });
+    std::sort(rows.begin(), rows.end(),
+              [](const TListRow& a, const TListRow& b) { return a.SubItems[1] < b.SubItems[1]; });
     return rows;
   }
   // Selects the row of the file that came from rel.
   void SelectSource(const std::wstring& rel) {
     TComponent& rows = C(L"ListView4");
     for (int i = 0; i < rows.RowCount(); ++i) {
-      if (rows.Rows()[i].SubItems.at(1) == drive.Path(rel)) {
+      if (rows.Rows()[static_cast<size_t>(i)].SubItems.at(1) == drive.Path(rel)) {
         rows.SetSelectedRow(i);
         return;
       }
@@ -104,8 +103,8 @@ TEST_F(QuarantinePage, ErasingAFileThatIsNoLongerThereIsReportedAsAFailure) {
   SelectSource(L"run.exe");
   Click(L"btquarantineDel");
   WaitForWorkers();
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgFailureTitle,
-                                                        FormatText(MsgDisposeFailed, {L"run.exe.quarantine"}), 1}}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgDisposeFailed, {L"run.exe.quarantine"}), 1}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase/failed run.exe.quarantine"});
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
 }
@@ -159,7 +158,7 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
     system.QueueFolder(c.picked);
     TComponent& rows = C(L"ListView4");
     for (int i = 0; i < rows.RowCount(); ++i) {
-      if (rows.Rows()[i].Caption == L"run.exe(0)") rows.SetSelectedRow(i);
+      if (rows.Rows()[static_cast<size_t>(i)].Caption == L"run.exe(0)") rows.SetSelectedRow(i);
     }
     Click(L"btquarantineRestore");
     EXPECT_EQ(system.FolderDialogs().back(), MsgSelectFolder);
@@ -179,8 +178,8 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
                 (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 1}}));
       EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
     } else {
-      EXPECT_EQ(notifications, (std::vector<Notification>{
-                                   {MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
+      EXPECT_EQ(notifications,
+                (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
       EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
     }
   }

@@ -51,18 +51,17 @@ TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
   std::vector<TListRow> suspicious(rows.begin() + 2, rows.end());
   EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"run.exe", {MsgKindSuspect, run}}),
             suspicious.end());
-  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"x.exe", {MsgKindSuspect, x}}),
-            suspicious.end());
+  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"x.exe", {MsgKindSuspect, x}}), suspicious.end());
   ExpectRowsMatchFindingsSeen();
   EXPECT_EQ(LogText().size(), 4u);
 
   // Threats are drawn in red: every row whose path is a listed threat.
-  TComponent& view = C(L"ListView1");
-  for (int i = 0; i < view.RowCount(); ++i) {
-    TColor expectedColour = view.Rows()[i].SubItems[1] == x ? kClBlack : kClRed;
-    EXPECT_EQ(view.OnCustomDraw(view, i), expectedColour) << i;
+  TComponent& listView = C(L"ListView1");
+  for (int i = 0; i < listView.RowCount(); ++i) {
+    TColor expectedColour = listView.Rows()[static_cast<size_t>(i)].SubItems[1] == x ? kClBlack : kClRed;
+    EXPECT_EQ(listView.OnCustomDraw(listView, i), expectedColour) << i;
   }
-  EXPECT_EQ(view.OnCustomDraw(view, view.RowCount()), kClBlack);
+  EXPECT_EQ(listView.OnCustomDraw(listView, listView.RowCount()), kClBlack);
 }
 
 TEST_F(FindingsScan, RowsFollowFindingsSeenWhenAnotherRunsStepComesLater) {
@@ -76,7 +75,7 @@ TEST_F(FindingsScan, RowsFollowFindingsSeenWhenAnotherRunsStepComesLater) {
 
   ScanSilently(record);
   EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"y.exe", {MsgKindSuspect, pending}},
-                                                          {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe")}}}));
+                                                           {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe")}}}));
   ExpectRowsMatchFindingsSeen();
 }
 
@@ -87,12 +86,12 @@ TEST_F(FindingsScan, ARebuiltViewGivesARowThatIsNoLongerListedNoType) {
   State().RiskList.Add(suspect);
   panel->RefreshFindingsView(0);
   EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"run.exe", {MsgKindThreat, threat}},
-                                                          {L"old.exe", {L"", gone}},
-                                                          {L"x.exe", {MsgKindSuspect, suspect}}}));
-  TComponent& view = C(L"ListView1");
-  EXPECT_EQ(view.OnCustomDraw(view, 0), kClRed);
-  EXPECT_EQ(view.OnCustomDraw(view, 1), kClBlack);
-  EXPECT_EQ(view.OnCustomDraw(view, 2), kClBlack);
+                                                           {L"old.exe", {L"", gone}},
+                                                           {L"x.exe", {MsgKindSuspect, suspect}}}));
+  TComponent& listView = C(L"ListView1");
+  EXPECT_EQ(listView.OnCustomDraw(listView, 0), kClRed);
+  EXPECT_EQ(listView.OnCustomDraw(listView, 1), kClBlack);
+  EXPECT_EQ(listView.OnCustomDraw(listView, 2), kClBlack);
 }
 
 TEST_F(FindingsScan, ACleanDriveIsSaidCleanOnlyWhileNothingIsListed) {
@@ -192,8 +191,8 @@ TEST_F(FindingsScan, ATrayDriveEntryShowsThePanelAndScansThatDriveThoroughly) {
   ASSERT_EQ(menu.Children().size(), 1u);
   TComponent& entry = *menu.Children()[0];
   view.onStarted = [&](TScanThread&) {
-    EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanningDrive, {MsgThoroughSuffix, std::wstring(L"USBSTICK"),
-                                                                     drive.root()}));
+    EXPECT_EQ(C(L"Label13").Caption(),
+              FormatText(MsgScanningDrive, {MsgThoroughSuffix, std::wstring(L"USBSTICK"), drive.root()}));
   };
   entry.OnClick(entry);
   EXPECT_TRUE(panel->Visible());

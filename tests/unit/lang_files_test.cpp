@@ -32,18 +32,13 @@ std::wstring Placeholders(std::wstring_view text) {
 // How many texts a component's entry must carry to fill the component.
 size_t ExpectedItems(const TComponent& c) {
   switch (c.Kind()) {
-    case TComponentKind::ListView:
-      return c.Columns().size() + c.Rows().size();
-    case TComponentKind::ComboBox:
-      return c.Items().size();
-    case TComponentKind::RadioGroup:
-      return 1 + c.Items().size();
+    case TComponentKind::ListView: return c.Columns().size() + c.Rows().size();
+    case TComponentKind::ComboBox: return c.Items().size();
+    case TComponentKind::RadioGroup: return 1 + c.Items().size();
     case TComponentKind::Button:
     case TComponentKind::BitBtn:
-    case TComponentKind::SpeedButton:
-      return c.Hint().empty() ? 1 : 2;
-    default:
-      return 1;
+    case TComponentKind::SpeedButton: return c.Hint().empty() ? 1 : 2;
+    default: return 1;
   }
 }
 
@@ -52,13 +47,11 @@ size_t ItemsIn(const TComponent& c, const std::wstring& value) {
     case TComponentKind::ListView:
     case TComponentKind::ComboBox:
     case TComponentKind::RadioGroup:
-    case TComponentKind::SpeedButton:
-      return ReadCommaList(value).size();
+    case TComponentKind::SpeedButton: return ReadCommaList(value).size();
     case TComponentKind::Button:
     case TComponentKind::BitBtn:
       return value.find_first_of(L",\"") == std::wstring::npos ? 1 : ReadCommaList(value).size();
-    default:
-      return 1;
+    default: return 1;
   }
 }
 
@@ -82,8 +75,7 @@ class LangShippedTest : public PanelFixture {
  protected:
   LangShippedTest() {
     EXPECT_TRUE(Fs().CreateFolder(folder.path() + L"Languages\\"));
-    for (const char* name : kShippedFiles)
-      EXPECT_TRUE(Fs().WriteAll(Path(name), ShippedLanguageFile(name)));
+    for (const char* name : kShippedFiles) EXPECT_TRUE(Fs().WriteAll(Path(name), ShippedLanguageFile(name)));
   }
   ~LangShippedTest() override { ResetCatalogue(); }
 
@@ -196,10 +188,8 @@ TEST_F(LangShippedTest, StartLanguageFollowsLanguageId) {
     bool loaded;
   };
   const Case cases[] = {
-      {-1, L"Supprimer tout", L"Alerte", true},
-      {0, L"Supprimer tout", L"Alerte", true},
-      {1, L"Delete all", L"Alert", true},
-      {2, L"Supprimer tout", L"Alerte", false},
+      {-1, L"Supprimer tout", L"Alerte", true},  {0, L"Supprimer tout", L"Alerte", true},
+      {1, L"Delete all", L"Alert", true},        {2, L"Supprimer tout", L"Alerte", false},
       {-2, L"Supprimer tout", L"Alerte", false},
   };
   for (const Case& c : cases) {
@@ -245,8 +235,8 @@ TEST_F(LangShippedTest, EnglishReachesMenusPagesListsAndTheCatalogue) {
 TEST_F(LangShippedTest, StartLanguageKeepsThePanelCaptionAndSurvivesAMissingFile) {
   TempFolder other;
   ASSERT_TRUE(Fs().CreateFolder(other.path() + L"Languages\\"));
-  ASSERT_TRUE(Fs().WriteAll(other.path() + L"Languages\\english.lng",
-                            "[TPanelfrm]\n-Caption-=Renamed\ntdelall=Delete all\n"));
+  ASSERT_TRUE(
+      Fs().WriteAll(other.path() + L"Languages\\english.lng", "[TPanelfrm]\n-Caption-=Renamed\ntdelall=Delete all\n"));
   TLocEngine english;
   StartLanguage(english, 1, other.path(), *panel);
   // Other instances find the running one by this caption.

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "forms/forms.h"
 #include "lang_support.h"
 #include "loc/LangLocEngine.h"
-#include "forms/forms.h"
 
 namespace dw::test {
 
@@ -211,7 +211,10 @@ TEST_F(LangFormTest, AMissingFileStillSetsTheDefaultFont) {
 
 TEST_F(LangFormTest, WithoutIsUtf8ComponentValuesAreAnsi) {
   TLocEngine engine;
-  Load(engine, "[TTestfrm]\nlbl=Fran\xC3\xA7" "ais\nchk=Fran\xE7" "ais\n");
+  Load(engine,
+       "[TTestfrm]\nlbl=Fran\xC3\xA7"
+       "ais\nchk=Fran\xE7"
+       "ais\n");
   engine.TranslateForm(form);
   EXPECT_EQ(C(L"lbl").Caption(), L"Fran\u00C3\u00A7ais");
   EXPECT_EQ(C(L"chk").Caption(), L"Français");
@@ -278,7 +281,9 @@ TEST_F(LangFormTest, TemplateWriterRoundTrip) {
   ASSERT_TRUE(bytes);
   EXPECT_NE(bytes->substr(0, 3), "\xEF\xBB\xBF");
   EXPECT_NE(bytes->find("IsUTF8=1"), std::string::npos);
-  EXPECT_NE(bytes->find("Fran\xC3\xA7" "ais"), std::string::npos);
+  EXPECT_NE(bytes->find("Fran\xC3\xA7"
+                        "ais"),
+            std::string::npos);
   EXPECT_EQ(bytes->find("UIFont"), std::string::npos);
   EXPECT_EQ(bytes->find("rgFull"), std::string::npos);  // radio groups are not written
 
@@ -304,11 +309,11 @@ TEST_F(LangFormTest, TemplateWriterRoundTrip) {
   EXPECT_EQ(fresh.Component(L"rgFull").Caption(), L"blank");
 
   std::vector<std::wstring> read(4, L"unset");
-  for (int n = 1; n <= 4; ++n) reader.TranslateString(n, read[n - 1]);
+  for (int n = 1; n <= 4; ++n) reader.TranslateString(n, read[static_cast<size_t>(n - 1)]);
   EXPECT_EQ(read[0], twoLines);
   EXPECT_EQ(read[1], bar);
-  EXPECT_EQ(read[2], L"a\r\nb");        // a lone LF folds like the other breaks
-  EXPECT_EQ(read[3], L"kept inside");   // the reader strips the ends
+  EXPECT_EQ(read[2], L"a\r\nb");       // a lone LF folds like the other breaks
+  EXPECT_EQ(read[3], L"kept inside");  // the reader strips the ends
 }
 
 TEST_F(LangFormTest, WriterKeepsWhatAnAnsiFileHeld) {

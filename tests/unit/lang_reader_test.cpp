@@ -45,6 +45,7 @@ struct ReaderCase {
 };
 
 std::vector<ReaderCase> ReaderCases() {
+  // clang-format off
   return {
       {"BlanksAndControlsAroundEverything",
        "  [ -Strings- ] \r\n\t 1 = \x01 two words \x1F\r\n", {L"two words"}},
@@ -83,6 +84,7 @@ std::vector<ReaderCase> ReaderCases() {
       {"UIFontEmptyIsTheDefault", "[-Header-]\nUIFont=\n", {}, false, L"MS Sans Serif"},
       {"UIFontUtf8", "[-Header-]\nIsUTF8=1\nUIFont=Fa\xC3\xA7" "e\n", {}, true, L"Façe"},
   };
+  // clang-format on
 }
 
 void PrintTo(const ReaderCase& c, std::ostream* os) { *os << c.name; }
@@ -102,7 +104,7 @@ TEST_P(ReaderTest, ReadsTheFileByTheRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Lang, ReaderTest, ::testing::ValuesIn(ReaderCases()),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 using LangEngineTest = LangFileTest;
 
@@ -141,6 +143,7 @@ TEST_F(LangEngineTest, TranslateStringUnescapesBarsThenPercentSlash) {
     std::string value;
     std::wstring expected;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"a|b", L"a\r\nb"},
       {"a%/b", L"a|b"},
@@ -150,6 +153,7 @@ TEST_F(LangEngineTest, TranslateStringUnescapesBarsThenPercentSlash) {
       {"%d trouv\xC3\xA9(s) %/ %d", L"%d trouvé(s) | %d"},
       {"%", L"%"},
   };
+  // clang-format on
   std::string file = "[-Header-]\nIsUTF8=1\n[-Strings-]\n";
   for (size_t i = 0; i < cases.size(); ++i) file += std::to_string(i + 1) + "=" + cases[i].value + "\n";
   TLocEngine engine;
@@ -191,6 +195,7 @@ TEST(LangCommaList, ReadsItemsByTheRules) {
     std::wstring text;
     std::vector<std::wstring> items;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {L"Menaces,Fichiers suspects", {L"Menaces", L"Fichiers", L"suspects"}},
       {L"Menaces,\"Fichiers suspects\",\"Menances et fichiers suspects\"",
@@ -211,6 +216,7 @@ TEST(LangCommaList, ReadsItemsByTheRules) {
       {L"", {}},
       {L" \t ", {}},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(ReadCommaList(c.text), c.items) << WideToUtf8(c.text);
 }
 
@@ -219,6 +225,7 @@ TEST(LangCommaList, WritesItemsByTheRules) {
     std::vector<std::wstring> items;
     std::wstring text;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {{}, L""},
       {{L""}, L"\"\""},
@@ -231,10 +238,12 @@ TEST(LangCommaList, WritesItemsByTheRules) {
       {{L"tab\there"}, L"\"tab\there\""},
       {{L"Créer", L"Créer un dossier"}, L"Créer,\"Créer un dossier\""},
   };
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(WriteCommaList(c.items), c.text) << WideToUtf8(c.text);
 }
 
 TEST(LangCommaList, WhatIsWrittenReadsBack) {
+  // clang-format off
   const std::vector<std::vector<std::wstring>> lists = {
       {},
       {L""},
@@ -246,6 +255,7 @@ TEST(LangCommaList, WhatIsWrittenReadsBack) {
       {L" leading", L"trailing ", L"a\tb"},
       {L"Français", L"English"},
   };
+  // clang-format on
   for (const auto& list : lists) {
     EXPECT_EQ(ReadCommaList(WriteCommaList(list)), list) << WideToUtf8(WriteCommaList(list));
   }

@@ -86,11 +86,11 @@ std::vector<SampleCase> SampleCases() {
       {"lnkparse3/decoding_error3.b64", true, L"",
        L"C:\\Users\\\u00C4\u00E8\u00EC\u00E0\\Desktop\\PixelMod\\Mod for Pixelmon\\Error Fix.bat",
        L"\\\\DESKTOP-9AI08QD\\Users\\\u00C4\u00E8\u00EC\u00E0\\Desktop\\PixelMod\\Mod for Pixelmon\\Error Fix.bat", L"",
-       L".\\Mod for Pixelmon\\Error Fix.bat", L"C:\\Users\\\u0414\u0438\u043C\u0430\\Desktop\\PixelMod\\Mod for Pixelmon",
-       L"", 1},
+       L".\\Mod for Pixelmon\\Error Fix.bat",
+       L"C:\\Users\\\u0414\u0438\u043C\u0430\\Desktop\\PixelMod\\Mod for Pixelmon", L"", 1},
       {"lnkparse3/network_info.b64", true, L"Z:\\" + kCzechFolder + L"\\ETN-lift programme 2017.pdf", L"",
-       L"\\\\10.0.0.150\\LMmetal\\" + kCzechFolder + L"\\ETN-lift programme 2017.pdf", L"", L"",
-       L"Z:\\" + kCzechFolder, L"", 1},
+       L"\\\\10.0.0.150\\LMmetal\\" + kCzechFolder + L"\\ETN-lift programme 2017.pdf", L"", L"", L"Z:\\" + kCzechFolder,
+       L"", 1},
   };
 }
 
@@ -244,7 +244,8 @@ TEST(ShellLinkFormat, HostileStructuresAreErrors) {
                                .Build();
   ASSERT_TRUE(ParseShellLink(good));
   const size_t idList = 0x4C;
-  const size_t idListSize = static_cast<unsigned char>(good[idList]) | static_cast<unsigned char>(good[idList + 1]) << 8;
+  const size_t idListSize = static_cast<unsigned char>(good[idList]) | static_cast<unsigned char>(good[idList + 1])
+                                                                           << 8;
   const size_t linkInfo = idList + 2 + idListSize;
   const size_t strings = linkInfo + static_cast<unsigned char>(good[linkInfo]);
   auto patched = [&](size_t at, std::initializer_list<unsigned char> bytes) {

@@ -3,8 +3,8 @@
 #include <map>
 #include <set>
 
-#include "platform/lnk.h"
 #include "platform/Platform.h"
+#include "platform/lnk.h"
 #include "support/FakeVolumes.h"
 #include "support/ShortcutBuilder.h"
 #include "unit/lnk_samples.h"
@@ -83,6 +83,7 @@ struct ResolveCase {
 TEST(ResolveLinkTarget, FollowsTheShellsOrderOfFallbacks) {
   const std::string withRelative = ShortcutBuilder(L"e:\\data\\x.exe").RelativePath(L".\\data\\x.exe").Build();
   const std::string worm = ShortcutBuilder(L"E:\\" + kNbsp + L"\\" + kNbsp + L".exe").Arguments(L"/b").Build();
+  // clang-format off
   const std::vector<ResolveCase> cases = {
       {"the absolute target when it exists", withRelative, L"f:\\lure.lnk", {L"e:\\data\\x.exe", L"f:\\data\\x.exe"},
        L"EF", L"e:\\data\\x.exe"},
@@ -116,6 +117,7 @@ TEST(ResolveLinkTarget, FollowsTheShellsOrderOfFallbacks) {
        ShortcutBuilder().IdList(L"c:\\windows\\installer\\x.ico").Advertised(L"product>feature").Build(),
        L"g:\\x.lnk", {L"c:\\windows\\installer\\x.ico"}, L"CG", L""},
   };
+  // clang-format on
   for (const ResolveCase& c : cases) {
     SCOPED_TRACE(c.what);
     std::optional<TShellLinkFile> link = ParseShellLink(c.link);
@@ -138,6 +140,7 @@ TEST(ResolveLinkTarget, SamplesResolveToTheShellsTarget) {
   host.existing = {L"c:\\windows\\system32\\cmd.exe", L"c:\\windows\\system32\\wuapp.exe",
                    L"c:\\windows\\system32\\migwiz\\migwiz.exe", L"c:\\users\\administrator"};
   const std::wstring nbsp = L"\u00A0";
+  // clang-format off
   const std::vector<std::pair<std::string, std::wstring>> cases = {
       {"ez-lnk/WinXP_WordPad.lnk", L"C:\\Program Files\\Windows NT\\Accessories\\wordpad.exe"},
       {"ez-lnk/WinVista_Windows Update.lnk", L"C:\\Windows\\system32\\wuapp.exe"},
@@ -163,6 +166,7 @@ TEST(ResolveLinkTarget, SamplesResolveToTheShellsTarget) {
        L"\\\\10.0.0.150\\LMmetal\\A - LM METAL LIFT\\01.OBCHOD - BRO\u017DURY - Prodejn\u00ED a technick\u00E9 "
        L"informace o produktech\\ETN\\ETN-Katalog-ENG\\Katalog ETN 10_2017\\Lift-programme\\ETN-lift programme 2017.pdf"},
   };
+  // clang-format on
   for (const auto& [file, expected] : cases) {
     SCOPED_TRACE(file);
     EXPECT_EQ(ReadShellLinkBytes(test::LnkSample(file), L"g:\\x.lnk", host).PathName, expected);
@@ -175,15 +179,17 @@ TEST(ResolveLinkTarget, ExpandsTheEnvironmentTarget) {
   host.drives = Drives(L"CD");
   host.variables[L"windir"] = L"c:\\winnt";
   host.existing = {L"c:\\winnt\\system32\\cmd.exe", L"d:\\windows\\system32\\cmd.exe"};
-  auto resolve = [&host](const std::string& bytes) { return ResolveLinkTarget(*ParseShellLink(bytes), L"c:\\x.lnk", host); };
+  auto resolve = [&host](const std::string& bytes) {
+    return ResolveLinkTarget(*ParseShellLink(bytes), L"c:\\x.lnk", host);
+  };
 
   // Recorded paths first, then the expanded environment target.
   EXPECT_EQ(resolve(ShortcutBuilder(L"d:\\gone\\cmd.exe").EnvironmentTarget(L"%WINDIR%\\system32\\cmd.exe").Build()),
             L"c:\\winnt\\system32\\cmd.exe");
-  EXPECT_EQ(resolve(ShortcutBuilder(L"d:\\windows\\system32\\cmd.exe")
-                        .EnvironmentTarget(L"%windir%\\system32\\cmd.exe")
-                        .Build()),
-            L"d:\\windows\\system32\\cmd.exe");
+  EXPECT_EQ(
+      resolve(
+          ShortcutBuilder(L"d:\\windows\\system32\\cmd.exe").EnvironmentTarget(L"%windir%\\system32\\cmd.exe").Build()),
+      L"d:\\windows\\system32\\cmd.exe");
   // A link that prefers its environment path takes it before LinkInfo.
   EXPECT_EQ(resolve(ShortcutBuilder(L"d:\\windows\\system32\\cmd.exe")
                         .EnvironmentTarget(L"%windir%\\system32\\cmd.exe", true)
@@ -256,7 +262,8 @@ class MemoryFileSystem : public FileSystem {
     auto it = entries.find(Lower(pattern));
     if (it == entries.end()) return false;
     const Entry& e = it->second;
-    visit({pattern.substr(pattern.find_last_of(L'\\') + 1), e.attributes, e.reportedSize ? e.reportedSize : e.bytes.size()});
+    visit({pattern.substr(pattern.find_last_of(L'\\') + 1), e.attributes,
+           e.reportedSize ? e.reportedSize : e.bytes.size()});
     return true;
   }
   std::optional<std::string> ReadAll(const std::wstring& path) override {

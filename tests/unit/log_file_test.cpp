@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "state/logfile.h"
 #include "platform/Platform.h"
+#include "state/logfile.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
 
@@ -40,8 +40,7 @@ TEST_F(LogFileTest, FirstStartCreatesFolderAndEmptyFileThenAppendsEntries) {
   EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 delete/threat e:\\x.exe;");
   system.dateTime = L"11/12/2026";  // midnight: the platform leaves the time out
   log.addItem(L"Menace/riskFile", L"");
-  EXPECT_EQ(Content(LogPath(L"Alice")),
-            "10/12/2026 14:03:07 delete/threat e:\\x.exe;11/12/2026 Menace/riskFile ;");
+  EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 delete/threat e:\\x.exe;11/12/2026 Menace/riskFile ;");
 }
 
 TEST_F(LogFileTest, ExistingLogKeepsItsContent) {
@@ -72,7 +71,8 @@ TEST_F(LogFileTest, EntriesAreWrittenInTheAnsiCodePage) {
   TLogFile log(data.path());
   log.addItem(L"Menace/threat", L"e:\\\u00E9t\u00E9\\\u20AC\u0100.exe");
   EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 Menace/threat e:\\\xE9t\xE9\\\x80?.exe;");
-  EXPECT_EQ(log.lbGetLog(), std::vector<std::wstring>{L"10/12/2026 14:03:07 Menace/threat e:\\\u00E9t\u00E9\\\u20AC?.exe;"});
+  EXPECT_EQ(log.lbGetLog(),
+            std::vector<std::wstring>{L"10/12/2026 14:03:07 Menace/threat e:\\\u00E9t\u00E9\\\u20AC?.exe;"});
 }
 
 TEST_F(LogFileTest, OthersMayReadTheLogButNotWriteIt) {
@@ -124,7 +124,7 @@ TEST_F(LogFileTest, ConcurrentEntriesLandWhole) {
     const std::string prefix = "10/12/2026 14:03:07 delete/AutoAction e:\\t";
     ASSERT_EQ(entry.substr(0, prefix.size()), prefix) << entry;
     ASSERT_EQ(entry.size(), prefix.size() + 5) << entry;  // the digit and ".exe"
-    ++perThread.at(entry[prefix.size()] - '0');
+    ++perThread.at(static_cast<size_t>(entry[prefix.size()] - '0'));
     start = end + 1;
   }
   EXPECT_EQ(perThread, std::vector<int>(kThreads, kEntries));

@@ -36,8 +36,7 @@ TEST_F(PanelDrivesTest, DrivePassTakesRemovableDrivesAndUsbDisksAndScansThoseNot
   hooks.StartScan = [&](const PdiskInfo& drive) { steps.push_back(L"scan " + drive->root); };
   EnumerateDrives(hooks);
 
-  EXPECT_EQ(steps, (std::vector<std::wstring>{L"refresh 1", L"scan e:\\", L"refresh 2", L"scan f:\\",
-                                              L"refresh 3"}));
+  EXPECT_EQ(steps, (std::vector<std::wstring>{L"refresh 1", L"scan e:\\", L"refresh 2", L"scan f:\\", L"refresh 3"}));
   std::vector<PdiskInfo> drives = State().DriveList.Snapshot();
   ASSERT_EQ(drives.size(), 3u);
   EXPECT_EQ(drives[0]->root, L"e:\\");

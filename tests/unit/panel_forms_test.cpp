@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "support/RecordingObserver.h"
 #include "forms/forms.h"
+#include "support/RecordingObserver.h"
 
 namespace dw::test {
 
@@ -56,8 +56,8 @@ TEST_F(FormsTest, ObserverHearsActualChangesOnly) {
   form.SetCaption(L"Test");
   form.SetCaption(L"Other");
   form.SetIconIndex(2);
-  EXPECT_EQ(observer.changes, (std::vector<std::pair<std::wstring, TProperty>>{
-                                  {L"Item", TProperty::Caption}, {L"Item", TProperty::Enabled}}));
+  EXPECT_EQ(observer.changes, (std::vector<std::pair<std::wstring, TProperty>>{{L"Item", TProperty::Caption},
+                                                                               {L"Item", TProperty::Enabled}}));
   EXPECT_EQ(observer.formChanges, (std::vector<TProperty>{TProperty::Caption, TProperty::Icon}));
 }
 
@@ -120,8 +120,8 @@ TEST_F(FormsTest, RunTimeSubItemsAreOwnedByTheirItemAndReported) {
   item.ClearChildren();
   item.ClearChildren();
   EXPECT_TRUE(item.Children().empty());
-  EXPECT_EQ(observer.changes, (std::vector<std::pair<std::wstring, TProperty>>{
-                                  {L"Item", TProperty::Children}, {L"Item", TProperty::Children}}));
+  EXPECT_EQ(observer.changes, (std::vector<std::pair<std::wstring, TProperty>>{{L"Item", TProperty::Children},
+                                                                               {L"Item", TProperty::Children}}));
   EXPECT_EQ(form.ChildrenOf(L"Menu").size(), 1u);
 }
 

@@ -29,16 +29,16 @@ std::vector<RefreshCase> RefreshCases() {
        L"Drivewarden"},
       {"no drive", true, false, 0, 0, kClWhite, L"Aucun disque USB détecté", kUntouched, kImageProtected,
        L"Drivewarden"},
-      {"no drive, protection off", false, false, 0, 0, kClRed, L"Aucun disque USB détecté",
-       L"Protection Désactivée", kImageUnprotected, L"Drivewarden"},
+      {"no drive, protection off", false, false, 0, 0, kClRed, L"Aucun disque USB détecté", L"Protection Désactivée",
+       kImageUnprotected, L"Drivewarden"},
       {"threat listed", true, true, 1, 0, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
        L"Des menances on été détectés"},
-      {"suspicious file listed", true, true, 0, 2, kClRed, L"Des menances on été détectés", kUntouched,
+      {"suspicious file listed", true, true, 0, 2, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
+       L"Des menances on été détectés"},
+      {"finding, protection off", false, true, 1, 1, kClRed, L"Des menances on été détectés", L"Protection Désactivée",
        kImageFindings, L"Des menances on été détectés"},
-      {"finding, protection off", false, true, 1, 1, kClRed, L"Des menances on été détectés",
-       L"Protection Désactivée", kImageFindings, L"Des menances on été détectés"},
-      {"finding, no drive left", true, false, 1, 0, kClRed, L"Des menances on été détectés", kUntouched,
-       kImageFindings, L"Des menances on été détectés"},
+      {"finding, no drive left", true, false, 1, 0, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
+       L"Des menances on été détectés"},
   };
 }
 

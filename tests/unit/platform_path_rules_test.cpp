@@ -42,6 +42,7 @@ TEST(PathRules, WildcardMatchesAsFindFirstFileW) {
     const wchar_t* name;
     bool matches;
   };
+  // clang-format off
   const Case cases[] = {
       {L"*", L"x.txt", true},          {L"*", L"README", true},         {L"*.*", L"README", true},
       {L"*.*", L"x.txt", true},        {L"*.lnk", L"a.LNK", true},      {L"*.lnk", L"a.lnk.exe", false},
@@ -53,6 +54,7 @@ TEST(PathRules, WildcardMatchesAsFindFirstFileW) {
       {L"\u00C9T\u00C9*", L"\u00E9t\u00E9.doc", true},  {L"\u0416*", L"\u0436\u0443\u043A", true},
       {L"", L"x", false},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches)
         << "pattern [" << WideToUtf8(c.pattern) << "] name [" << WideToUtf8(c.name) << "]";
@@ -61,8 +63,8 @@ TEST(PathRules, WildcardMatchesAsFindFirstFileW) {
 
 TEST(PathRules, NamesCompareWithoutRegardToCase) {
   EXPECT_TRUE(PathNamesEqual(L"Autorun.INF", L"autorun.inf"));
-  EXPECT_TRUE(PathNamesEqual(L"\u00C9cole", L"\u00E9COLE"));           // É and é
-  EXPECT_TRUE(PathNamesEqual(L"\u0178", L"\u00FF"));                  // Ÿ and ÿ
+  EXPECT_TRUE(PathNamesEqual(L"\u00C9cole", L"\u00E9COLE"));                    // É and é
+  EXPECT_TRUE(PathNamesEqual(L"\u0178", L"\u00FF"));                            // Ÿ and ÿ
   EXPECT_TRUE(PathNamesEqual(L"\u0141\u00F3d\u017A", L"\u0142\u00D3D\u0179"));  // Łódź
   EXPECT_TRUE(PathNamesEqual(L"\u03A3\u039F\u03A3", L"\u03C3\u03BF\u03C2"));    // ΣΟΣ, final sigma
   EXPECT_FALSE(PathNamesEqual(L"a.txt", L"a.txt "));

@@ -3,6 +3,7 @@
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>

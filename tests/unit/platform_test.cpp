@@ -1,9 +1,10 @@
+#include "platform/Platform.h"
+
 #include <gtest/gtest.h>
 
-#include "platform/Platform.h"
-#include "platform/QueueMainThread.h"
-
 #include <thread>
+
+#include "platform/QueueMainThread.h"
 
 namespace dw {
 

@@ -7,14 +7,14 @@
 #include <thread>
 #include <vector>
 
-#include "state/Settings.h"
 #include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"
+#include "state/Notify.h"
+#include "state/Settings.h"
 #include "support/FormClock.h"
 #include "support/MemoryProfileFiles.h"
 #include "support/PanelFixture.h"
-#include "state/Notify.h"
 #include "ui/usbnotify.h"
 
 namespace dw {
@@ -49,8 +49,7 @@ class PopupTest : public test::PanelFixture {
   }
 
   Showing Now() const {
-    return {popup.Visible(), popup.Component(L"Label2").Caption(), popup.Component(L"Label1").Caption(),
-            popup.Color()};
+    return {popup.Visible(), popup.Component(L"Label2").Caption(), popup.Component(L"Label1").Caption(), popup.Color()};
   }
   bool TimerRuns() const { return popup.Component(L"Timer1").Enabled(); }
   void Click(const wchar_t* name) {
@@ -87,8 +86,7 @@ TEST_F(PopupTest, NotificationsRaisedTogetherFollowEachOtherOnePeriodApart) {
   EXPECT_FALSE(TimerRuns());
   EXPECT_TRUE(popup.Queue().empty());
   // In once, out once: later messages replace the texts in place.
-  EXPECT_EQ(clock.visibility,
-            (std::vector<Slide>{{0, true, TFormSlide::Up}, {12000, false, TFormSlide::Down}}));
+  EXPECT_EQ(clock.visibility, (std::vector<Slide>{{0, true, TFormSlide::Up}, {12000, false, TFormSlide::Down}}));
   EXPECT_EQ(clock.repositions, 3) << "each message is placed in the corner";
 
   clock.Advance(60000);
@@ -271,7 +269,9 @@ TEST_F(PopupTest, StartUpNoticesFollowTheProtectionStateAndTheFirstRun) {
   };
   const std::wstring inactive = FormatText(MsgInactive, {std::wstring(L"Drivewarden")});
   const Case cases[] = {
-      {"first run, protection off", false, "",
+      {"first run, protection off",
+       false,
+       "",
        {Alert(MsgAlertTitle, inactive), Notice(MsgWelcomeTitle, MsgWelcomeText)}},
       {"first run", true, "[app]\r\nenable=1\r\n", {Notice(MsgWelcomeTitle, MsgWelcomeText)}},
       {"later run, protection off", false, "[app]\r\nfirstrun=0\r\n", {Alert(MsgAlertTitle, inactive)}},

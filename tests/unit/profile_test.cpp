@@ -91,8 +91,8 @@ TEST_F(ProfileTest, ReadsValuesAsTheApiDoes) {
       {L"missing", L"k", L"<default>"},
   };
   for (const ReadCase& c : cases) {
-    EXPECT_EQ(Read(c.section, c.key), c.expected) << testing::PrintToString(std::wstring(c.section)) << " "
-                                                  << testing::PrintToString(std::wstring(c.key));
+    EXPECT_EQ(Read(c.section, c.key), c.expected)
+        << testing::PrintToString(std::wstring(c.section)) << " " << testing::PrintToString(std::wstring(c.key));
   }
 }
 
@@ -117,7 +117,7 @@ TEST_F(ProfileTest, BufferSizeAndDefaults) {
   EXPECT_EQ(Read(L"app", L"q", L"", 8), L"abcdef");
 
   EXPECT_EQ(Read(L"app", L"missing", L"dflt  "), L"dflt");  // trailing blanks of the default go
-  EXPECT_EQ(Read(L"app", L"missing", L"   "), L" ");          // but never its first character
+  EXPECT_EQ(Read(L"app", L"missing", L"   "), L" ");        // but never its first character
   EXPECT_EQ(Read(L"app", L"missing", L"\"quoted\""), L"quoted");
   EXPECT_EQ(Read(L"app", L"missing", L"default", 4), L"def");
 }

@@ -1,3 +1,5 @@
+#include "state/Settings.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -5,10 +7,9 @@
 #include <tuple>
 #include <vector>
 
-#include "state/Settings.h"
+#include "platform/Platform.h"
 #include "state/SharedState.h"
 #include "state/logfile.h"  // completes TSharedState::Log
-#include "platform/Platform.h"
 #include "support/FakeSystem.h"
 #include "support/MemoryProfileFiles.h"
 
@@ -28,7 +29,8 @@ std::vector<Entry> Entries(const std::string& bytes) {
   while (pos < bytes.size()) {
     size_t end = bytes.find("\r\n", pos);
     if (end == std::string::npos) end = bytes.size();
-    std::wstring line(bytes.begin() + pos, bytes.begin() + end);
+    std::wstring line(bytes.begin() + static_cast<std::ptrdiff_t>(pos),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(end));
     pos = end + 2;
     if (line.empty()) continue;
     if (line.front() == L'[' && line.back() == L']') {
@@ -75,8 +77,9 @@ TEST_F(SettingsTest, FirstStartExcludesTheSystemDriveAndQuitWritesEverySetting) 
 
   SaveSettings(state, settings, 0);
   const std::vector<Entry> expected = {
-      {L"app", L"enable", L"1"},       {L"app", L"firstrun", L"0"},   {L"app", L"languageId", L"0"},
-      {L"computer", L"AntivirusCmdLine", L""}, {L"action", L"menace", L"0"}, {L"action", L"risk", L"0"},
+      {L"app", L"enable", L"1"},     {L"app", L"firstrun", L"0"},
+      {L"app", L"languageId", L"0"}, {L"computer", L"AntivirusCmdLine", L""},
+      {L"action", L"menace", L"0"},  {L"action", L"risk", L"0"},
       {L"scan", L"avoid", L"D:\\;"},
   };
   EXPECT_EQ(Entries(FileBytes()), expected);
@@ -112,7 +115,7 @@ TEST_F(SettingsTest, AvoidListAndTheFirstRunRule) {
       {"[scan]\r\navoid=C:\\;e:\\;\r\n", {L"C:\\", L"e:\\"}},
       {"[scan]\r\navoid=e:\\\r\n", {L"e:\\"}},
       {"[scan]\r\navoid=e:\\;E:\\;\r\n", {L"e:\\", L"E:\\"}},  // repeats are kept
-      {"[scan]\r\navoid=;\r\n", {L""}},                           // not empty: no first-run rule
+      {"[scan]\r\navoid=;\r\n", {L""}},                        // not empty: no first-run rule
       {"[scan]\r\navoid=\r\n", {L"C:\\"}},
       {"[scan]\r\navoid=\r\n[app]\r\nfirstrun=0\r\n", {}},
       {"[app]\r\nfirstrun=yes\r\n", {L"C:\\"}},  // not a number: the default, true
@@ -139,8 +142,8 @@ TEST_F(SettingsTest, BooleansReadAsIntegersAndAreWrittenAsOneOrZero) {
     bool expected;
   };
   const Case cases[] = {
-      {"1", true}, {"0", false}, {"2", true}, {"-1", true}, {"yes", true}, {"", true},
-      {"0x0", false}, {"$0", false}, {" 0 ", false}, {"false", true},
+      {"1", true}, {"0", false},   {"2", true},   {"-1", true},   {"yes", true},
+      {"", true},  {"0x0", false}, {"$0", false}, {" 0 ", false}, {"false", true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);

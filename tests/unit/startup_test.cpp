@@ -7,21 +7,21 @@
 #include <tuple>
 #include <vector>
 
-#include "state/Elevation.h"
-#include "state/Settings.h"
-#include "state/SharedState.h"
-#include "ui/Systray.h"
 #include "app/main1.h"
-#include "state/logfile.h"
 #include "engine/scanthread.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"
+#include "state/Elevation.h"
+#include "state/Settings.h"
+#include "state/SharedState.h"
+#include "state/logfile.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
 #include "support/MemoryProfileFiles.h"
 #include "support/PanelFixture.h"
 #include "support/ScopedProgramState.h"
+#include "ui/Systray.h"
 #include "ui/main.h"
 #include "ui/usbnotify.h"
 

@@ -139,12 +139,9 @@ TEST(StringList, CommaTextQuotesWhatTheReaderWouldSplit) {
   };
   const Case cases[] = {
       {L"a b,c", {L"a", L"b", L"c"}},  // unquoted blanks separate items
-      {L"  a ,  b  ", {L"a", L"b"}},
-      {L"a,", {L"a", L""}},
-      {L"a,,b", {L"a", L"", L"b"}},
-      {L"\"a b\"c,d", {L"a b", L"c", L"d"}},
-      {L"\"unterminated", {L"unterminated"}},
-      {L"", {}},
+      {L"  a ,  b  ", {L"a", L"b"}},          {L"a,", {L"a", L""}},
+      {L"a,,b", {L"a", L"", L"b"}},           {L"\"a b\"c,d", {L"a b", L"c", L"d"}},
+      {L"\"unterminated", {L"unterminated"}}, {L"", {}},
   };
   for (const Case& c : cases) {
     back.SetCommaText(c.text);

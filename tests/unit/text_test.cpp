@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "common/Text.h"
+
+#include <gtest/gtest.h>
 
 namespace dw {
 namespace {
@@ -14,19 +14,19 @@ struct CasePair {
 TEST(TextCase, EqualsNoCaseFoldsLettersOfEveryCoveredScript) {
   const CasePair cases[] = {
       {L"E:\\AUTORUN.INF", L"e:\\autorun.inf", true},
-      {L"\u00C9t\u00E9", L"\u00E9T\u00C9", true},          // Été
-      {L"\u00DCBER", L"\u00FCber", true},                  // Über
-      {L"\u0178", L"\u00FF", true},                        // Ÿ ÿ
-      {L"\u0141\u00D3D\u0179", L"\u0142\u00F3d\u017A", true},  // ŁÓDŹ
-      {L"\u0150\u017D", L"\u0151\u017E", true},            // Ő Ž
+      {L"\u00C9t\u00E9", L"\u00E9T\u00C9", true},                                    // Été
+      {L"\u00DCBER", L"\u00FCber", true},                                            // Über
+      {L"\u0178", L"\u00FF", true},                                                  // Ÿ ÿ
+      {L"\u0141\u00D3D\u0179", L"\u0142\u00F3d\u017A", true},                        // ŁÓDŹ
+      {L"\u0150\u017D", L"\u0151\u017E", true},                                      // Ő Ž
       {L"\u03A9\u039C\u0395\u0393\u0391", L"\u03C9\u03BC\u03B5\u03B3\u03B1", true},  // ΩΜΕΓΑ
-      {L"\u0386\u038F", L"\u03AC\u03CE", true},            // accented Greek
-      {L"\u03A3", L"\u03C2", true},                        // Σ and final ς
-      {L"\u03C3", L"\u03C2", true},                        // σ and ς
-      {L"\u0416\u0401\u0490\u04E8", L"\u0436\u0451\u0491\u04E9", true},  // Ж Ё Ґ Ө
-      {L"\u00B5", L"\u03BC", true},                        // micro sign and mu
-      {L"\u0131", L"I", true},                             // dotless i
-      {L"\u017F", L"S", true},                             // long s
+      {L"\u0386\u038F", L"\u03AC\u03CE", true},                                      // accented Greek
+      {L"\u03A3", L"\u03C2", true},                                                  // Σ and final ς
+      {L"\u03C3", L"\u03C2", true},                                                  // σ and ς
+      {L"\u0416\u0401\u0490\u04E8", L"\u0436\u0451\u0491\u04E9", true},              // Ж Ё Ґ Ө
+      {L"\u00B5", L"\u03BC", true},                                                  // micro sign and mu
+      {L"\u0131", L"I", true},                                                       // dotless i
+      {L"\u017F", L"S", true},                                                       // long s
       {L"\u00C9", L"E", false},
       {L"\u00DF", L"s", false},
       {L"\u00D7", L"\u00F7", false},  // multiplication and division signs are no letters
@@ -81,11 +81,14 @@ struct FormatCase {
 TEST(TextFormat, FillsFittingPlaceholdersAndReturnsOthersUnchanged) {
   const std::wstring path = L"e:\\autorun.inf";
   const FormatCase cases[] = {
-      {L"le fichier %s a \u00E9t\u00E9 mis en quarantaine", {path},
+      {L"le fichier %s a \u00E9t\u00E9 mis en quarantaine",
+       {path},
        L"le fichier e:\\autorun.inf a \u00E9t\u00E9 mis en quarantaine"},
-      {L"%d menaces trouv\u00E9(s) | %d fichier(s)", {int64_t{3}, int64_t{-2}},
+      {L"%d menaces trouv\u00E9(s) | %d fichier(s)",
+       {int64_t{3}, int64_t{-2}},
        L"3 menaces trouv\u00E9(s) | -2 fichier(s)"},
-      {L"Scan %s de %s (%s) en cours...", {std::wstring(), std::wstring(L"USB"), path},
+      {L"Scan %s de %s (%s) en cours...",
+       {std::wstring(), std::wstring(L"USB"), path},
        L"Scan  de USB (e:\\autorun.inf) en cours..."},
       {L"Memoire: %d ko", {int64_t{5000000000}}, L"Memoire: 5000000000 ko"},
       {L"100%% %s", {std::wstring(L"ok")}, L"100% ok"},

@@ -8,10 +8,10 @@
 #include <utility>
 #include <vector>
 
-#include "support/ForwardingFileSystem.h"
-#include "state/Elevation.h"
 #include "engine/tools.h"
 #include "platform/QueueMainThread.h"
+#include "state/Elevation.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/PanelFixture.h"
 #include "support/RecordingObserver.h"
 
@@ -41,9 +41,7 @@ class RefusingFileSystem : public ForwardingFileSystem {
 
 class ToolsFixture : public PanelFixture {
  protected:
-  ToolsFixture() {
-    panel->SetObserver(&observer);
-  }
+  ToolsFixture() { panel->SetObserver(&observer); }
   ~ToolsFixture() override {
     // Workers still running would outlive the state they use.
     WaitForTools();
@@ -71,7 +69,7 @@ class ToolsFixture : public PanelFixture {
     panel->refreshBt();
     TComponent& view = C(L"ListView3");
     for (int row = 0; row < view.RowCount(); ++row)
-      if (view.Rows()[row].Caption == caption) view.SetSelectedRow(row);
+      if (view.Rows()[static_cast<size_t>(row)].Caption == caption) view.SetSelectedRow(row);
     ASSERT_EQ(panel->SelectedToolDrive(), caption);
   }
   // Opens the tray menu and picks the drive entry of caption under item.

@@ -27,7 +27,9 @@ class ToolsProtectionTest : public ToolsFixture {
   void Protect(bool endsWithNotice = true) {
     SelectToolDrive(root);
     Click(L"btToolProtectionFolder");
-    if (endsWithNotice) EXPECT_EQ(State().WorkThreads.Count(), 1);
+    if (endsWithNotice) {
+      EXPECT_EQ(State().WorkThreads.Count(), 1);
+    }
     ASSERT_TRUE(WaitForTools());
   }
 

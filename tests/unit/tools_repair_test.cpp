@@ -16,7 +16,7 @@ constexpr uint32_t D = kAttrDirectory;
 struct Entry {
   const wchar_t* name;
   bool folder;
-  uint32_t before;       // hidden, system and read-only as laid out
+  uint32_t before;        // hidden, system and read-only as laid out
   uint32_t afterFolders;  // after the folder repair
   uint32_t afterFiles;    // after the file repair
 };
@@ -72,9 +72,7 @@ class ToolsRepairTest : public ToolsFixture {
     ASSERT_TRUE(WaitForTools());
   }
 
-  std::wstring ChangedText(const std::wstring& shownRoot) {
-    return FormatText(MsgAttributesChanged, {shownRoot});
-  }
+  std::wstring ChangedText(const std::wstring& shownRoot) { return FormatText(MsgAttributesChanged, {shownRoot}); }
 
   DriveFixture drive;
   std::wstring root;
@@ -141,10 +139,9 @@ TEST_F(ToolsRepairTest, AnEntryThatCannotBeChangedAsksForElevationAndIsReportedA
   EXPECT_EQ(Bits(L"Stuck"), D | H | S);
   EXPECT_TRUE(ElevationRequested());
   EXPECT_TRUE(State().StopRequested.load());
-  EXPECT_EQ(notifications,
-            (std::vector<Notification>{
-                {L"Opération échouée", L"Les attributs de certains éléments de " + root + L" n'ont pas pu être changés",
-                 1}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{
+                               {L"Opération échouée",
+                                L"Les attributs de certains éléments de " + root + L" n'ont pas pu être changés", 1}}));
 }
 
 TEST_F(ToolsRepairTest, TrayEntriesRepairTheDriveWithItsLowerCaseRoot) {

@@ -1,3 +1,5 @@
+#include "state/workthreads.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,11 +10,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "state/workthreads.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
-#include "support/FakeSystem.h"
 #include "support/CaughtCheck.h"
+#include "support/FakeSystem.h"
 
 namespace dw {
 namespace {
@@ -41,11 +42,11 @@ class Probe {
     return WaitFor([&] { return this->*flag; });
   }
 
-  bool release = false;     // the test lets the worker end
-  bool stopSeen = false;    // the worker saw Terminated
-  bool posted = false;      // the worker's Synchronize call waits in the queue
-  bool served = false;      // its Synchronize call ran
-  bool destroyed = false;   // the worker's destructor ran
+  bool release = false;    // the test lets the worker end
+  bool stopSeen = false;   // the worker saw Terminated
+  bool posted = false;     // the worker's Synchronize call waits in the queue
+  bool served = false;     // its Synchronize call ran
+  bool destroyed = false;  // the worker's destructor ran
   std::thread::id servedOn;
   bool registeredAtStart = false;
   bool caught = false;
@@ -231,9 +232,7 @@ TEST_F(WorkThreadsTest, AWorkerBlockedInSynchronizeIsServedByTheWaitLoop) {
   });
   // Pause until the worker waits for the window thread, or until it is gone after
   // having been served: only the loop's message processing can serve it.
-  system.onSleep = [&] {
-    probe->WaitFor([&] { return probe->destroyed || (probe->posted && !probe->served); });
-  };
+  system.onSleep = [&] { probe->WaitFor([&] { return probe->destroyed || (probe->posted && !probe->served); }); };
   uint32_t start = system.tick;
   list.CancelAllAndWaitTermination(5000);
   EXPECT_TRUE(probe->Get(&Probe::served));

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "forms/forms.h"
+#include "support/CaughtCheck.h"
 #include "ui/win32/FormWindow.h"
 #include "ui/win32/Pictures.h"
-#include "support/CaughtCheck.h"
 
 namespace dw::win32 {
 namespace {

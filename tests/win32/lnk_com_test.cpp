@@ -1,11 +1,11 @@
 // The COM reader against the portable one on shortcuts that the Shell link object
 // itself writes, and on those our fixture writer makes: both must name the same target.
-#include <windows.h>
+#include <gtest/gtest.h>
+
 #include <objbase.h>
 #include <shlobj.h>
 #include <shobjidl.h>
-
-#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
@@ -156,16 +156,15 @@ TEST_F(ShellLinkDifferential, ShortcutsTheShellWritesReadTheSameThroughBothReade
     bool folder;
   };
   const std::vector<Case> cases = {
-      {L"program", L"target.exe", false},
-      {L"folder", L"Hidden Dir", true},
-      {L"nested", L"sub\\deep file.txt", false},
-      {L"accents", L"caf\u00E9 \u00E9t\u00E9.txt", false},
-      {L"worm", L"\u00A0\\\u00A0.exe", false},
-      {L"missing", L"", false},
+      {L"program", L"target.exe", false},        {L"folder", L"Hidden Dir", true},
+      {L"nested", L"sub\\deep file.txt", false}, {L"accents", L"caf\u00E9 \u00E9t\u00E9.txt", false},
+      {L"worm", L"\u00A0\\\u00A0.exe", false},   {L"missing", L"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(WideToUtf8(c.name));
-    std::wstring target = c.target.empty() ? folder_ + L"missing.exe" : c.folder ? MakeFolder(c.target) : MakeFile(c.target);
+    std::wstring target = c.target.empty() ? folder_ + L"missing.exe"
+                          : c.folder       ? MakeFolder(c.target)
+                                           : MakeFile(c.target);
     ShellLinkSettings settings;
     settings.target = target;
     settings.arguments = L"/c start _ & exit";

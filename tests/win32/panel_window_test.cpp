@@ -2,22 +2,20 @@
 // a second start and Windows send them.
 #include <gtest/gtest.h>
 
-#include "state/SharedState.h"
-#include "ui/Systray.h"
 #include "app/main1.h"
 #include "loc/LangLocStrings.h"
+#include "state/SharedState.h"
+#include "support/ScopedProgramState.h"
+#include "ui/Systray.h"
 #include "ui/main.h"
 #include "ui/win32/PanelWindow.h"
-#include "support/ScopedProgramState.h"
 
 namespace dw::win32 {
 namespace {
 
 class PanelWindowTest : public testing::Test {
  protected:
-  PanelWindowTest() {
-    State().AutoPlayQueryMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay");
-  }
+  PanelWindowTest() { State().AutoPlayQueryMessage = RegisterWindowMessageW(L"QueryCancelAutoPlay"); }
   // As in forms_window_test.cpp: windows need a display, which e2e.py gives.
   void SetUp() override {
     if (GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) == 0) GTEST_SKIP() << "no display";

@@ -1,10 +1,11 @@
 // Our path rules against the real GetFullPathNameW: the table both builds test
 // our own rules with is what Wine answers.
+#include "platform/win32/WindowsSupport.h"
+
 #include <gtest/gtest.h>
 
 #include "common/Text.h"
 #include "platform/PathRules.h"
-#include "platform/win32/WindowsSupport.h"
 #include "unit/platform_path_cases.h"
 
 namespace dw {

@@ -1,8 +1,9 @@
 // The Win32 Volumes on the fixture's drive letters, as far as Wine can answer.
+#include "platform/win32/WindowsSupport.h"
+
 #include <gtest/gtest.h>
 
 #include "platform/Platform.h"
-#include "platform/win32/WindowsSupport.h"
 #include "support/DriveFixture.h"
 
 namespace dw {

@@ -1,18 +1,18 @@
 // The portable profile functions against the real GetPrivateProfileStringW and
 // WritePrivateProfileStringW: the same files, read and written through both, must
 // give the same values and the same bytes.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/ProfileFile.h"
+#include "platform/win32/Win32Profile.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "state/logfile.h"
-#include "platform/ProfileFile.h"
-#include "platform/win32/Win32Profile.h"
 #include "support/FakeSystem.h"
 #include "support/MemoryProfileFiles.h"
 
@@ -133,9 +133,9 @@ std::vector<ReadCase> ReadCases() {
        "late=yes\r\n"
        "enable=0\r\n",
        {L"app", L"APP", L"  app\t", L"Other Section", L"other section", L" Other Section ", L"missing", L""},
-       {L"enable", L"ENABLE", L" enable ", L"Spaced Key", L"spaced key", L"quoted", L"single", L"mixed",
-        L"lonequote", L"emptyquotes", L"inner", L"eq", L"novalue", L"empty", L"; comment", L"comment", L"dup", L"k",
-        L"late", L"missing", L""}},
+       {L"enable",    L"ENABLE",    L" enable ",    L"Spaced Key", L"spaced key", L"quoted",  L"single",
+        L"mixed",     L"lonequote", L"emptyquotes", L"inner",      L"eq",         L"novalue", L"empty",
+        L"; comment", L"comment",   L"dup",         L"k",          L"late",       L"missing", L""}},
       {"keys before the first section",
        "top=1\r\n=nameless\r\n=dropped\r\n[app]\r\nx=2\r\n",
        {L"", L"app", L" "},
@@ -148,19 +148,13 @@ std::vector<ReadCase> ReadCases() {
        "[app]\nlf=1\rcr=2\r\n\r\n\n\tTab\t=\tvalue\t\r\nz=last\x1a",
        {L"app"},
        {L"lf", L"cr", L"tab", L"z"}},
-      {"long values",
-       "[app]\r\nlong=" + std::string(300, 'x') + "\r\nq=\"0123456789\"\r\n",
-       {L"app"},
-       {L"long", L"q"}},
+      {"long values", "[app]\r\nlong=" + std::string(300, 'x') + "\r\nq=\"0123456789\"\r\n", {L"app"}, {L"long", L"q"}},
       {"utf-16le with bom",
        Utf16Le(unicode),
        {L"app", L"APP", L"\u0416\u03A9\u00DC\u0178", L"\u0436\u03C9\u00FC\u00FF"},
        {L"name", L"spaced", L"\u00C9\u0141", L"\u00E9\u0142"}},
       {"utf-16be with bom", Utf16Be(unicode), {L"app"}, {L"name", L"spaced"}},
-      {"utf-8 with bom",
-       "\xEF\xBB\xBF[app]\r\nname=\xC3\x89t\xC3\xA9 \xD0\x96\r\n",
-       {L"app"},
-       {L"name"}},
+      {"utf-8 with bom", "\xEF\xBB\xBF[app]\r\nname=\xC3\x89t\xC3\xA9 \xD0\x96\r\n", {L"app"}, {L"name"}},
       {"ansi",
        "[\xC9T\xC9]\r\nname=\xC9t\xE9 \x80\r\nnbsp=\xA0value\xA0\r\n",
        {L"\u00C9T\u00C9", L"\u00E9t\u00E9", L"ETE"},
@@ -294,7 +288,8 @@ TEST(ProfileDifferential, WritesProduceTheSameFiles) {
       portable.store.Put(path, *c.initial);
     }
     for (const Write& w : c.writes) {
-      EXPECT_EQ(portable.WriteString(path, w.section, w.key, w.value), real.WriteString(path, w.section, w.key, w.value));
+      EXPECT_EQ(portable.WriteString(path, w.section, w.key, w.value),
+                real.WriteString(path, w.section, w.key, w.value));
     }
     std::optional<std::string> expected = ReadBytes(path);
     std::optional<std::string> actual = portable.store.Get(path);

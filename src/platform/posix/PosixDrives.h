@@ -14,7 +14,7 @@ namespace dw {
 
 struct DriveOptions {
   uint32_t driveType = kDriveRemovable;
-  uint32_t busType = 7;  // USB
+  uint32_t busType = 7;                     // USB
   std::optional<std::wstring> volumeLabel;  // the folder's base name when absent
   std::wstring fileSystem = L"FAT32";
 };

@@ -36,7 +36,7 @@ uint32_t ErrorFromErrno(int error) {
     case EXDEV: return 17;       // ERROR_NOT_SAME_DEVICE
     case EROFS: return 19;       // ERROR_WRITE_PROTECT
     case ENOSPC:
-    case EDQUOT: return 112;     // ERROR_DISK_FULL
+    case EDQUOT: return 112;        // ERROR_DISK_FULL
     case ENAMETOOLONG: return 206;  // ERROR_FILENAME_EXCED_RANGE
     case EWOULDBLOCK:
     case EBUSY: return kErrorSharingViolation;

@@ -14,10 +14,10 @@ Platform& NativePlatform() {
   // Without windows, the thread that first asks for the platform is the window thread.
   static QueueMainThread mainThread;
   static Platform native{.fs = &fileSystem,
-                          .volumes = &volumes,
-                          .system = &system,
-                          .profile = PosixProfileFiles(),
-                          .mainThread = &mainThread};
+                         .volumes = &volumes,
+                         .system = &system,
+                         .profile = PosixProfileFiles(),
+                         .mainThread = &mainThread};
   return native;
 }
 

@@ -74,8 +74,8 @@ std::wstring PosixSystem::ProgramFolder() {
   return Utf8ToWide(exe.substr(0, exe.find_last_of('/'))) + L"\\";
 }
 
-void PosixSystem::Shell(OwnerWindow, const std::wstring&, const std::wstring&, const std::wstring&,
-                        const std::wstring&, int) {
+void PosixSystem::Shell(OwnerWindow, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&,
+                        int) {
   // Nothing to start on Linux: no companion programs, no Explorer for "open".
 }
 
@@ -106,9 +106,7 @@ uint32_t PosixSystem::TickCount() {
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-void PosixSystem::Sleep(uint32_t milliseconds) {
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
+void PosixSystem::Sleep(uint32_t milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 std::optional<std::wstring> PosixSystem::EnvironmentVariable(const std::wstring& name) {
   if (const char* value = std::getenv(WideToUtf8(name).c_str())) return Utf8ToWide(value);

@@ -30,7 +30,7 @@ std::optional<MappedDrive> PresentDrive(const std::wstring& path) {
 // A serial number that stays the same for the same folder.
 uint32_t SerialOf(const std::string& folder) {
   uint32_t hash = 2166136261u;
-  for (unsigned char c : folder) hash = (hash ^ c) * 16777619u;
+  for (char c : folder) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
   return hash;
 }
 

@@ -1,6 +1,7 @@
+#include "platform/win32/WindowsSupport.h"
+
 #include "common/Text.h"
 #include "platform/Caught.h"
-#include "platform/win32/WindowsSupport.h"
 
 namespace dw {
 

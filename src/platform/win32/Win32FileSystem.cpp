@@ -1,9 +1,10 @@
 #include "platform/win32/Win32FileSystem.h"
 
+#include "platform/win32/WindowsSupport.h"
+
 #include <algorithm>
 
 #include "platform/PathRules.h"
-#include "platform/win32/WindowsSupport.h"
 
 namespace dw {
 

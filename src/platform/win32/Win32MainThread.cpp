@@ -1,9 +1,10 @@
 #include "platform/win32/Win32MainThread.h"
-#include "platform/Caught.h"
 
 #include <exception>
 #include <memory>
 #include <mutex>
+
+#include "platform/Caught.h"
 
 namespace dw {
 
@@ -30,8 +31,8 @@ Win32MainThread::Win32MainThread() : threadId_(GetCurrentThreadId()) {
     windowClass.lpszClassName = kClassName;
     RegisterClassExW(&windowClass);
   });
-  window_ = CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
-                            nullptr);
+  window_ =
+      CreateWindowExW(0, kClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 Win32MainThread::~Win32MainThread() {

@@ -2,8 +2,9 @@
 // this object. Invoke sends it a message (and so waits), Post posts one.
 #pragma once
 
-#include "platform/Platform.h"
 #include "platform/win32/WindowsSupport.h"
+
+#include "platform/Platform.h"
 
 namespace dw {
 

@@ -14,10 +14,10 @@ Platform& NativePlatform() {
   // The thread that first asks for the platform owns the message-only window.
   static Win32MainThread mainThread;
   static Platform native{.fs = &fileSystem,
-                          .volumes = &volumes,
-                          .system = &system,
-                          .profile = Win32ProfileFiles(),
-                          .mainThread = &mainThread};
+                         .volumes = &volumes,
+                         .system = &system,
+                         .profile = Win32ProfileFiles(),
+                         .mainThread = &mainThread};
   return native;
 }
 

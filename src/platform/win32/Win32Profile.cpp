@@ -1,9 +1,10 @@
 #include "platform/win32/Win32Profile.h"
 
+#include "platform/win32/WindowsSupport.h"
+
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/win32/WindowsSupport.h"
 
 namespace dw {
 

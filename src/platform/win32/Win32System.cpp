@@ -104,11 +104,11 @@ std::optional<std::wstring> Win32System::EnvironmentVariable(const std::wstring&
 
 std::wstring Win32System::ErrorMessage(uint32_t code) {
   wchar_t text[1024] = {};
-  DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-                                text, 1024, nullptr);
+  DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text, 1024, nullptr);
   std::wstring message(text, length);
-  while (!message.empty() && (message.back() == L' ' || message.back() == L'\r' || message.back() == L'\n' ||
-                              message.back() == L'.')) {
+  while (!message.empty() &&
+         (message.back() == L' ' || message.back() == L'\r' || message.back() == L'\n' || message.back() == L'.')) {
     message.pop_back();
   }
   return message;

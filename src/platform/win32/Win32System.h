@@ -2,8 +2,9 @@
 // message boxes.
 #pragma once
 
-#include "platform/Platform.h"
 #include "platform/win32/WindowsSupport.h"
+
+#include "platform/Platform.h"
 
 namespace dw {
 

@@ -1,8 +1,8 @@
 #include "platform/win32/Win32Volumes.h"
 
-#include <cstring>
-
 #include "platform/win32/WindowsSupport.h"
+
+#include <cstring>
 
 namespace dw {
 
@@ -56,16 +56,16 @@ bool Win32Volumes::DiskSpace(const std::wstring& root, int64_t& total, int64_t& 
 
 uint32_t Win32Volumes::StorageBusType(const std::wstring& device) {
   CriticalErrorsSilenced silenced;
-  ScopedKernelHandle volume(CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+  ScopedKernelHandle volume(
+      CreateFileW(device.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!volume) return 0;
   unsigned char query[kQuerySize] = {};
   unsigned char descriptor[kDescriptorSize] = {};
   uint32_t size = kDescriptorSize;
   std::memcpy(descriptor + kDescriptorSizeField, &size, sizeof(size));
   DWORD returned = 0;
-  if (!DeviceIoControl(volume.Get(), kQueryProperty, query, sizeof(query), descriptor, sizeof(descriptor),
-                       &returned, nullptr)) {
+  if (!DeviceIoControl(volume.Get(), kQueryProperty, query, sizeof(query), descriptor, sizeof(descriptor), &returned,
+                       nullptr)) {
     return 0;
   }
   uint32_t busType = 0;

@@ -9,17 +9,17 @@
 #include "platform/Platform.h"
 
 #ifdef _WIN32
-#include <io.h>
-
 #include "platform/win32/WindowsSupport.h"
+
+#include <io.h>
 
 namespace {
 
 dw::CliHost MakeHost() {
   dw::CliHost host;
   host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
-    bool rootForm = (arg.size() == 2 || (arg.size() == 3 && (arg[2] == L'\\' || arg[2] == L'/'))) &&
-                    iswalpha(arg[0]) && arg[1] == L':';
+    bool rootForm = (arg.size() == 2 || (arg.size() == 3 && (arg[2] == L'\\' || arg[2] == L'/'))) && iswalpha(arg[0]) &&
+                    arg[1] == L':';
     if (!rootForm) {
       error = L"not a drive root such as E:\\";
       return std::nullopt;

@@ -5,17 +5,17 @@
 #include <string>
 #include <utility>
 
-#include "state/Settings.h"
-#include "ui/Systray.h"
 #include "app/main1.h"
 #include "devices/DeviceChange.h"
 #include "devices/DrivePass.h"
 #include "platform/Platform.h"
 #include "platform/win32/CommandLine.h"
 #include "platform/win32/Win32System.h"
+#include "state/Settings.h"
 #include "ui/DriveListing.h"
-#include "ui/win32/Application.h"
+#include "ui/Systray.h"
 #include "ui/usbnotify.h"
+#include "ui/win32/Application.h"
 #include "ui/win32/MainWindow.h"
 #include "ui/win32/NotifyWindow.h"
 #include "ui/win32/PanelWindow.h"

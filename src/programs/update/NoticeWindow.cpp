@@ -33,8 +33,8 @@ HFONT CreateMessageFont(TDpi dpi) {
   if (forDpi && forDpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi.Value()))
     return CreateFontIndirectW(&metrics.lfMessageFont);
   if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
-  metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi.Value()),
-                                          static_cast<int>(DpiForSystem().Value()));
+  metrics.lfMessageFont.lfHeight =
+      MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi.Value()), static_cast<int>(DpiForSystem().Value()));
   return CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
@@ -138,9 +138,7 @@ void TNoticeWindow::EraseBackground(HDC dc) {
 
 LRESULT TNoticeWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_ERASEBKGND:
-      EraseBackground(reinterpret_cast<HDC>(wParam));
-      return 1;
+    case WM_ERASEBKGND: EraseBackground(reinterpret_cast<HDC>(wParam)); return 1;
     case WM_CTLCOLORSTATIC:
       SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOW));
       SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
@@ -159,11 +157,8 @@ LRESULT TNoticeWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
       InvalidateRect(Handle(), nullptr, TRUE);
       return 0;
     }
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      return DefaultProc(message, wParam, lParam);
+    case WM_DESTROY: PostQuitMessage(0); return 0;
+    default: return DefaultProc(message, wParam, lParam);
   }
 }
 

@@ -2,8 +2,9 @@
 // portable start-up asks of the window system.
 #pragma once
 
-#include "app/main1.h"
 #include "platform/win32/WindowsSupport.h"
+
+#include "app/main1.h"
 
 namespace dw::win32 {
 

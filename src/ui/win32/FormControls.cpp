@@ -127,30 +127,16 @@ void TFormWindow::CreateControl(TBoundControl& bound) {
       make(0, WC_BUTTONW, c.Caption(), WS_TABSTOP | BS_PUSHBUTTON | (c.HasOption(kOptWordWrap) ? BS_MULTILINE : 0),
            Height(r));
       break;
-    case K::CheckBox:
-      make(0, WC_BUTTONW, c.Caption(), WS_TABSTOP | BS_AUTOCHECKBOX, Height(r));
-      break;
-    case K::RadioButton:
-      make(0, WC_BUTTONW, c.Caption(), WS_TABSTOP | BS_AUTORADIOBUTTON, Height(r));
-      break;
-    case K::Edit:
-      make(WS_EX_CLIENTEDGE, WC_EDITW, c.Text(), WS_TABSTOP | ES_AUTOHSCROLL, Height(r));
-      break;
+    case K::CheckBox: make(0, WC_BUTTONW, c.Caption(), WS_TABSTOP | BS_AUTOCHECKBOX, Height(r)); break;
+    case K::RadioButton: make(0, WC_BUTTONW, c.Caption(), WS_TABSTOP | BS_AUTORADIOBUTTON, Height(r)); break;
+    case K::Edit: make(WS_EX_CLIENTEDGE, WC_EDITW, c.Text(), WS_TABSTOP | ES_AUTOHSCROLL, Height(r)); break;
     case K::ComboBox:
       make(0, WC_COMBOBOXW, L"", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, Height(r) + FDpi.Scale(kDropDownHeight));
       break;
-    case K::ListView:
-      CreateListView(bound, parent);
-      break;
-    case K::RadioGroup:
-      CreateRadioGroup(bound, parent);
-      break;
-    case K::PageControl:
-      CreatePageControl(bound, parent);
-      break;
-    case K::TabSheet:
-      CreateTabSheet(bound);
-      break;
+    case K::ListView: CreateListView(bound, parent); break;
+    case K::RadioGroup: CreateRadioGroup(bound, parent); break;
+    case K::PageControl: CreatePageControl(bound, parent); break;
+    case K::TabSheet: CreateTabSheet(bound); break;
     case K::Panel:
     case K::GroupBox:
       bound.Host = std::make_unique<TContainerWindow>(*this, c);
@@ -163,14 +149,9 @@ void TFormWindow::CreateControl(TBoundControl& bound) {
       break;
     case K::Label:
     case K::Shape:
-    case K::Image:
-      MeasureWindowless(bound);
-      return;
-    case K::Timer:
-      ApplyTimer(bound);
-      return;
-    default:
-      return;  // menus, image lists and dialogs have no window of their own
+    case K::Image: MeasureWindowless(bound); return;
+    case K::Timer: ApplyTimer(bound); return;
+    default: return;  // menus, image lists and dialogs have no window of their own
   }
   ApplyFont(bound);
   ApplyItems(bound);
@@ -207,7 +188,7 @@ void TFormWindow::LayoutRadioGroup(TBoundControl& bound) {
   int topMargin = metrics.tmHeight + 1 + (usable % count) / 2;
   int buttonWidth = Width(r) - FDpi.Scale(10);
   for (int i = 0; i < count; ++i)
-    MoveWindow(bound.Choices[i], r.left + FDpi.Scale(8), r.top + topMargin + i * buttonHeight,
+    MoveWindow(bound.Choices[static_cast<size_t>(i)], r.left + FDpi.Scale(8), r.top + topMargin + i * buttonHeight,
                buttonWidth - FDpi.Scale(8), buttonHeight, TRUE);
 }
 
@@ -227,7 +208,7 @@ void TFormWindow::CreatePageControl(TBoundControl& bound, HWND parent) {
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<wchar_t*>(sheet->Caption().c_str());
-    SendMessageW(bound.Window, TCM_INSERTITEMW, index++, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(bound.Window, TCM_INSERTITEMW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&item));
   }
 }
 
@@ -258,11 +239,8 @@ void TFormWindow::ApplyPlace(TBoundControl& bound) {
       MeasureWindowless(bound);
       InvalidateWindowless(bound);
       return;
-    case K::RadioGroup:
-      LayoutRadioGroup(bound);
-      return;
-    default:
-      break;
+    case K::RadioGroup: LayoutRadioGroup(bound); return;
+    default: break;
   }
   RECT r = ScaledPlace(bound);
   if (bound.Host) {
@@ -296,7 +274,7 @@ void TFormWindow::ApplyCaption(TBoundControl& bound) {
           TCITEMW item{};
           item.mask = TCIF_TEXT;
           item.pszText = const_cast<wchar_t*>(c.Caption().c_str());
-          SendMessageW(owner->Window, TCM_SETITEMW, index, reinterpret_cast<LPARAM>(&item));
+          SendMessageW(owner->Window, TCM_SETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
           return;
         }
         ++index;
@@ -306,8 +284,7 @@ void TFormWindow::ApplyCaption(TBoundControl& bound) {
     case K::Panel:
       if (bound.Host) InvalidateRect(bound.Host->Handle(), nullptr, TRUE);
       return;
-    default:
-      break;
+    default: break;
   }
   if (bound.Frame) SetWindowTextW(bound.Frame, c.Caption().c_str());
   if (bound.Window && IsButtonKind(c.Kind())) SetWindowTextW(bound.Window, c.Caption().c_str());
@@ -389,19 +366,15 @@ void TFormWindow::ApplyVisible(TBoundControl& bound) {
 void TFormWindow::ApplyFont(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   switch (c.Kind()) {
-    case K::Label:
-      ApplyPlace(bound);
-      return;
+    case K::Label: ApplyPlace(bound); return;
     case K::Timer:
     case K::MenuItem:
     case K::PopupMenu:
     case K::ImageList:
     case K::OpenDialog:
     case K::Shape:
-    case K::Image:
-      return;
-    default:
-      break;
+    case K::Image: return;
+    default: break;
   }
   WPARAM font = reinterpret_cast<WPARAM>(FontFor(c));
   if (bound.Window) SendMessageW(bound.Window, WM_SETFONT, font, TRUE);
@@ -453,7 +426,7 @@ void TFormWindow::ApplyActivePage(TBoundControl& bound) {
     bool active = sheet->Name() == c.ActivePage();
     if (active) {
       TUpdating updating(FUpdating);
-      SendMessageW(bound.Window, TCM_SETCURSEL, index, 0);
+      SendMessageW(bound.Window, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
     if (TBoundControl* sheetBound = Bound(sheet); sheetBound && sheetBound->Host)
       ShowWindow(sheetBound->Host->Handle(), active ? SW_SHOW : SW_HIDE);

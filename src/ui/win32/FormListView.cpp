@@ -1,7 +1,7 @@
 // Report-style list views and page controls: their windows, the model's rows and
 // pages, and the notifications that come back from them.
-#include "ui/win32/FormWindow.h"
 #include "platform/Caught.h"
+#include "ui/win32/FormWindow.h"
 
 namespace dw::win32 {
 
@@ -64,7 +64,7 @@ void TFormWindow::ApplyColumns(TBoundControl& bound) {
     lvc.mask = LVCF_TEXT | LVCF_WIDTH;
     lvc.cx = FDpi.Scale(column.Width);
     lvc.pszText = const_cast<wchar_t*>(column.Caption.c_str());
-    SendMessageW(bound.Window, LVM_INSERTCOLUMNW, index++, reinterpret_cast<LPARAM>(&lvc));
+    SendMessageW(bound.Window, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index++), reinterpret_cast<LPARAM>(&lvc));
   }
 }
 
@@ -76,7 +76,7 @@ void TFormWindow::ApplyRows(TBoundControl& bound) {
     TNoRedraw noRedraw(bound.Window);
     SendMessageW(bound.Window, LVM_DELETEALLITEMS, 0, 0);
     for (int row = 0; row < c.RowCount(); ++row) {
-      const TListRow& data = c.Rows()[row];
+      const TListRow& data = c.Rows()[static_cast<size_t>(row)];
       LVITEMW item{};
       item.mask = LVIF_TEXT;
       item.iItem = row;
@@ -86,7 +86,7 @@ void TFormWindow::ApplyRows(TBoundControl& bound) {
         LVITEMW text{};
         text.iSubItem = static_cast<int>(sub) + 1;
         text.pszText = const_cast<wchar_t*>(data.SubItems[sub].c_str());
-        SendMessageW(bound.Window, LVM_SETITEMTEXTW, at, reinterpret_cast<LPARAM>(&text));
+        SendMessageW(bound.Window, LVM_SETITEMTEXTW, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(&text));
       }
     }
   }
@@ -99,12 +99,13 @@ void TFormWindow::ApplyChecked(TBoundControl& bound) {
   if (c.Kind() != TComponentKind::ListView || !bound.Window || !c.HasOption(kOptCheckBoxes)) return;
   TUpdating updating(FUpdating);
   for (int row = 0; row < c.RowCount(); ++row) {
-    UINT state = static_cast<UINT>(SendMessageW(bound.Window, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    UINT state =
+        static_cast<UINT>(SendMessageW(bound.Window, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
     if (IsTicked(state) == c.RowChecked(row) && (state & LVIS_STATEIMAGEMASK) != 0) continue;
     LVITEMW item{};
     item.stateMask = LVIS_STATEIMAGEMASK;
     item.state = CheckState(c.RowChecked(row));
-    SendMessageW(bound.Window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    SendMessageW(bound.Window, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
   }
 }
 
@@ -119,8 +120,8 @@ void TFormWindow::ApplySelected(TBoundControl& bound) {
     LVITEMW select{};
     select.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     select.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(bound.Window, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&select));
-    SendMessageW(bound.Window, LVM_ENSUREVISIBLE, row, FALSE);
+    SendMessageW(bound.Window, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&select));
+    SendMessageW(bound.Window, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
   }
 }
 
@@ -163,9 +164,7 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       RunEvent(c.OnClick, c);
       return true;
     }
-    case NM_DBLCLK:
-      RunEvent(c.OnDblClick, c);
-      return true;
+    case NM_DBLCLK: RunEvent(c.OnDblClick, c); return true;
     case NM_CUSTOMDRAW: {
       if (!c.OnCustomDraw) return false;
       auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
@@ -188,8 +187,7 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       }
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 

@@ -28,7 +28,7 @@ void AppendItems(HMENU menu, const TForm& form, const TComponent& parent, std::v
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
       continue;
     }
-    UINT flags = MF_STRING | (item->Enabled() ? MF_ENABLED : MF_GRAYED);
+    UINT flags = MF_STRING | static_cast<UINT>(item->Enabled() ? MF_ENABLED : MF_GRAYED);
     if (!MenuItemsOf(form, *item).empty()) {
       TMenuHandle sub(CreatePopupMenu());
       AppendItems(sub.Get(), form, *item, commands);

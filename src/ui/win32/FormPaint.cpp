@@ -18,15 +18,9 @@ constexpr int kGlyphOverhang = 2;
 UINT TextFormat(const TComponent& c) {
   UINT format = DT_NOPREFIX;
   switch (c.Alignment()) {
-    case TAlignment::Center:
-      format |= DT_CENTER;
-      break;
-    case TAlignment::Right:
-      format |= DT_RIGHT;
-      break;
-    case TAlignment::Left:
-      format |= DT_LEFT;
-      break;
+    case TAlignment::Center: format |= DT_CENTER; break;
+    case TAlignment::Right: format |= DT_RIGHT; break;
+    case TAlignment::Left: format |= DT_LEFT; break;
   }
   return format | (c.HasOption(kOptWordWrap) ? DT_WORDBREAK : DT_SINGLELINE);
 }
@@ -70,8 +64,7 @@ bool TFormWindow::ContainerMessage(TComponent* container, HWND window, UINT mess
       PaintContainer(container, dc, client);
       return true;
     }
-    case WM_COMMAND:
-      return lParam != 0 && OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+    case WM_COMMAND: return lParam != 0 && OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
     case WM_NOTIFY: {
       auto& header = *reinterpret_cast<NMHDR*>(lParam);
       TBoundControl* bound = BoundByWindow(header.hwndFrom);
@@ -95,8 +88,7 @@ bool TFormWindow::ContainerMessage(TComponent* container, HWND window, UINT mess
     case WM_LBUTTONUP:
     case WM_LBUTTONDBLCLK:
       return OnWindowlessClick(container, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}, message == WM_LBUTTONDBLCLK);
-    default:
-      return false;
+    default: return false;
   }
 }
 

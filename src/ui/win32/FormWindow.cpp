@@ -27,12 +27,9 @@ void TFormWindow::RunEvent(const TNotifyEvent& event, TComponent& sender) {
 DWORD TFormWindow::FormStyle() const {
   DWORD style = WS_CLIPCHILDREN;
   switch (FForm.Style().Border) {
-    case TFormBorder::Fixed:
-      return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    case TFormBorder::None:
-      return style | WS_POPUP;
-    case TFormBorder::Sizeable:
-      break;
+    case TFormBorder::Fixed: return style | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    case TFormBorder::None: return style | WS_POPUP;
+    case TFormBorder::Sizeable: break;
   }
   return style | WS_OVERLAPPEDWINDOW;
 }
@@ -51,8 +48,8 @@ bool TFormWindow::Create() {
   // Some taskbars (Wine's) give any visible unowned window a button, tool window or
   // not; an owner that is never shown keeps it off them all.
   if (FForm.Style().ToolWindow && !FHiddenOwner)
-    FHiddenOwner = CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                   GetModuleHandleW(nullptr), nullptr);
+    FHiddenOwner =
+        CreateWindowExW(0, WC_STATICW, L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!CreateBound(FormExStyle(), className.c_str(), FForm.Caption().c_str(), FormStyle(), CW_USEDEFAULT, CW_USEDEFAULT,
                    0, 0, FHiddenOwner, nullptr))
     return false;
@@ -92,11 +89,8 @@ void TFormWindow::CreateComponents() {
       switch (parent->Kind()) {
         case TComponentKind::Panel:
         case TComponentKind::TabSheet:
-        case TComponentKind::GroupBox:
-          bound.Container = parent;
-          break;
-        default:
-          break;
+        case TComponentKind::GroupBox: bound.Container = parent; break;
+        default: break;
       }
     }
     FIndex[component.get()] = FControls.size();
@@ -123,31 +117,22 @@ LRESULT TFormWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   if (PreviewMessage(message, wParam, lParam, result)) return result;
   if (ContainerMessage(nullptr, Handle(), message, wParam, lParam, result)) return result;
   switch (message) {
-    case WM_CLOSE:
-      OnClose();
-      return 0;
-    case WM_SIZE:
-      OnSize(wParam);
-      return 0;
-    case WM_TIMER:
-      OnTimer(wParam);
-      return 0;
+    case WM_CLOSE: OnClose(); return 0;
+    case WM_SIZE: OnSize(wParam); return 0;
+    case WM_TIMER: OnTimer(wParam); return 0;
     case WM_SETTINGCHANGE:
       // A taskbar that appears or moves while a corner window shows would cover it.
       if (wParam == SPI_SETWORKAREA && FForm.Style().Position == TFormPosition::WorkAreaCorner &&
           IsWindowVisible(Handle()))
         ApplyPosition();
       return DefaultProc(message, wParam, lParam);
-    case WM_DPICHANGED:
-      OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
-      return 0;
+    case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case kDeferredClickMessage:
       // The control may have gone in between.
       if (TBoundControl* bound = BoundByWindow(reinterpret_cast<HWND>(wParam)))
         RunEvent(bound->Component->OnClick, *bound->Component);
       return 0;
-    default:
-      return DefaultProc(message, wParam, lParam);
+    default: return DefaultProc(message, wParam, lParam);
   }
 }
 
@@ -157,17 +142,10 @@ void TFormWindow::OnClose() { FForm.Hide(); }
 void TFormWindow::OnSize(WPARAM kind) {
   if (!IsWindowVisible(Handle())) return;
   switch (kind) {
-    case SIZE_MINIMIZED:
-      FForm.SetWindowState(TWindowState::Minimized);
-      break;
-    case SIZE_MAXIMIZED:
-      FForm.SetWindowState(TWindowState::Maximized);
-      break;
-    case SIZE_RESTORED:
-      FForm.SetWindowState(TWindowState::Normal);
-      break;
-    default:
-      break;
+    case SIZE_MINIMIZED: FForm.SetWindowState(TWindowState::Minimized); break;
+    case SIZE_MAXIMIZED: FForm.SetWindowState(TWindowState::Maximized); break;
+    case SIZE_RESTORED: FForm.SetWindowState(TWindowState::Normal); break;
+    default: break;
   }
 }
 
@@ -283,33 +261,22 @@ void TFormWindow::ApplyFontEverywhere() {
 
 void TFormWindow::FormChanged(TForm& form, TProperty property) {
   switch (property) {
-    case TProperty::Caption:
-      SetWindowTextW(Handle(), form.Caption().c_str());
-      break;
+    case TProperty::Caption: SetWindowTextW(Handle(), form.Caption().c_str()); break;
     case TProperty::Font:
       ApplyFontEverywhere();
       InvalidateRect(Handle(), nullptr, TRUE);
       break;
-    case TProperty::Visible:
-      ShowForm(form.Visible());
-      break;
-    case TProperty::WindowState:
-      ApplyWindowState();
-      break;
-    case TProperty::Icon:
-      ApplyIcon();
-      break;
+    case TProperty::Visible: ShowForm(form.Visible()); break;
+    case TProperty::WindowState: ApplyWindowState(); break;
+    case TProperty::Icon: ApplyIcon(); break;
     case TProperty::BringToFront:
       if (IsWindowVisible(Handle())) SetForegroundWindow(Handle());
       break;
     case TProperty::Color:
       RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       break;
-    case TProperty::Place:
-      ApplyPosition();
-      break;
-    default:
-      break;
+    case TProperty::Place: ApplyPosition(); break;
+    default: break;
   }
 }
 
@@ -323,65 +290,32 @@ void TFormWindow::Changed(TComponent& component, TProperty property) {
   }
   if (!bound) return;  // run-time menu items: menus are built when they open
   switch (property) {
-    case TProperty::Place:
-      ApplyPlace(*bound);
-      break;
-    case TProperty::Caption:
-      ApplyCaption(*bound);
-      break;
-    case TProperty::Hint:
-      ApplyHint(*bound);
-      break;
-    case TProperty::Text:
-      ApplyText(*bound);
-      break;
-    case TProperty::Items:
-      ApplyItems(*bound);
-      break;
-    case TProperty::ItemIndex:
-      ApplyItemIndex(*bound);
-      break;
-    case TProperty::Columns:
-      ApplyColumns(*bound);
-      break;
-    case TProperty::Rows:
-      ApplyRows(*bound);
-      break;
-    case TProperty::Checked:
-      ApplyChecked(*bound);
-      break;
-    case TProperty::Selected:
-      ApplySelected(*bound);
-      break;
-    case TProperty::Enabled:
-      ApplyEnabled(*bound);
-      break;
-    case TProperty::Visible:
-      ApplyVisible(*bound);
-      break;
+    case TProperty::Place: ApplyPlace(*bound); break;
+    case TProperty::Caption: ApplyCaption(*bound); break;
+    case TProperty::Hint: ApplyHint(*bound); break;
+    case TProperty::Text: ApplyText(*bound); break;
+    case TProperty::Items: ApplyItems(*bound); break;
+    case TProperty::ItemIndex: ApplyItemIndex(*bound); break;
+    case TProperty::Columns: ApplyColumns(*bound); break;
+    case TProperty::Rows: ApplyRows(*bound); break;
+    case TProperty::Checked: ApplyChecked(*bound); break;
+    case TProperty::Selected: ApplySelected(*bound); break;
+    case TProperty::Enabled: ApplyEnabled(*bound); break;
+    case TProperty::Visible: ApplyVisible(*bound); break;
     case TProperty::Color:
     case TProperty::Alignment:
       InvalidateWindowless(*bound);
       if (bound->Host) InvalidateRect(bound->Host->Handle(), nullptr, TRUE);
       break;
-    case TProperty::Font:
-      ApplyFont(*bound);
-      break;
+    case TProperty::Font: ApplyFont(*bound); break;
     case TProperty::Options:
       ApplyListOptions(*bound);
       InvalidateWindowless(*bound);
       break;
-    case TProperty::Picture:
-      ApplyPicture(*bound);
-      break;
-    case TProperty::Interval:
-      ApplyTimer(*bound);
-      break;
-    case TProperty::ActivePage:
-      ApplyActivePage(*bound);
-      break;
-    default:
-      break;
+    case TProperty::Picture: ApplyPicture(*bound); break;
+    case TProperty::Interval: ApplyTimer(*bound); break;
+    case TProperty::ActivePage: ApplyActivePage(*bound); break;
+    default: break;
   }
 }
 

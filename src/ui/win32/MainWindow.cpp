@@ -10,13 +10,9 @@ bool TMainWindow::Create() {
 
 LRESULT TMainWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_CLOSE:
-      FForm.FormClose();
-      return 0;
-    case WM_SYSCOMMAND:
-      return OnSysCommand(wParam, lParam);
-    default:
-      return DefaultProc(message, wParam, lParam);
+    case WM_CLOSE: FForm.FormClose(); return 0;
+    case WM_SYSCOMMAND: return OnSysCommand(wParam, lParam);
+    default: return DefaultProc(message, wParam, lParam);
   }
 }
 
@@ -27,11 +23,8 @@ LRESULT TMainWindow::OnSysCommand(WPARAM command, LPARAM lParam) {
       Sleep(200);
       ShowWindow(Handle(), SW_HIDE);
       return 0;
-    case SC_RESTORE:
-      ShowWindow(Handle(), SW_RESTORE);
-      return 0;
-    default:
-      return DefaultProc(WM_SYSCOMMAND, command, lParam);
+    case SC_RESTORE: ShowWindow(Handle(), SW_RESTORE); return 0;
+    default: return DefaultProc(WM_SYSCOMMAND, command, lParam);
   }
 }
 

@@ -1,8 +1,8 @@
 #include "ui/win32/PanelWindow.h"
 
+#include "app/main1.h"
 #include "state/SharedState.h"
 #include "ui/Systray.h"
-#include "app/main1.h"
 #include "ui/win32/Pictures.h"
 
 namespace dw::win32 {
@@ -43,15 +43,9 @@ bool TPanelWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     return false;
   }
   switch (message) {
-    case kTrayCallbackMessage:
-      OnTrayCallback(static_cast<UINT>(lParam));
-      return false;
-    case kShowPanelMessage:
-      FPanel.Show();
-      return false;
-    case WM_QUERYENDSESSION:
-      result = TRUE;
-      return true;
+    case kTrayCallbackMessage: OnTrayCallback(static_cast<UINT>(lParam)); return false;
+    case kShowPanelMessage: FPanel.Show(); return false;
+    case WM_QUERYENDSESSION: result = TRUE; return true;
     case WM_ENDSESSION:
       if (wParam && FHooks.EndSession) FHooks.EndSession();
       result = 0;
@@ -59,16 +53,13 @@ bool TPanelWindow::PreviewMessage(UINT message, WPARAM wParam, LPARAM lParam, LR
     case WM_DEVICECHANGE:
       if (FHooks.DeviceChange) FHooks.DeviceChange(wParam, lParam);
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 void TPanelWindow::OnTrayCallback(UINT mouseMessage) {
   switch (TrayClickAction(mouseMessage)) {
-    case TTrayClick::Show:
-      FPanel.Show();
-      break;
+    case TTrayClick::Show: FPanel.Show(); break;
     case TTrayClick::ShowAndRestore:
       FPanel.Show();
       FPanel.SetWindowState(TWindowState::Normal);
@@ -79,8 +70,7 @@ void TPanelWindow::OnTrayCallback(UINT mouseMessage) {
       OpenPopupMenu(FPanel.Component(L"PopupMenu1"), cursor);
       break;
     }
-    case TTrayClick::None:
-      break;
+    case TTrayClick::None: break;
   }
 }
 

@@ -88,7 +88,7 @@ TPainter ShieldPainter(uint32_t top, uint32_t bottom, uint32_t rim, int size, TP
 
 // The pixels of a painter at size x size, non-premultiplied BGRA, top row first.
 std::vector<uint32_t> Render(const TPainter& paint, int size) {
-  std::vector<uint32_t> pixels(static_cast<size_t>(size) * size);
+  std::vector<uint32_t> pixels(static_cast<size_t>(size) * static_cast<size_t>(size));
   for (int py = 0; py < size; ++py) {
     for (int px = 0; px < size; ++px) {
       double r = 0, g = 0, b = 0, a = 0;
@@ -107,7 +107,7 @@ std::vector<uint32_t> Render(const TPainter& paint, int size) {
         pixel = (channel(a / (kSamples * kSamples)) << 24) | (channel(r / a) << 16) | (channel(g / a) << 8) |
                 channel(b / a);
       }
-      pixels[static_cast<size_t>(py) * size + px] = pixel;
+      pixels[static_cast<size_t>(py * size + px)] = pixel;
     }
   }
   return pixels;
@@ -134,11 +134,11 @@ TIconHandle MakeIcon(const std::vector<uint32_t>& pixels, int size) {
 
   // The mask matters only where alpha is not understood: transparent where alpha is 0.
   const int stride = ((size + 15) / 16) * 2;
-  std::vector<uint8_t> maskBits(static_cast<size_t>(stride) * size, 0);
+  std::vector<uint8_t> maskBits(static_cast<size_t>(stride) * static_cast<size_t>(size), 0);
   for (int y = 0; y < size; ++y)
     for (int x = 0; x < size; ++x)
-      if ((pixels[static_cast<size_t>(y) * size + x] >> 24) == 0)
-        maskBits[static_cast<size_t>(y) * stride + x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      if ((pixels[static_cast<size_t>(y * size + x)] >> 24) == 0)
+        maskBits[static_cast<size_t>(y * stride + x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
   TBitmapHandle mask(CreateBitmap(size, size, 1, 1, maskBits.data()));
 
   ICONINFO info{};

@@ -43,15 +43,9 @@ NOTIFYICONDATAW TTrayIcon::Data(const TTrayIconRecord& record) {
 void TTrayIcon::TrayChanged(const TTrayIconRecord& record, TTrayOperation operation) {
   NOTIFYICONDATAW data = Data(record);
   switch (operation) {
-    case TTrayOperation::Add:
-      Shell_NotifyIconW(NIM_ADD, &data);
-      break;
-    case TTrayOperation::Modify:
-      Shell_NotifyIconW(NIM_MODIFY, &data);
-      break;
-    case TTrayOperation::Delete:
-      Shell_NotifyIconW(NIM_DELETE, &data);
-      break;
+    case TTrayOperation::Add: Shell_NotifyIconW(NIM_ADD, &data); break;
+    case TTrayOperation::Modify: Shell_NotifyIconW(NIM_MODIFY, &data); break;
+    case TTrayOperation::Delete: Shell_NotifyIconW(NIM_DELETE, &data); break;
   }
 }
 

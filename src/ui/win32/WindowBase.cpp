@@ -1,4 +1,5 @@
 #include "ui/win32/WindowBase.h"
+
 #include "platform/Caught.h"
 
 namespace dw::win32 {

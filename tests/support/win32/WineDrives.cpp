@@ -1,11 +1,11 @@
 #include "support/win32/WineDrives.h"
 
-#include <cstring>
-#include <vector>
-
 #include "platform/win32/WindowsSupport.h"
 
 #include <winioctl.h>
+
+#include <cstring>
+#include <vector>
 
 namespace dw {
 
@@ -43,8 +43,8 @@ bool SendRequest(wchar_t letter, const std::string& unixFolder, uint32_t driveTy
                                                 nullptr));
   if (!manager) return false;
   DWORD returned = 0;
-  return DeviceIoControl(manager.Get(), kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr,
-                         0, &returned, nullptr);
+  return DeviceIoControl(manager.Get(), kDefineUnixDrive, buffer.data(), static_cast<DWORD>(buffer.size()), nullptr, 0,
+                         &returned, nullptr);
 }
 
 }  // namespace
