@@ -15,7 +15,7 @@ import shutil
 import stat
 import subprocess
 
-from .checks import check
+from .checks import Failure, check
 from .config import BASE_PREFIX, DRIVE_LETTER, SCREEN, SLOTS, SOURCE_DIR, TEMPLATE, WINE, WINESERVER, wine_environment
 
 READY = ".dw-e2e-ready"
@@ -62,8 +62,11 @@ def stop_wine(prefix):
     """Ends every Wine process of the prefix and waits for its server, which writes
     the registry files as it goes."""
     env = wine_environment(prefix)
-    subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL)
-    subprocess.run([WINESERVER, "-w"], env=env, stderr=subprocess.DEVNULL)
+    try:
+        subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+        subprocess.run([WINESERVER, "-w"], env=env, stderr=subprocess.DEVNULL, timeout=60)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"Wine did not stop in {prefix}")
 
 
 class PrefixSlot:

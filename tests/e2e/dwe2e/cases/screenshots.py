@@ -3,7 +3,7 @@ in English and at a high resolution."""
 
 import shutil
 
-from ..checks import check, wait_until
+from ..checks import check, wait_for, wait_until
 from ..config import SCREEN
 from ..drive import make_demo_drive
 from ..panel import PAGES, close_panel, list_rows, popup_hidden, show_panel_through_tray
@@ -30,7 +30,7 @@ def case_screenshots(session):
     menu are captured for review."""
     process = session.start_and_wait()
     # The start-up notices (welcome, scan result) cover the notification area until they go.
-    wait_until(lambda: popup_hidden(session), 20)
+    wait_for(lambda: popup_hidden(session), 20, "the start-up notices did not go away")
     session.wait_for_taskbar()
     session.screenshot("desktop-tray")
     show_panel_through_tray(session)
