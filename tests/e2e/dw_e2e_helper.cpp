@@ -1,51 +1,7 @@
 // Drives a running drivewarden.exe from outside, as the shell and the user would,
 // for the end-to-end tests. One command per run; the exit code is the answer
-// (0 yes/done, 1 no/timed out, 2 no such window, 3 bad usage).
-//
-//   wait-panel MS      wait until the control panel window exists
-//   wait-gone MS       wait until it no longer exists
-//   panel-visible      0 when the control panel is visible, 1 when hidden
-//   panel-minimized    0 when the control panel is minimised, 1 when not
-//   panel-client       print the control panel's client width and height
-//   close-main         post WM_CLOSE to the hidden main window (message-only)
-//   close-panel        post WM_CLOSE to the control panel (its close button)
-//   show-page N MS     switch the page control to page N with the arrow keys
-//   tray-click         the left button released on the tray icon
-//   tray-menu X Y      the cursor moved to X,Y, then the right button released on the icon
-//   autoplay           print the answer to the shell's QueryCancelAutoPlay
-//   end-session        the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION
-//   window-text CLASS CAPTION MS   wait for a visible top-level window of that
-//                      class and caption; print the texts of its controls, one a
-//                      line (UTF-8)
-//   close-window CLASS CAPTION     post WM_CLOSE to that window
-//   process-line NAME MS     wait for a process running NAME (such as
-//                      drivewarden.exe); print its command line, its image path
-//                      and its current directory, one a line (UTF-8)
-//   panel-click X Y    the left button released at X,Y of the control panel's client area
-//   hold-taskbar MS    show a tray icon of its own until the pop-up window exists (at most
-//                      MS ms): Wine shows its taskbar only while it has an icon to show
-//   work-area-ready    0 when the taskbar has taken its part of the screen
-//   popup-state        print the pop-up's "visible" or "hidden", its window rectangle
-//                      and the work area (left top right bottom each); 0 visible, 1 hidden
-//   define-drive L DIR make Unix folder DIR removable drive L through Wine's mount manager
-//   remove-drive L     take drive L away again through the mount manager
-//   announce EVENT L   broadcast the volume notice Windows sends for a USB stick
-//                      (EVENT arrival or removal, flags 0) to the top-level windows
-//   watch-devices MS   a top-level window prints each volume notice it gets in MS
-//   cursor X Y         move the cursor to X,Y
-//   list-rows N        print the rows of the panel's Nth list view (in creation order),
-//                      one line each, the columns separated by " | "
-//   current-page       print the index of the page shown
-//   click CAPTION      press the enabled push button of the panel with this caption
-//   answer-box CAPTION ID MS  wait for the program's message box with this caption
-//                      and press its button ID (6 yes, 7 no, 2 cancel)
-//   select-row N ROW   select row ROW of the panel's Nth list view, as a click on it does
-//   click-box N ROW    the left button pressed and released on the check box of row ROW
-//                      of the panel's Nth list view
-//   ticked-rows N      print the numbers (from 0) of the ticked rows of the panel's Nth list view
-//   menu-pick PATH MS  wait for the program's open popup menu and choose an item with the
-//                      arrow keys and Enter: PATH is its number (from 0, separators not
-//                      counted), or numbers joined by "/" down into submenus (1/0)
+// (0 yes/done, 1 no/timed out, 2 no such window, 3 bad usage). Without a command,
+// or with one it does not know, it prints the commands it knows.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -320,25 +276,24 @@ int ClickBox(HWND panel, size_t index, int row) {
   return 1;
 }
 
+// The visible popup menu of the program that owns the panel.
+HWND ProgramMenu(HWND panel) {
+  DWORD program = 0;
+  GetWindowThreadProcessId(panel, &program);
+  for (HWND candidate = FindWindowW(L"#32768", nullptr); candidate;
+       candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(candidate, &owner);
+    if (owner == program && IsWindowVisible(candidate)) return candidate;
+  }
+  return nullptr;
+}
+
 // A popup menu's window belongs to the thread that tracks it, whose loop takes
 // every key posted to that thread: the keys the user would press.
 int MenuPick(HWND panel, const std::wstring& path, DWORD ms) {
-  DWORD program = 0;
-  GetWindowThreadProcessId(panel, &program);
   HWND menu = nullptr;
-  bool found = WaitFor(ms, [&] {
-    for (HWND candidate = FindWindowW(L"#32768", nullptr); candidate;
-         candidate = FindWindowExW(nullptr, candidate, L"#32768", nullptr)) {
-      DWORD owner = 0;
-      GetWindowThreadProcessId(candidate, &owner);
-      if (owner == program && IsWindowVisible(candidate)) {
-        menu = candidate;
-        return true;
-      }
-    }
-    return false;
-  });
-  if (!found) return 1;
+  if (!WaitFor(ms, [&] { return (menu = ProgramMenu(panel)) != nullptr; })) return 1;
   auto press = [menu](WPARAM key) {
     PostMessageW(menu, WM_KEYDOWN, key, 1);
     PostMessageW(menu, WM_KEYUP, key, 0xC0000001);
@@ -437,129 +392,251 @@ int WatchDevices(DWORD ms) {
   return 0;
 }
 
+int HoldTaskbar(DWORD ms) {
+  HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+  if (!holder) return 1;
+  NOTIFYICONDATAW icon{};
+  icon.cbSize = sizeof(icon);
+  icon.hWnd = holder;
+  icon.uID = 1;
+  icon.uFlags = NIF_ICON;
+  icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  Shell_NotifyIconW(NIM_ADD, &icon);
+  WaitFor(ms, [] { return FindWindowW(L"TForm3", nullptr) != nullptr; });
+  Sleep(200);
+  Shell_NotifyIconW(NIM_DELETE, &icon);
+  DestroyWindow(holder);
+  return 0;
+}
+
+int WorkAreaReady() {
+  // One look per process: Wine keeps a process's first answer about the work area.
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  return work.bottom - work.top < GetSystemMetrics(SM_CYSCREEN) ? 0 : 1;
+}
+
+int PopupState() {
+  HWND popup = FindWindowW(L"TForm3", L"Drivewarden");
+  if (!popup) return 2;
+  RECT rect{};
+  GetWindowRect(popup, &rect);
+  RECT work{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  bool visible = IsWindowVisible(popup);
+  std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top, rect.right,
+              rect.bottom, work.left, work.top, work.right, work.bottom);
+  return visible ? 0 : 1;
+}
+
+int ThreadCount(const wchar_t* exeName) {
+  DWORD processId = FindProcess(exeName);
+  if (!processId) return 2;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 1;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof(entry);
+  int count = 0;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    if (entry.th32OwnerProcessID == processId) ++count;
+  CloseHandle(snapshot);
+  std::printf("%d\n", count);
+  return 0;
+}
+
+bool HasVisibleWindow(const wchar_t* className) {
+  for (HWND window = FindWindowW(className, nullptr); window;
+       window = FindWindowExW(nullptr, window, className, nullptr))
+    if (IsWindowVisible(window)) return true;
+  return false;
+}
+
+int AutoPlay(HWND panel) {
+  UINT query = RegisterWindowMessageW(L"QueryCancelAutoPlay");
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(panel, query, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer)) return 1;
+  std::printf("%lu\n", static_cast<unsigned long>(answer));
+  return 0;
+}
+
+int EndSession(HWND panel) {
+  DWORD_PTR answer = 0;
+  SendMessageTimeoutW(panel, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer);
+  if (!answer) return 1;
+  return SendMessageTimeoutW(panel, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer) ? 0 : 1;
+}
+
+int CurrentPage(HWND panel) {
+  HWND tabs = FindWindowExW(panel, nullptr, WC_TABCONTROLW, nullptr);
+  if (!tabs) return 2;
+  std::printf("%ld\n", static_cast<long>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
+  return 0;
+}
+
+int PanelVisible(HWND panel) {
+  bool visible = IsWindowVisible(panel);
+  std::printf("%s\n", visible ? "visible" : "hidden");
+  return visible ? 0 : 1;
+}
+
+int PanelClient(HWND panel) {
+  RECT client{};
+  GetClientRect(panel, &client);
+  std::printf("%ld %ld\n", client.right, client.bottom);
+  return 0;
+}
+
+int PanelClick(HWND panel, LPARAM at) {
+  PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  return PostMessageW(panel, WM_LBUTTONUP, 0, at) ? 0 : 1;
+}
+
+// A command's arguments, the words after its name.
+class TArgs {
+ public:
+  TArgs(int count, wchar_t** values) : FCount(count), FValues(values) {}
+  int Count() const { return FCount; }
+  const wchar_t* Text(int i) const { return FValues[i]; }
+  DWORD Unsigned(int i) const { return Number(FValues[i]); }
+  int Int(int i) const { return static_cast<int>(Unsigned(i)); }
+  // An optional time-out in milliseconds.
+  DWORD Ms(int i, DWORD fallback) const { return i < FCount ? Unsigned(i) : fallback; }
+
+ private:
+  int FCount;
+  wchar_t** FValues;
+};
+
+struct TCommand {
+  const wchar_t* name;
+  const wchar_t* synopsis;
+  const wchar_t* help;
+  int required;     // arguments that must be given
+  bool needsPanel;  // 2 when the control panel window is missing
+  int (*run)(HWND panel, const TArgs& args);
+};
+
+// Every command the helper knows, as its usage lists them.
+constexpr TCommand kCommands[] = {
+    {L"wait-panel", L"[MS]", L"wait until the control panel window exists", 0, false,
+     [](HWND, const TArgs& a) { return WaitFor(a.Ms(0, 30000), [] { return Panel() != nullptr; }) ? 0 : 1; }},
+    {L"wait-gone", L"[MS]", L"wait until the control panel window no longer exists", 0, false,
+     [](HWND, const TArgs& a) { return WaitFor(a.Ms(0, 30000), [] { return Panel() == nullptr; }) ? 0 : 1; }},
+    {L"close-main", L"", L"post WM_CLOSE to the hidden main window (message-only)", 0, false,
+     [](HWND, const TArgs&) {
+       // Message-only windows are found only below HWND_MESSAGE.
+       HWND main = FindWindowExW(HWND_MESSAGE, nullptr, L"Tmainfrm", nullptr);
+       if (!main) return 2;
+       return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
+     }},
+    {L"window-text", L"CLASS CAPTION [MS]",
+     L"wait for a visible top-level window of that class and caption; print its controls' texts (UTF-8)", 2, false,
+     [](HWND, const TArgs& a) { return WindowText(a.Text(0), a.Text(1), a.Ms(2, 30000)); }},
+    {L"wait-window", L"CLASS [MS]", L"wait for a visible top-level window of that class, whatever its caption", 1,
+     false,
+     [](HWND, const TArgs& a) { return WaitFor(a.Ms(1, 30000), [&] { return HasVisibleWindow(a.Text(0)); }) ? 0 : 1; }},
+    {L"close-window", L"CLASS CAPTION", L"post WM_CLOSE to that window", 2, false,
+     [](HWND, const TArgs& a) {
+       HWND window = FindWindowW(a.Text(0), a.Text(1));
+       if (!window) return 2;
+       return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
+     }},
+    {L"process-line", L"NAME [MS]",
+     L"wait for a process running NAME; print its command line, image path and current directory (UTF-8)", 1, false,
+     [](HWND, const TArgs& a) {
+       DWORD processId = 0;
+       if (!WaitFor(a.Ms(1, 30000), [&] { return (processId = FindProcess(a.Text(0))) != 0; })) return 1;
+       return PrintProcessLine(processId);
+     }},
+    {L"threads", L"NAME", L"print how many threads the process running NAME has (2 when none runs it)", 1, false,
+     [](HWND, const TArgs& a) { return ThreadCount(a.Text(0)); }},
+    {L"hold-taskbar", L"[MS]",
+     L"show a tray icon until the pop-up window exists (Wine shows its taskbar only while it has an icon)", 0, false,
+     [](HWND, const TArgs& a) { return HoldTaskbar(a.Ms(0, 60000)); }},
+    {L"work-area-ready", L"", L"0 when the taskbar has taken its part of the screen", 0, false,
+     [](HWND, const TArgs&) { return WorkAreaReady(); }},
+    {L"popup-state", L"", L"print the pop-up's visible/hidden, its rectangle and the work area; 0 visible, 1 hidden", 0,
+     false, [](HWND, const TArgs&) { return PopupState(); }},
+    {L"define-drive", L"L DIR", L"make Unix folder DIR removable drive L through Wine's mount manager", 2, false,
+     [](HWND, const TArgs& a) {
+       return dw::DefineWineDrive(a.Text(0)[0], dw::WideToUtf8(a.Text(1)), DRIVE_REMOVABLE) ? 0 : 1;
+     }},
+    {L"remove-drive", L"L", L"take drive L away again through the mount manager", 1, false,
+     [](HWND, const TArgs& a) { return dw::RemoveWineDrive(a.Text(0)[0]) ? 0 : 1; }},
+    {L"announce", L"EVENT L",
+     L"broadcast the volume notice of a USB stick (EVENT arrival or removal) to the top-level windows", 2, false,
+     [](HWND, const TArgs& a) { return Announce(a.Text(0), a.Text(1)[0]); }},
+    {L"watch-devices", L"[MS]", L"a top-level window prints each volume notice it gets in MS", 0, false,
+     [](HWND, const TArgs& a) { return WatchDevices(a.Ms(0, 5000)); }},
+    {L"cursor", L"X Y", L"move the cursor to X,Y", 2, false,
+     [](HWND, const TArgs& a) { return SetCursorPos(a.Int(0), a.Int(1)) ? 0 : 1; }},
+    {L"list-rows", L"N", L"print the rows of the panel's Nth list view, the columns separated by \" | \"", 1, true,
+     [](HWND panel, const TArgs& a) { return ListRows(panel, a.Unsigned(0)); }},
+    {L"current-page", L"", L"print the index of the page shown", 0, true,
+     [](HWND panel, const TArgs&) { return CurrentPage(panel); }},
+    {L"click", L"CAPTION", L"press the enabled push button of the panel with this caption", 1, true,
+     [](HWND panel, const TArgs& a) { return Click(panel, a.Text(0)); }},
+    {L"select-row", L"N ROW", L"select row ROW of the panel's Nth list view, as a click on it does", 2, true,
+     [](HWND panel, const TArgs& a) { return SelectRow(panel, a.Unsigned(0), a.Int(1)); }},
+    {L"click-box", L"N ROW", L"click the check box of row ROW of the panel's Nth list view", 2, true,
+     [](HWND panel, const TArgs& a) { return ClickBox(panel, a.Unsigned(0), a.Int(1)); }},
+    {L"ticked-rows", L"N", L"print the numbers (from 0) of the ticked rows of the panel's Nth list view", 1, true,
+     [](HWND panel, const TArgs& a) { return TickedRows(panel, a.Unsigned(0)); }},
+    {L"wait-menu", L"MS", L"wait until the program has a popup menu open", 1, true,
+     [](HWND panel, const TArgs& a) {
+       return WaitFor(a.Unsigned(0), [&] { return ProgramMenu(panel) != nullptr; }) ? 0 : 1;
+     }},
+    {L"menu-pick", L"PATH MS",
+     L"choose an item of the program's open popup menu: its number from 0, or numbers joined by / into submenus", 2,
+     true, [](HWND panel, const TArgs& a) { return MenuPick(panel, a.Text(0), a.Unsigned(1)); }},
+    {L"answer-box", L"CAPTION ID MS",
+     L"wait for the program's message box with this caption and press its button ID (6 yes, 7 no, 2 cancel)", 3, true,
+     [](HWND panel, const TArgs& a) { return AnswerBox(panel, a.Text(0), a.Int(1), a.Unsigned(2)); }},
+    {L"panel-visible", L"", L"print visible or hidden; 0 when the control panel is visible", 0, true,
+     [](HWND panel, const TArgs&) { return PanelVisible(panel); }},
+    {L"panel-minimized", L"", L"0 when the control panel is minimised, 1 when not", 0, true,
+     [](HWND panel, const TArgs&) { return IsIconic(panel) ? 0 : 1; }},
+    {L"panel-client", L"", L"print the control panel's client width and height", 0, true,
+     [](HWND panel, const TArgs&) { return PanelClient(panel); }},
+    {L"close-panel", L"", L"post WM_CLOSE to the control panel (its close button)", 0, true,
+     [](HWND panel, const TArgs&) { return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1; }},
+    {L"show-page", L"N [MS]", L"switch the page control to page N with the arrow keys", 1, true,
+     [](HWND panel, const TArgs& a) { return ShowPage(panel, a.Int(0), a.Ms(1, 10000)); }},
+    {L"panel-click", L"X Y", L"the left button released at X,Y of the control panel's client area", 2, true,
+     [](HWND panel, const TArgs& a) { return PanelClick(panel, MAKELPARAM(a.Unsigned(0), a.Unsigned(1))); }},
+    {L"tray-click", L"", L"the left button released on the tray icon", 0, true,
+     [](HWND panel, const TArgs&) { return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1; }},
+    {L"tray-menu", L"X Y", L"the cursor moved to X,Y, then the right button released on the tray icon", 2, true,
+     [](HWND panel, const TArgs& a) {
+       SetCursorPos(a.Int(0), a.Int(1));
+       return PostMessageW(panel, kTrayCallback, 1, WM_RBUTTONUP) ? 0 : 1;
+     }},
+    {L"autoplay", L"", L"print the answer to the shell's QueryCancelAutoPlay", 0, true,
+     [](HWND panel, const TArgs&) { return AutoPlay(panel); }},
+    {L"end-session", L"", L"the session ends: WM_QUERYENDSESSION, then WM_ENDSESSION", 0, true,
+     [](HWND panel, const TArgs&) { return EndSession(panel); }},
+};
+
+int Usage() {
+  auto call = [](const TCommand& command) { return std::wstring(command.name) + L" " + command.synopsis; };
+  int width = 0;
+  for (const TCommand& command : kCommands) width = std::max(width, static_cast<int>(call(command).size()));
+  std::fprintf(stderr, "usage: dw_e2e_helper COMMAND [ARGUMENTS]; MS is a time-out in milliseconds\n");
+  for (const TCommand& command : kCommands)
+    std::fprintf(stderr, "  %-*ls  %ls\n", width, call(command).c_str(), command.help);
+  return 3;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 2) return 3;
-  std::wstring command = argv[1];
-
-  if (command == L"wait-panel")
-    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() != nullptr; }) ? 0 : 1;
-  if (command == L"wait-gone")
-    return WaitFor(argc > 2 ? Number(argv[2]) : 30000, [] { return Panel() == nullptr; }) ? 0 : 1;
-  if (command == L"close-main") {
-    // Message-only windows are found only below HWND_MESSAGE.
-    HWND main = FindWindowExW(HWND_MESSAGE, nullptr, L"Tmainfrm", nullptr);
-    if (!main) return 2;
-    return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : 1;
-  }
-
-  if (command == L"window-text" && argc > 3) return WindowText(argv[2], argv[3], argc > 4 ? Number(argv[4]) : 30000);
-  if (command == L"close-window" && argc > 3) {
-    HWND window = FindWindowW(argv[2], argv[3]);
-    if (!window) return 2;
-    return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
-  }
-  if (command == L"process-line" && argc > 2) {
-    DWORD processId = 0;
-    if (!WaitFor(argc > 3 ? Number(argv[3]) : 30000, [&] { return (processId = FindProcess(argv[2])) != 0; })) return 1;
-    return PrintProcessLine(processId);
-  }
-  if (command == L"hold-taskbar") {
-    HWND holder = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    if (!holder) return 1;
-    NOTIFYICONDATAW icon{};
-    icon.cbSize = sizeof(icon);
-    icon.hWnd = holder;
-    icon.uID = 1;
-    icon.uFlags = NIF_ICON;
-    icon.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    Shell_NotifyIconW(NIM_ADD, &icon);
-    WaitFor(argc > 2 ? Number(argv[2]) : 60000, [] { return FindWindowW(L"TForm3", nullptr) != nullptr; });
-    Sleep(200);
-    Shell_NotifyIconW(NIM_DELETE, &icon);
-    DestroyWindow(holder);
-    return 0;
-  }
-  if (command == L"work-area-ready") {
-    // One look per process: Wine keeps a process's first answer about the work area.
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    return work.bottom - work.top < GetSystemMetrics(SM_CYSCREEN) ? 0 : 1;
-  }
-  if (command == L"popup-state") {
-    HWND popup = FindWindowW(L"TForm3", L"Drivewarden");
-    if (!popup) return 2;
-    RECT rect{};
-    GetWindowRect(popup, &rect);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    bool visible = IsWindowVisible(popup);
-    std::printf("%s %ld %ld %ld %ld %ld %ld %ld %ld\n", visible ? "visible" : "hidden", rect.left, rect.top, rect.right,
-                rect.bottom, work.left, work.top, work.right, work.bottom);
-    return visible ? 0 : 1;
-  }
-  if (command == L"define-drive" && argc > 3)
-    return dw::DefineWineDrive(argv[2][0], dw::WideToUtf8(argv[3]), DRIVE_REMOVABLE) ? 0 : 1;
-  if (command == L"remove-drive" && argc > 2) return dw::RemoveWineDrive(argv[2][0]) ? 0 : 1;
-  if (command == L"announce" && argc > 3) return Announce(argv[2], argv[3][0]);
-  if (command == L"watch-devices") return WatchDevices(argc > 2 ? Number(argv[2]) : 5000);
-  if (command == L"cursor" && argc > 3)
-    return SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3]))) ? 0 : 1;
-
-  HWND panel = Panel();
-  if (!panel) return 2;
-  if (command == L"list-rows" && argc > 2) return ListRows(panel, Number(argv[2]));
-  if (command == L"current-page") {
-    HWND tabs = FindWindowExW(panel, nullptr, WC_TABCONTROLW, nullptr);
-    if (!tabs) return 2;
-    std::printf("%ld\n", static_cast<long>(SendMessageW(tabs, TCM_GETCURSEL, 0, 0)));
-    return 0;
-  }
-  if (command == L"click" && argc > 2) return Click(panel, argv[2]);
-  if (command == L"select-row" && argc > 3) return SelectRow(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
-  if (command == L"click-box" && argc > 3) return ClickBox(panel, Number(argv[2]), static_cast<int>(Number(argv[3])));
-  if (command == L"ticked-rows" && argc > 2) return TickedRows(panel, Number(argv[2]));
-  if (command == L"menu-pick" && argc > 3) return MenuPick(panel, argv[2], Number(argv[3]));
-  if (command == L"answer-box" && argc > 4)
-    return AnswerBox(panel, argv[2], static_cast<int>(Number(argv[3])), Number(argv[4]));
-  if (command == L"panel-visible") {
-    bool visible = IsWindowVisible(panel);
-    std::printf("%s\n", visible ? "visible" : "hidden");
-    return visible ? 0 : 1;
-  }
-  if (command == L"panel-minimized") return IsIconic(panel) ? 0 : 1;
-  if (command == L"panel-client") {
-    RECT client{};
-    GetClientRect(panel, &client);
-    std::printf("%ld %ld\n", client.right, client.bottom);
-    return 0;
-  }
-  if (command == L"close-panel") return PostMessageW(panel, WM_CLOSE, 0, 0) ? 0 : 1;
-  if (command == L"show-page" && argc > 2)
-    return ShowPage(panel, static_cast<int>(Number(argv[2])), argc > 3 ? Number(argv[3]) : 10000);
-  if (command == L"panel-click" && argc > 3) {
-    LPARAM at = MAKELPARAM(Number(argv[2]), Number(argv[3]));
-    PostMessageW(panel, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    return PostMessageW(panel, WM_LBUTTONUP, 0, at) ? 0 : 1;
-  }
-  if (command == L"tray-click") return PostMessageW(panel, kTrayCallback, 1, WM_LBUTTONUP) ? 0 : 1;
-  if (command == L"tray-menu" && argc > 3) {
-    SetCursorPos(static_cast<int>(Number(argv[2])), static_cast<int>(Number(argv[3])));
-    return PostMessageW(panel, kTrayCallback, 1, WM_RBUTTONUP) ? 0 : 1;
-  }
-  if (command == L"autoplay") {
-    UINT query = RegisterWindowMessageW(L"QueryCancelAutoPlay");
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutW(panel, query, 0, 0, SMTO_ABORTIFHUNG, 10000, &answer)) return 1;
-    std::printf("%lu\n", static_cast<unsigned long>(answer));
-    return 0;
-  }
-  if (command == L"end-session") {
-    DWORD_PTR answer = 0;
-    SendMessageTimeoutW(panel, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer);
-    if (!answer) return 1;
-    return SendMessageTimeoutW(panel, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 10000, &answer) ? 0 : 1;
-  }
-  return 3;
+  if (argc < 2) return Usage();
+  const TCommand* command = nullptr;
+  for (const TCommand& candidate : kCommands)
+    if (std::wcscmp(candidate.name, argv[1]) == 0) command = &candidate;
+  TArgs args(argc - 2, argv + 2);
+  if (!command || args.Count() < command->required) return Usage();
+  HWND panel = nullptr;
+  if (command->needsPanel && !(panel = Panel())) return 2;
+  return command->run(panel, args);
 }

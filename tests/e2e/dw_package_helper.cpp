@@ -10,6 +10,7 @@
 //   wait-window TEXT MS   wait until a visible top-level window's title holds TEXT
 //   click TEXT ID         press the button ID of that window (as a click tells it)
 //   click-text TEXT LABEL click the control labelled LABEL anywhere inside that window
+//   wait-text TEXT LABEL MS  wait until such a control is there (a page has come up)
 //   select TEXT ITEM      choose the item that begins with ITEM in its first combo box
 //   tick TEXT N           toggle the check box of the Nth item (from 0) of the tree
 //                         view inside that window, with the space bar as a user would
@@ -153,6 +154,19 @@ int ClickText(const wchar_t* part, const wchar_t* label) {
   return 0;
 }
 
+int WaitText(const wchar_t* part, const wchar_t* label, DWORD ms) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (HWND window = TopWindow(part)) {
+      TTextSearch search{label, false, nullptr};
+      EnumChildWindows(window, MatchText, reinterpret_cast<LPARAM>(&search));
+      if (search.found && IsWindowVisible(search.window)) return 0;
+    }
+    if (GetTickCount() - start >= ms) return 1;
+    Sleep(100);
+  }
+}
+
 int Select(const wchar_t* part, const wchar_t* item) {
   HWND window = TopWindow(part);
   if (!window) return 2;
@@ -212,6 +226,7 @@ int wmain(int argc, wchar_t** argv) {
   if (argc == 4 && command == L"click-text") return ClickText(argv[2], argv[3]);
   if (argc == 4 && command == L"tick") return Tick(argv[2], static_cast<int>(wcstol(argv[3], nullptr, 10)));
   if (argc == 4 && command == L"select") return Select(argv[2], argv[3]);
+  if (argc == 5 && command == L"wait-text") return WaitText(argv[2], argv[3], wcstoul(argv[4], nullptr, 10));
   if (argc != 3) return 3;
   if (command == L"run") return Run(argv[2]);
   if (command == L"version-info") return VersionInfo(argv[2]);
