@@ -1,14 +1,68 @@
 #include "state/workthreads.h"
 
+#include <condition_variable>
+#include <deque>
 #include <exception>
 #include <stdexcept>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 #include "platform/Caught.h"
 #include "platform/Platform.h"
 
 namespace dw {
+
+namespace {
+
+// Threads that run one worker after another and never end. Under Wine (mingw-w64's
+// posix threads, static runtime) a new thread whose work threw at once, while an
+// earlier worker's thread was ending, has stalled for over a minute: the runtime's
+// unwinding races the thread's exit. Threads that never end keep workers off it.
+class TWorkerPool {
+ public:
+  // Hands job to an idle thread, or runs it on a new one when none is idle; throws
+  // std::system_error when a new thread is needed and none can be made.
+  void Start(std::function<void()> job) {
+    {
+      std::lock_guard<std::mutex> lock(FLock);
+      if (FIdle > 0) {
+        --FIdle;
+        FHandedOver.push_back(std::move(job));
+        FWake.notify_one();
+        return;
+      }
+    }
+    std::thread([this, job = std::move(job)]() mutable { Serve(std::move(job)); }).detach();
+  }
+
+ private:
+  [[noreturn]] void Serve(std::function<void()> job) {
+    for (;;) {
+      job();
+      std::unique_lock<std::mutex> lock(FLock);
+      ++FIdle;
+      FWake.wait(lock, [&] { return !FHandedOver.empty(); });
+      job = std::move(FHandedOver.front());
+      FHandedOver.pop_front();
+    }
+  }
+
+  std::mutex FLock;
+  std::condition_variable FWake;
+  // Every waiting thread is either counted idle or has a job here to take.
+  size_t FIdle = 0;
+  std::deque<std::function<void()>> FHandedOver;
+};
+
+TWorkerPool& Pool() {
+  // Never destroyed: its threads wait in it until the process ends, and nothing may
+  // be torn down under them.
+  static TWorkerPool* pool = new TWorkerPool;
+  return *pool;
+}
+
+}  // namespace
 
 TWorkThread::TWorkThread(ThreadWorkType workType) : FworkType(workType) {}
 
@@ -43,7 +97,7 @@ void StartWorker(TWorkThread* worker, TWorkThreadList* registerIn) {
   if (registerIn) registerIn->Add(worker);
   worker->FList = registerIn;
   try {
-    std::thread([worker] { worker->Run(); }).detach();
+    Pool().Start([worker] { worker->Run(); });
   } catch (const std::system_error&) {
     // No thread could be made: the worker ends here as if its work had failed.
     if (registerIn) registerIn->Remove(worker);

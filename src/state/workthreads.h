@@ -56,8 +56,9 @@ class TWorkThreadList {
 };
 
 // Starts a fully constructed worker: registers it in registerIn (when not null)
-// before its thread runs, then runs it. The worker deletes itself after Execute,
-// leaving registerIn first on every way out.
+// before its thread runs, then runs it on a thread of its own for as long as it
+// runs (an idle one that ran an earlier worker, or a new one). The worker deletes
+// itself after Execute, leaving registerIn first on every way out.
 void StartWorker(TWorkThread* worker, TWorkThreadList* registerIn);
 
 }  // namespace dw

@@ -1,5 +1,6 @@
-// The shortcut samples of testdata/lnk. The .b64 ones are live malware kept
-// base64-encoded: they are decoded in memory only and never written anywhere.
+// The shortcut samples of tests/data/lnk (their sources are in its MANIFEST.md).
+// The .b64 ones are live malware kept base64-encoded: they are decoded in memory
+// only and never written anywhere.
 #pragma once
 
 #include <fstream>
@@ -36,7 +37,7 @@ inline std::string DecodeBase64(std::string_view text) {
   return out;
 }
 
-// The raw bytes of a sample, given by its path under testdata/lnk.
+// The raw bytes of a sample, given by its path under tests/data/lnk.
 inline std::string LnkSample(const std::string& relative) {
   std::ifstream in(std::string(DW_TESTDATA_DIR) + "/lnk/" + relative, std::ios::binary);
   if (!in) throw std::runtime_error("missing test sample " + relative);
