@@ -79,6 +79,18 @@ Options Parse(const std::vector<std::wstring>& args) {
 
 std::string KindName(int kind) { return kind == Threat ? "threat" : "suspicious"; }
 
+const char* ErrorText(ScanErrorKind kind) {
+  switch (kind) {
+    case ScanErrorKind::TooLarge: return "too large to be read whole; only its start was examined";
+    case ScanErrorKind::NotRegularFile: return "not a regular file (a pipe, a device or a link); not read";
+    case ScanErrorKind::Unreadable: return "could not be read";
+    case ScanErrorKind::UnreachableName: return "its name cannot be told apart from another entry's; left alone";
+    case ScanErrorKind::DriveGone: return "the drive went away or failed during the scan";
+    case ScanErrorKind::Failed: break;
+  }
+  return "the scan of this drive failed";
+}
+
 // Prints each finding as the scan reports it, on the pumping thread.
 class CliScanView : public IScanView {
  public:
@@ -93,16 +105,34 @@ class CliScanView : public IScanView {
     Report(scan.sync, "listed");
   }
   void FindingDisposed(TScanThread& scan, DisposeResult result) override {
-    if (result != DisposeResult::Done) {
-      ++errors;
-      Report(scan.sync, "failed");
+    switch (result) {
+      case DisposeResult::Done: Report(scan.sync, scan.sync.action == Delete ? "deleted" : "quarantined"); return;
+      // Dealt with already, by this run or another: no failure.
+      case DisposeResult::Missing: Report(scan.sync, "gone"); return;
+      case DisposeResult::CopyFailed:
+      case DisposeResult::DeleteFailed: break;
+    }
+    ++errors;
+    Report(scan.sync, "failed");
+  }
+  void ScanError(TScanThread& scan) override {
+    ++errors;
+    ++scanErrors;
+    std::wstring path = host_.displayPath(scan.FError.path);
+    if (json_) {
+      nlohmann::ordered_json line = {{"error", {{"path", WideToUtf8(path)}, {"reason", ErrorText(scan.FError.kind)}}}};
+      std::fprintf(host_.out, "%s\n", line.dump().c_str());
+      std::fflush(host_.out);
       return;
     }
-    Report(scan.sync, scan.sync.action == Delete ? "deleted" : "quarantined");
+    std::fprintf(host_.err, "drivewarden-cli: %s: %s; the scan of this drive is incomplete\n", WideToUtf8(path).c_str(),
+                 ErrorText(scan.FError.kind));
+    std::fflush(host_.err);
   }
   void RefreshFindingsView(int) override {}
 
   int drives = 0, threats = 0, suspicious = 0, errors = 0;
+  int scanErrors = 0;  // parts of drives that could not be scanned
   bool finished = false;
 
  private:
@@ -194,6 +224,8 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
     std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n", drives.size(),
                  view.threats, view.suspicious, view.errors, o.dryRun ? " (dry run: nothing was changed)" : "");
   }
+  // A scan that could not finish has not found everything there may be.
+  if (view.scanErrors > 0) return kExitError;
   return view.threats + view.suspicious > 0 ? kExitFound : kExitClean;
 }
 

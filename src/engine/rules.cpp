@@ -1,14 +1,18 @@
 #include "engine/rules.h"
 
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
 #include "common/Text.h"
 #include "engine/disposal.h"
+#include "engine/drivepath.h"
 #include "engine/quarantine.h"
 #include "engine/scanthread.h"
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
+#include "platform/ProfileFile.h"
 #include "platform/lnk.h"
+#include "platform/usbdeviceUtils.h"
 #include "state/SharedState.h"
 
 namespace dw {
@@ -18,6 +22,19 @@ const wchar_t* const SuspiciousExtensions =
     L".exe .bat .vb .js .com .dll .cmd .pif .scr .vba .vbs .vbe .vbscript .ws .jse .rgs .cpl .lnk";
 
 namespace {
+
+// What Windows reads of an autorun file is a few kilobytes per key; a file of many
+// megabytes, or one that never ends, is read no further than this.
+constexpr size_t kMaxAutorunBytes = 1024 * 1024;
+
+// Error codes that say the drive itself failed, not one folder of it.
+constexpr uint32_t kDriveFailureErrors[] = {kErrorNotReady,
+                                            15 /* ERROR_INVALID_DRIVE */,
+                                            23 /* ERROR_CRC */,
+                                            31 /* ERROR_GEN_FAILURE */,
+                                            55 /* ERROR_DEV_NOT_EXIST */,
+                                            1117 /* ERROR_IO_DEVICE */,
+                                            1167 /* ERROR_DEVICE_NOT_CONNECTED */};
 
 bool ExistsAsFile(const std::wstring& path) {
   uint32_t attributes = Fs().Attributes(path);
@@ -31,6 +48,72 @@ bool IsHiddenOrSystem(uint32_t attributes) { return attributes & (kAttrHidden | 
 std::wstring AutorunTarget(const std::wstring& value, const std::wstring& folder) {
   std::wstring target = value.substr(0, value.find_first_of(L" \t"));
   return Fs().FullPath(target, folder);
+}
+
+ScanErrorKind ReadErrorKind() {
+  return Fs().LastError() == kErrorBadFileType ? ScanErrorKind::NotRegularFile : ScanErrorKind::Unreadable;
+}
+
+ScanErrorKind KindOf(ShellLinkReadError::Reason reason) {
+  switch (reason) {
+    case ShellLinkReadError::Reason::TooLarge: return ScanErrorKind::TooLarge;
+    case ShellLinkReadError::Reason::NotRegularFile: return ScanErrorKind::NotRegularFile;
+    case ShellLinkReadError::Reason::Unreadable: break;
+  }
+  return ScanErrorKind::Unreadable;
+}
+
+// Whether folder + name reaches the entry that folder listed under name. A name
+// with a separator in it would lead elsewhere; a name that a lossy conversion made
+// (Wine turns each byte that is not UTF-8 into U+FFFD) can be shared by two entries,
+// and then neither can be told from the other. Either is a part of the drive the
+// scan cannot deal with: it says so rather than act on another file.
+bool Reachable(TScanThread& scan, const std::wstring& folder, const std::wstring& name) {
+  bool usable = name.find_first_of(L"\\/") == std::wstring::npos;
+  if (usable && name.find(L'\xFFFD') != std::wstring::npos) {
+    int same = 0;
+    Fs().Find(folder + L"*", [&](const FindData& entry) {
+      if (entry.name == name) ++same;
+      return true;
+    });
+    usable = same <= 1;
+  }
+  if (!usable) ReportScanError(scan, folder + name, ScanErrorKind::UnreachableName);
+  return usable;
+}
+
+// After a folder could not be listed: an empty root lists nothing, and a folder
+// that vanished or is refused ends its branch quietly; but a drive that went away
+// or failed ends its scan, which must then not say the drive is clean.
+void CheckDriveAfterFailedListing(TScanThread& scan, const PdiskInfo& drive) {
+  uint32_t error = Fs().LastError();
+  bool failed = false;
+  for (uint32_t code : kDriveFailureErrors) failed = failed || error == code;
+  if (!failed && IsDriveReady(drive->root) && Fs().Attributes(drive->root) != kInvalidAttributes) return;
+  ReportScanError(scan, drive->root, ScanErrorKind::DriveGone);
+  scan.FCutShort = true;
+}
+
+bool GoOn(TScanThread& scan) { return !scan.Terminated() && !scan.FCutShort; }
+
+// Rule 5 for one hidden or system folder: the program beside it, under the name
+// the folder lists it by. Where letter case tells several apart (a Unix file
+// system), the exact name wins, and a choice between others is not made.
+int CheckProgramBeside(TScanThread& scan, const std::wstring& folder, const std::wstring& folderName,
+                       const std::vector<std::wstring>& candidates, const PdiskInfo& drive) {
+  if (candidates.empty()) return 0;
+  const std::wstring exact = folderName + L".exe";
+  std::wstring name = candidates.front();
+  for (const std::wstring& candidate : candidates) {
+    if (candidate == exact) name = exact;
+  }
+  if (name != exact && candidates.size() > 1) {
+    ReportScanError(scan, folder + exact, ScanErrorKind::UnreachableName);
+    return 0;
+  }
+  if (!Reachable(scan, folder, name)) return 0;
+  ReportFinding(scan, EntryPath(folder, name), Suspicious, drive);
+  return 1;
 }
 
 // An autorun file that cannot be set aside by renaming is deleted, but only once a
@@ -62,7 +145,8 @@ bool ExtensionMatches(std::wstring_view fileName, std::wstring_view list) {
   return !extension.empty() && list.find(extension) != std::wstring_view::npos;
 }
 
-std::wstring DriveRootOf(const std::wstring& fullPath) {
+std::wstring DriveRootOf(const std::wstring& path) {
+  const std::wstring fullPath = PlainPath(path);
   if (fullPath.size() >= 2 && fullPath[1] == L':') return fullPath.substr(0, 2) + L"\\";
   if (fullPath.rfind(L"\\\\", 0) == 0) {
     size_t server = fullPath.find(L'\\', 2);
@@ -78,16 +162,28 @@ int CheckAutorunFiles(TScanThread& scan, const PdiskInfo& drive) {
 }
 
 int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskInfo& drive) {
+  std::optional<FileStart> file = Fs().ReadRegular(path, kMaxAutorunBytes);
+  if (!file) {
+    ReportScanError(scan, path, ReadErrorKind());
+    return 0;
+  }
+  // What the start of the file names is still found, but keys further on are not
+  // seen, so the drive is not called clean.
+  if (!file->complete) ReportScanError(scan, path, ScanErrorKind::TooLarge);
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   int count = 0;
   auto check = [&](const wchar_t* key, bool needsProgramExtension) {
-    std::wstring value = Profiles().ReadString(path, L"autorun", key, L"", 2048);
+    std::wstring value = ProfileString(file->bytes, L"autorun", key, L"", 2048);
     if (value.empty()) return;
     std::wstring full = AutorunTarget(value, folder);
     // Letter case counts here: the root is held in lower case.
-    if (DriveRootOf(full) != drive->root || !ExistsAsFile(full)) return;
-    if (needsProgramExtension && !ExtensionMatches(full, AutorunTargetExtensions)) return;
-    ReportFinding(scan, full, Threat, drive);
+    if (DriveRootOf(full) != drive->root) return;
+    // The text is not enough: a folder on the way may be a link that leads off the
+    // drive, and the entry's stored name is the one to report and dispose of.
+    DriveEntry target = ResolveOnDrive(full, drive->root);
+    if (target.place != EntryPlace::OnDrive || (target.data.attributes & kAttrDirectory)) return;
+    if (needsProgramExtension && !ExtensionMatches(target.data.name, AutorunTargetExtensions)) return;
+    ReportFinding(scan, target.path, Threat, drive);
     ++count;
   };
   check(L"open", false);
@@ -100,11 +196,12 @@ int CheckSuspiciousFiles(TScanThread& scan, const std::wstring& folder, const Pd
   Fs().Find(folder + L"*", [&](const FindData& entry) {
     if (State().StopRequested.load()) return false;
     bool hiddenSystem = (entry.attributes & kAttrHidden) && (entry.attributes & kAttrSystem);
-    if (!(entry.attributes & kAttrDirectory) && hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions)) {
-      ReportFinding(scan, folder + entry.name, Suspicious, drive);
+    if (!(entry.attributes & kAttrDirectory) && hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions) &&
+        Reachable(scan, folder, entry.name)) {
+      ReportFinding(scan, EntryPath(folder, entry.name), Suspicious, drive);
       ++count;
     }
-    return !scan.Terminated();
+    return GoOn(scan);
   });
   return count;
 }
@@ -113,22 +210,31 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
   int count = 0;
   Fs().Find(folder + L"*.lnk", [&](const FindData& entry) {
     if (State().StopRequested.load()) return false;
-    if (!(entry.attributes & kAttrHidden) && AsciiLower(ExtensionPart(entry.name)) == L".lnk") {
+    // A folder named like a shortcut is none.
+    if (!(entry.attributes & (kAttrHidden | kAttrDirectory)) && AsciiLower(ExtensionPart(entry.name)) == L".lnk" &&
+        Reachable(scan, folder, entry.name)) {
+      const std::wstring shortcut = EntryPath(folder, entry.name);
       std::wstring target;
       try {
-        target = ReadShellLink(folder + entry.name).PathName;
+        target = ReadShellLink(shortcut).PathName;
+      } catch (const ShellLinkReadError& error) {
+        ReportScanError(scan, shortcut, KindOf(error.reason()));
       } catch (const std::exception&) {
-        // An unreadable shortcut leads nowhere; the scan goes on with the next one.
+        // A malformed shortcut leads nowhere; the scan goes on with the next one.
       }
       uint32_t attributes = target.empty() ? kInvalidAttributes : Fs().Attributes(target);
       if (attributes != kInvalidAttributes && IsHiddenOrSystem(attributes)) {
-        ReportFinding(scan, folder + entry.name, Suspicious, drive);
-        // A lure may point anywhere; only what lies on this drive may be disposed of.
-        if (EqualsNoCase(DriveRootOf(target), drive->root)) ReportFinding(scan, target, Suspicious, drive);
+        ReportFinding(scan, shortcut, Suspicious, drive);
+        // A lure may point anywhere; only what lies on this drive, through no link
+        // or junction, may be disposed of.
+        if (EqualsNoCase(DriveRootOf(target), drive->root)) {
+          DriveEntry onDrive = ResolveOnDrive(Fs().FullPath(target, L""), drive->root);
+          if (onDrive.place == EntryPlace::OnDrive) ReportFinding(scan, onDrive.path, Suspicious, drive);
+        }
         ++count;
       }
     }
-    return !scan.Terminated();
+    return GoOn(scan);
   });
   return count;
 }
@@ -136,30 +242,32 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
 int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive, bool recurse) {
   int sum = 0;
   if (folder == drive->root) sum += CheckSuspiciousFiles(scan, folder, drive) + CheckShortcuts(scan, folder, drive);
+  if (scan.FCutShort) return sum;
 
   // One listing tells both which folders there are and which programs stand beside them.
   std::vector<FindData> folders;
-  std::unordered_set<std::wstring> programs;
-  Fs().Find(folder + L"*", [&](const FindData& entry) {
+  std::unordered_map<std::wstring, std::vector<std::wstring>> programs;  // by lower-case name
+  bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
     if (entry.attributes & kAttrDirectory) {
       if (entry.name != L"." && entry.name != L"..") folders.push_back(entry);
     } else if (AsciiLower(ExtensionPart(entry.name)) == L".exe") {
-      programs.insert(ToLower(entry.name));
+      programs[ToLower(entry.name)].push_back(entry.name);
     }
     return true;
   });
+  if (!listed) CheckDriveAfterFailedListing(scan, drive);
   scan.FFoldersWalked.fetch_add(1, std::memory_order_relaxed);
 
   for (const FindData& entry : folders) {
-    if (IsHiddenOrSystem(entry.attributes) && programs.count(ToLower(entry.name + L".exe"))) {
-      ReportFinding(scan, folder + entry.name + L".exe", Suspicious, drive);
-      ++sum;
+    if (IsHiddenOrSystem(entry.attributes)) {
+      auto it = programs.find(ToLower(entry.name + L".exe"));
+      if (it != programs.end()) sum += CheckProgramBeside(scan, folder, entry.name, it->second, drive);
     }
     // A junction or link may lead off the drive or into a loop: never follow one.
     if (recurse && !(entry.attributes & kAttrReparsePoint)) {
-      sum += WalkFolders(scan, folder + entry.name + L"\\", drive, recurse);
+      sum += WalkFolders(scan, EntryPath(folder, entry.name) + L"\\", drive, recurse);
     }
-    if (scan.Terminated()) break;
+    if (!GoOn(scan)) break;
   }
   return sum;
 }

@@ -30,7 +30,8 @@ int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& 
 // Gives the drive its set-aside autorun file back and excludes it from scanning.
 void ExcludeDrive(const std::wstring& root);
 
-// The drive part of a full path ("e:" or "\\server\share") followed by "\".
-std::wstring DriveRootOf(const std::wstring& fullPath);
+// The drive part of a full path ("e:" or "\\server\share") followed by "\"; a
+// path in the "\\?\" form has the root of the path it stands for.
+std::wstring DriveRootOf(const std::wstring& path);
 
 }  // namespace dw

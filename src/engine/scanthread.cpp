@@ -87,12 +87,20 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   if (State().ExcludedDrives.Contains(drive->root) || !State().ProtectionEnabled.load()) return 0;
 
   int count = 0;
+  scan.FDriveErrors = 0;
+  scan.FCutShort = false;
   try {
     count = CheckAutorunFiles(scan, drive);
     count += WalkFolders(scan, drive->root, drive, thorough);
+    // The last listing may have been cut short without anything failing after it.
+    if (!scan.FCutShort && !scan.Terminated() && Fs().Attributes(drive->root) == kInvalidAttributes) {
+      ReportScanError(scan, drive->root, ScanErrorKind::DriveGone);
+    }
   } catch (...) {
-    // A failure inside the rules ends this drive; the run still closes in order.
+    // A failure inside the rules ends this drive; the run still closes in order,
+    // and the drive is not called clean.
     RecordCaught("drive scan");
+    ReportScanError(scan, drive->root, ScanErrorKind::Failed);
   }
   scan.FMenaceCount = count;
   if (!scan.Terminated()) scan.HandOver(&IScanView::DriveScanDone);
@@ -122,7 +130,10 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
 void AutoActionNotice(TScanThread& scan, DisposeResult result) {
   const std::wstring& path = scan.sync.CurrMenace;
   bool deleting = scan.sync.action == Delete;
-  if (result == DisposeResult::Done) {
+  if (result == DisposeResult::Missing) {
+    // Gone already (another run, or an earlier finding of this one, took it): there
+    // is nothing to tell, and no failure.
+  } else if (result == DisposeResult::Done) {
     std::wstring text = FormatText(MsgFileQuarantined, {path});
     ShowNotification(deleting ? MsgThreatDeleted : MsgThreatQuarantined, text, 1);
     LogItem(deleting ? L"delete/AutoAction" : L"quarantine/AutoAction", path);
@@ -132,6 +143,15 @@ void AutoActionNotice(TScanThread& scan, DisposeResult result) {
   }
   scan.RunOnWindowThread([&] {
     if (IScanView* view = ScanView()) view->FindingDisposed(scan, result);
+  });
+}
+
+void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind) {
+  ++scan.FDriveErrors;
+  scan.FError = {path, kind};
+  scan.RunOnWindowThread([&] {
+    LogItem(L"scan/incomplete", path);
+    if (IScanView* view = ScanView()) view->ScanError(scan);
   });
 }
 

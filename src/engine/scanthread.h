@@ -20,7 +20,23 @@ enum class DisposeResult {
   Done,          // a verified copy is in the quarantine and the file is gone
   CopyFailed,    // no verified copy: the file was left in place
   DeleteFailed,  // copied, but the file is still on the drive
-  Missing,       // the file was no longer there
+  Missing,       // the file was no longer there (dealt with already): no failure
+};
+
+// Why a drive's scan could not look at all it should have. Such a drive is never
+// called clean.
+enum class ScanErrorKind {
+  TooLarge,         // a file the rules read is larger than they read of it
+  NotRegularFile,   // a file the rules read is a pipe, a device or a link
+  Unreadable,       // a file the rules read could not be read
+  UnreachableName,  // an entry's name leads elsewhere or is shared with another entry
+  DriveGone,        // the drive went away or failed during the scan
+  Failed,           // the rules ended with an error
+};
+
+struct TScanError {
+  std::wstring path;
+  ScanErrorKind kind = ScanErrorKind::Failed;
 };
 
 // The window-thread side of a scan: the control panel, or the command-line
@@ -34,6 +50,8 @@ class IScanView {
   virtual void FindingAdded(TScanThread& scan) = 0;
   // A finding the settings had disposed of at once (sync holds it).
   virtual void FindingDisposed(TScanThread& scan, DisposeResult result) = 0;
+  // A part of the drive that the scan could not deal with (FError holds it).
+  virtual void ScanError(TScanThread& scan) = 0;
   virtual void RefreshFindingsView(int mode) = 0;
 };
 
@@ -61,6 +79,11 @@ class TScanThread : public TWorkThread {
   // Report autorun files under their own names instead of setting them aside, and
   // change nothing on the drive (the command-line scanner's dry run).
   bool FDryRun = false;
+  // The scan errors of the drive scanned last, and the one being handed over.
+  int FDriveErrors = 0;
+  TScanError FError;
+  // The drive scanned now went away: its rules stop at their next entry.
+  bool FCutShort = false;
   // Folders enumerated so far, for progress shown while a long scan runs.
   std::atomic<uint64_t> FFoldersWalked{0};
 
@@ -75,5 +98,7 @@ class TScanThread : public TWorkThread {
 int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough);
 void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive);
 void AutoActionNotice(TScanThread& scan, DisposeResult result);
+// Counts a part of the drive the scan could not deal with, logs it and tells the view.
+void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind);
 
 }  // namespace dw

@@ -84,6 +84,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Le dossier de protection n'a pas pu être créé sur %s",
     L"La ligne de commande de votre antivirus n'est pas valide : %s",
     L"Impossible de rechercher une mise à jour : %s n'a pas encore de service de mise à jour",
+    L"L'analyse de ce disque n'a pas pu aller jusqu'au bout : il n'est pas déclaré sain",
 };
 }  // namespace
 
@@ -159,6 +160,7 @@ std::wstring MsgAttributesNotChanged = kDefaults[68];
 std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
 std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
 std::wstring MsgUpdateNotChecked = kDefaults[71];
+std::wstring MsgScanIncomplete = kDefaults[72];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -233,6 +235,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgProtectionFolderNotCreated,
     &MsgAntivirusCommandInvalid,
     &MsgUpdateNotChecked,
+    &MsgScanIncomplete,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -79,8 +79,9 @@ extern std::wstring MsgAttributesNotChanged;        // 69
 extern std::wstring MsgProtectionFolderNotCreated;  // 70
 extern std::wstring MsgAntivirusCommandInvalid;     // 71
 extern std::wstring MsgUpdateNotChecked;            // 72
+extern std::wstring MsgScanIncomplete;              // 73
 
-constexpr int kCatalogueSize = 72;
+constexpr int kCatalogueSize = 73;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

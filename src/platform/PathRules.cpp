@@ -206,4 +206,16 @@ std::wstring FolderPart(std::wstring_view path) {
   return std::wstring(path.substr(0, i));
 }
 
+bool IsLiteralPath(std::wstring_view path) { return path.substr(0, kLiteralPrefix.size()) == kLiteralPrefix; }
+
+std::wstring LiteralPath(const std::wstring& path) {
+  if (IsLiteralPath(path) || RootLength(path) != 3 || path.find(L'/') != std::wstring::npos) return path;
+  if (FullPathName(path, L"") == path) return path;
+  return std::wstring(kLiteralPrefix) + path;
+}
+
+std::wstring PlainPath(const std::wstring& path) {
+  return IsLiteralPath(path) ? path.substr(kLiteralPrefix.size()) : path;
+}
+
 }  // namespace dw

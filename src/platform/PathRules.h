@@ -40,4 +40,16 @@ size_t RootLength(std::wstring_view path);
 // The folder part of a path up to and including its last separator.
 std::wstring FolderPart(std::wstring_view path);
 
+// "\\?\" before a full path: the path is taken exactly as written, without
+// GetFullPathNameW's normalisation, so that trailing dots and blanks stay part of a
+// name and a DOS device name is a file like any other.
+constexpr std::wstring_view kLiteralPrefix = L"\\\\?\\";
+bool IsLiteralPath(std::wstring_view path);
+// A full path "e:\..." in the form that reaches exactly the names it holds: as it
+// is when normalisation would leave it unchanged, otherwise with "\\?\" in front.
+// Other paths, and paths already in that form, come back as they are.
+std::wstring LiteralPath(const std::wstring& path);
+// The path without "\\?\" in front, as it is shown and compared.
+std::wstring PlainPath(const std::wstring& path);
+
 }  // namespace dw

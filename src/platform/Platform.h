@@ -32,12 +32,19 @@ constexpr uint32_t kErrorNotSupported = 50;
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorAlreadyExists = 183;
+constexpr uint32_t kErrorBadFileType = 222;  // not a regular file: a pipe, a device, a link
 
 // One directory entry as FindFirstFileW/FindNextFileW report it.
 struct FindData {
   std::wstring name;
   uint32_t attributes = 0;
   uint64_t size = 0;
+};
+
+// The start of a file, read up to a bound.
+struct FileStart {
+  std::string bytes;
+  bool complete = false;  // bytes hold the whole file
 };
 
 // An open file that several threads append to (the log): others may read it
@@ -63,6 +70,11 @@ class FileSystem {
   // file-system order. visit returns false to stop. Returns false when nothing
   // could be enumerated (missing folder, no match).
   virtual bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) = 0;
+  // The one entry that path names, as its folder lists it (FindFirstFileW on a name
+  // without wildcards): the name as stored, and the attributes of the entry itself,
+  // a link not followed. It is looked up directly, never by listing the folder.
+  // Nothing for a drive root, or when there is no such entry.
+  virtual std::optional<FindData> Entry(const std::wstring& path) = 0;
   // MoveFileW: fails when the target exists.
   virtual bool Move(const std::wstring& from, const std::wstring& to) = 0;
   // CopyFileW.
@@ -74,6 +86,10 @@ class FileSystem {
   // "\"), "." and ".." folded, trailing dots and blanks of the last segment dropped.
   virtual std::wstring FullPath(const std::wstring& path, const std::wstring& base) = 0;
   virtual std::optional<std::string> ReadAll(const std::wstring& path) = 0;
+  // At most limit bytes from the start of a regular file. A link at path is not
+  // followed, and a pipe or a device is refused (kErrorBadFileType) without ever
+  // waiting on it.
+  virtual std::optional<FileStart> ReadRegular(const std::wstring& path, size_t limit) = 0;
   // Creates or truncates the file, then writes bytes.
   virtual bool WriteAll(const std::wstring& path, std::string_view bytes) = 0;
   // Creates the file only if no entry of that name exists (CREATE_NEW), with bytes.

@@ -210,24 +210,38 @@ std::wstring ProfileCopyEntry(std::wstring_view value, size_t bufferSize) {
   return out;
 }
 
+namespace {
+
+// Trailing blanks of the default go, but never its first character.
+std::wstring_view TrimmedDefault(const std::wstring& defaultValue) {
+  std::wstring_view def = UpToNul(defaultValue);
+  while (def.size() > 1 && def.back() == L' ') def.remove_suffix(1);
+  return def;
+}
+
+}  // namespace
+
+std::wstring ProfileString(std::string_view bytes, std::wstring_view section, std::wstring_view key,
+                           const std::wstring& defaultValue, size_t bufferSize) {
+  if (bufferSize == 0) return {};
+  TProfileDocument doc = TProfileDocument::Parse(bytes);
+  std::optional<std::wstring> value = doc.Find(section, key);
+  return ProfileCopyEntry(value ? std::wstring_view(*value) : TrimmedDefault(defaultValue), bufferSize);
+}
+
 std::wstring TPortableProfileFiles::ReadString(const std::wstring& file, const std::wstring& section,
                                                const std::wstring& key, const std::wstring& defaultValue,
                                                size_t bufferSize) {
   if (bufferSize == 0) return {};
-  // Trailing blanks of the default go, but never its first character.
-  std::wstring_view def = UpToNul(defaultValue);
-  while (def.size() > 1 && def.back() == L' ') def.remove_suffix(1);
-
   std::string bytes;
   ProfileStore::Status status;
   {
     std::lock_guard<std::mutex> lock(FLock);
     status = FStore.Load(file, bytes);
   }
-  if (status == ProfileStore::Status::Failed) return std::wstring(def.substr(0, bufferSize - 1));
-  TProfileDocument doc = TProfileDocument::Parse(bytes);
-  std::optional<std::wstring> value = doc.Find(section, key);
-  return ProfileCopyEntry(value ? std::wstring_view(*value) : def, bufferSize);
+  if (status == ProfileStore::Status::Failed)
+    return std::wstring(TrimmedDefault(defaultValue).substr(0, bufferSize - 1));
+  return ProfileString(bytes, section, key, defaultValue, bufferSize);
 }
 
 bool TPortableProfileFiles::WriteString(const std::wstring& file, const std::wstring& section, const std::wstring& key,

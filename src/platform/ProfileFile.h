@@ -68,6 +68,10 @@ class TProfileDocument {
 // quotes removed, at most bufferSize - 1 characters.
 std::wstring ProfileCopyEntry(std::wstring_view value, size_t bufferSize);
 
+// What GetPrivateProfileStringW returns from a file holding bytes.
+std::wstring ProfileString(std::string_view bytes, std::wstring_view section, std::wstring_view key,
+                           const std::wstring& defaultValue, size_t bufferSize);
+
 // Where the portable profile functions find the files.
 class ProfileStore {
  public:

@@ -10,9 +10,6 @@ namespace dw {
 
 namespace {
 
-// A real shortcut is a few kilobytes; a huge file named .lnk is not read into memory.
-constexpr uint64_t kMaxShortcutBytes = 16u * 1024 * 1024;
-
 std::wstring FitBuffer(const std::wstring& text) { return text.substr(0, kShellLinkBufferChars - 1); }
 
 bool HasDriveLetter(const std::wstring& path) {
@@ -129,20 +126,26 @@ TShellLink ReadShellLinkBytes(std::string_view bytes, const std::wstring& shortc
   return ShellLinkFromFile(*link, shortcutPath, host);
 }
 
+std::string ReadShortcutFile(const std::wstring& path) {
+  using Reason = ShellLinkReadError::Reason;
+  std::optional<FileStart> file = Fs().ReadRegular(path, kMaxShortcutBytes);
+  if (!file) {
+    uint32_t error = Fs().LastError();
+    if (error == kErrorFileNotFound || error == kErrorPathNotFound) {
+      throw ShellLinkError("cannot find shortcut " + Describe(path));
+    }
+    bool regular = error != kErrorBadFileType;
+    throw ShellLinkReadError(regular ? Reason::Unreadable : Reason::NotRegularFile,
+                             (regular ? "cannot read shortcut " : "shortcut is not a regular file: ") + Describe(path));
+  }
+  if (!file->complete) throw ShellLinkReadError(Reason::TooLarge, "shortcut too large: " + Describe(path));
+  return std::move(file->bytes);
+}
+
 TShellLink ReadShellLinkPortable(const std::wstring& path) {
-  uint64_t size = 0;
-  bool found = false;
-  Fs().Find(path, [&](const FindData& entry) {
-    found = true;
-    size = entry.size;
-    return false;
-  });
-  if (!found) throw ShellLinkError("cannot find shortcut " + Describe(path));
-  if (size > kMaxShortcutBytes) throw ShellLinkError("shortcut too large: " + Describe(path));
-  std::optional<std::string> bytes = Fs().ReadAll(path);
-  if (!bytes) throw ShellLinkError("cannot open shortcut " + Describe(path));
+  std::string bytes = ReadShortcutFile(path);
   TPlatformLinkHost host;
-  return ReadShellLinkBytes(*bytes, path, host);
+  return ReadShellLinkBytes(bytes, path, host);
 }
 
 }  // namespace dw

@@ -29,6 +29,26 @@ class ShellLinkError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Raised when the shortcut file itself could not be read whole: it is larger than a
+// shortcut can be, it is not a regular file (a pipe, a device, a link), or reading
+// failed. A scan that meets one has not seen what the shortcut leads to.
+class ShellLinkReadError : public ShellLinkError {
+ public:
+  enum class Reason { TooLarge, NotRegularFile, Unreadable };
+  ShellLinkReadError(Reason reason, const std::string& what) : ShellLinkError(what), FReason(reason) {}
+  Reason reason() const { return FReason; }
+
+ private:
+  Reason FReason;
+};
+
+// A real shortcut is a few kilobytes; a huge file named .lnk is not read into memory.
+constexpr size_t kMaxShortcutBytes = 16u * 1024 * 1024;
+
+// The bytes of the shortcut file at path, read as a regular file up to
+// kMaxShortcutBytes; throws ShellLinkReadError otherwise.
+std::string ReadShortcutFile(const std::wstring& path);
+
 // Reads and resolves the shortcut at path. On Windows this is the Shell link object
 // (COM must already be initialised on the calling thread); elsewhere it is
 // ReadShellLinkPortable. Throws ShellLinkError when any step fails.

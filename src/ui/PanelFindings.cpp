@@ -83,15 +83,23 @@ void TPanelfrm::DriveScanDone(TScanThread& scan) {
   if (!drive) return;
   TSharedState& state = State();
   std::wstring title = FormatText(L"%s (%s)", {drive->VolName, drive->root});
-  if (drive->threat.Count() > 0 || drive->Risk.Count() > 0) {
-    ShowNotification(title, MsgThreatsDetected, 1);
+  bool listed = drive->threat.Count() > 0 || drive->Risk.Count() > 0;
+  if (listed) ShowNotification(title, MsgThreatsDetected, 1);
+  // A scan that could not look at everything never says the drive is clean.
+  if (scan.FDriveErrors > 0) {
+    ShowNotification(title, MsgScanIncomplete, 1);
     return;
   }
+  if (listed) return;
   // Clean drive: said only while nothing is listed anywhere, and not after findings
   // that the settings disposed of at once.
   if (state.ThreatList.Count() == 0 && state.RiskList.Count() == 0 && scan.FMenaceCount == 0) {
     ShowNotification(title, MsgNoThreatDetected, 0);
   }
+}
+
+void TPanelfrm::ScanError(TScanThread&) {
+  // The engine has logged it; the drive's notice tells the user once it is done.
 }
 
 void TPanelfrm::ScanFinished(TScanThread& scan) {

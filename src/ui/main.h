@@ -92,6 +92,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
  public:
   void ScanStarted(TScanThread& scan) override;
   void DriveScanDone(TScanThread& scan) override;
+  void ScanError(TScanThread& scan) override;
   void ScanFinished(TScanThread& scan) override;
   void FindingAdded(TScanThread& scan) override;
   void FindingDisposed(TScanThread& scan, DisposeResult result) override;

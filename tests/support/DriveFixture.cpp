@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "common/Text.h"
+#include "platform/PathRules.h"
 #include "platform/Platform.h"
 
 #ifdef _WIN32
@@ -67,7 +68,8 @@ std::string MakeTempFolder(const char* prefix) {
 
 void RemoveFolderContents(const std::wstring& folder) {
   for (const FindData& entry : Entries(folder)) {
-    std::wstring path = folder + entry.name;
+    // Exactly this entry, even when its name ends with a dot or a blank.
+    std::wstring path = LiteralPath(folder + entry.name);
     Fs().SetAttributes(path, kAttrNormal);
     bool isFolder = (entry.attributes & kAttrDirectory) != 0;
     if (isFolder && !(entry.attributes & kAttrReparsePoint)) RemoveFolderContents(path + L"\\");
@@ -110,6 +112,13 @@ DriveFixture::~DriveFixture() {
 void DriveFixture::WriteFile(const std::wstring& rel, std::string_view bytes, uint32_t attributes) {
   if (!Fs().WriteAll(Path(rel), bytes)) ADD_FAILURE() << "cannot write " << WideToUtf8(Path(rel));
   if (attributes != 0) SetAttributes(rel, attributes);
+}
+
+void DriveFixture::WriteLiteral(const std::wstring& rel, std::string_view bytes, uint32_t attributes) {
+  const std::wstring path = LiteralPath(rel);
+  if (!Fs().WriteAll(path, bytes)) ADD_FAILURE() << "cannot write " << WideToUtf8(path);
+  if (attributes != 0 && !Fs().SetAttributes(path, attributes))
+    ADD_FAILURE() << "cannot set attributes of " << WideToUtf8(path);
 }
 
 void DriveFixture::MakeFolder(const std::wstring& rel, uint32_t attributes) {

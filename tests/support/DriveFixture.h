@@ -28,8 +28,14 @@ class DriveFixture {
   wchar_t letter() const { return root_[0]; }
   std::wstring Path(const std::wstring& rel) const { return root_ + rel; }
 
+  // The "\\?\" form of Path(rel): the names exactly as written (trailing dots and
+  // blanks kept).
+  std::wstring LiteralPath(const std::wstring& rel) const { return L"\\\\?\\" + root_ + rel; }
+
   // These fail the running test when the drive refuses.
   void WriteFile(const std::wstring& rel, std::string_view bytes, uint32_t attributes = 0);
+  // WriteFile through LiteralPath(rel).
+  void WriteLiteral(const std::wstring& rel, std::string_view bytes, uint32_t attributes = 0);
   void MakeFolder(const std::wstring& rel, uint32_t attributes = 0);
   void SetAttributes(const std::wstring& rel, uint32_t attributes);
 
@@ -43,6 +49,9 @@ class DriveFixture {
   // The path the test's own OS uses for rel: a Unix path on Linux, the Windows
   // path on Windows.
   std::filesystem::path UnixOrHostPath(const std::wstring& rel) const;
+  // The Unix folder behind the drive, for names that only a native test can make
+  // (bytes that are not UTF-8, a backslash) and for links.
+  const std::string& UnixFolder() const { return folder_; }
 
  private:
   std::wstring root_;

@@ -17,6 +17,7 @@ class ForwardingFileSystem : public FileSystem {
   bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
     return inner_.Find(pattern, visit);
   }
+  std::optional<FindData> Entry(const std::wstring& path) override { return inner_.Entry(path); }
   bool Move(const std::wstring& from, const std::wstring& to) override { return inner_.Move(from, to); }
   bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
     return inner_.Copy(from, to, failIfExists);
@@ -28,6 +29,9 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.FullPath(path, base);
   }
   std::optional<std::string> ReadAll(const std::wstring& path) override { return inner_.ReadAll(path); }
+  std::optional<FileStart> ReadRegular(const std::wstring& path, size_t limit) override {
+    return inner_.ReadRegular(path, limit);
+  }
   bool WriteAll(const std::wstring& path, std::string_view bytes) override { return inner_.WriteAll(path, bytes); }
   bool CreateNew(const std::wstring& path, std::string_view bytes) override { return inner_.CreateNew(path, bytes); }
   std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override { return inner_.OpenShared(path); }

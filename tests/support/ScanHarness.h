@@ -36,9 +36,11 @@ class RecordingView : public IScanView {
   void FindingDisposed(TScanThread& scan, DisposeResult result) override {
     disposed.push_back({scan.sync.CurrMenace, result});
   }
+  void ScanError(TScanThread& scan) override { errors.push_back({scan.FError.path, scan.FError.kind}); }
   void RefreshFindingsView(int) override { ++refreshes; }
 
   std::vector<std::wstring> events;
+  std::vector<std::pair<std::wstring, ScanErrorKind>> errors;
   std::vector<std::wstring> added;
   std::vector<std::pair<std::wstring, DisposeResult>> disposed;
   int refreshes = 0;

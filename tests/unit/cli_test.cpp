@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <optional>
 
 #include "app/CommandLineScanner.h"
 #include "common/Text.h"
+#include "support/PulledOutFs.h"
 #include "support/ScanHarness.h"
 
 namespace dw::test {
@@ -146,6 +150,77 @@ TEST(Cli, CleanDriveExitsWithZero) {
   CliRun run = RunCli({L"scan", L"--thorough", drive.root()}, harness.data.path());
   EXPECT_EQ(run.status, kExitClean) << run.err;
   EXPECT_NE(run.out.find("0 threat(s), 0 suspicious file(s), 0 error(s)"), std::string::npos) << run.out;
+}
+
+TEST(Cli, AFindingAlreadyDealtWithIsGoneNotFailed) {
+  DriveFixture drive;
+  ScanHarness harness;
+  // The autorun file names itself: it is quarantined as the program it starts.
+  drive.WriteFile(L"autorun.inf", "[autorun]\nopen=autorun.inf\n");
+  harness.Drive(drive);
+  CliRun run = RunCli({L"scan", L"--threats", L"quarantine", drive.root()}, harness.data.path());
+  EXPECT_EQ(run.status, kExitFound) << run.err;
+  std::string path = Json(drive.Path(L"autorun.inf"));
+  EXPECT_EQ(Lines(run.out),
+            (std::vector<std::string>{"threat     quarantined " + path, "threat     gone        " + path,
+                                      "1 drive(s) scanned: 2 threat(s), 0 suspicious file(s), 0 error(s)"}));
+}
+
+TEST(Cli, AScanThatCouldNotFinishSaysSoAndExitsWithTwo) {
+  struct {
+    const char* name;
+    std::function<void(DriveFixture&)> arrange;
+    bool pullOut;
+    std::wstring errorPath;  // relative to the root
+  } cases[] = {
+      {"a huge autorun file",
+       [](DriveFixture& d) {
+         std::string autorun = "[autorun]\nopen=run.exe\n";
+         autorun.resize(3 * 1024 * 1024, '\n');
+         d.WriteFile(L"autorun.inf", autorun);
+       },
+       false, L"autorun.inf"},
+      {"a drive pulled out during a thorough scan",
+       [](DriveFixture& d) {
+         d.MakeFolder(L"docs");
+         d.WriteFile(L"docs\\notes.txt", "x");
+       },
+       true, L""},
+  };
+  for (const auto& c : cases) {
+    for (bool json : {false, true}) {
+      DriveFixture drive;
+      ScanHarness harness;
+      c.arrange(drive);
+      harness.Drive(drive);
+      PulledOutFs pulled(Fs(), drive.root(), [&] { harness.volumes.Remove(drive.root()[0]); });
+      std::optional<ScopedPlatform> guard;
+      if (c.pullOut) guard.emplace(Platform{.fs = &pulled});
+      std::vector<std::wstring> args = {L"scan", L"--thorough", drive.root()};
+      if (json) args.insert(args.begin() + 1, L"--json");
+      CliRun run = RunCli(args, harness.data.path());
+      EXPECT_EQ(run.status, kExitError) << c.name;
+      std::vector<std::string> lines = Lines(run.out);
+      ASSERT_FALSE(lines.empty()) << c.name;
+      const std::string where = Json(drive.Path(c.errorPath));
+      if (json) {
+        std::string escaped;
+        for (char ch : where) escaped += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+        EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                               [&](const std::string& l) {
+                                 return l.rfind(R"({"error":{"path":")" + escaped + R"(","reason":")", 0) == 0;
+                               }),
+                  lines.end())
+            << c.name << "\n"
+            << run.out;
+        EXPECT_NE(lines.back().find(R"("errors":1)"), std::string::npos) << c.name << lines.back();
+      } else {
+        EXPECT_NE(run.err.find(where + ": "), std::string::npos) << c.name << run.err;
+        EXPECT_NE(run.err.find("the scan of this drive is incomplete"), std::string::npos) << c.name << run.err;
+        EXPECT_NE(lines.back().find("1 error(s)"), std::string::npos) << c.name << lines.back();
+      }
+    }
+  }
 }
 
 }  // namespace

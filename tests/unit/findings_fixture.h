@@ -45,6 +45,7 @@ class PanelScanView : public IScanView {
     if (onFindingAdded) onFindingAdded(scan);
   }
   void FindingDisposed(TScanThread& scan, DisposeResult result) override { panel_.FindingDisposed(scan, result); }
+  void ScanError(TScanThread& scan) override { panel_.ScanError(scan); }
   void RefreshFindingsView(int mode) override { panel_.RefreshFindingsView(mode); }
 
   std::function<void(TScanThread&)> onStarted;

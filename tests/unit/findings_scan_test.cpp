@@ -1,4 +1,5 @@
 #include "findings_fixture.h"
+#include "support/PulledOutFs.h"
 
 namespace dw::test {
 
@@ -199,6 +200,19 @@ TEST_F(FindingsScan, ATrayDriveEntryShowsThePanelAndScansThatDriveThoroughly) {
   EXPECT_EQ(State().WorkThreads.Count(), 0);  // not registered
   Pump([&] { return view.finished == 1; });
   EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{drive.Path(L"docs\\Work.exe")});
+}
+
+TEST_F(FindingsScan, ADriveWhoseScanCouldNotFinishIsNeverCalledClean) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.WriteFile(L"docs\\notes.txt", "x");
+  PdiskInfo record = AddFixtureDrive(drive);
+  PulledOutFs pulled(Fs(), drive.root(), [&] { volumes.Remove(drive.letter()); });
+  ScopedPlatform guard(Platform{.fs = &pulled});
+  StartWorker(new TScanThread(true, false, record), &State().WorkThreads);
+  WaitForWorkers();
+  EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgScanIncomplete, 1}}));
+  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"scan/incomplete " + drive.root()});
 }
 
 }  // namespace

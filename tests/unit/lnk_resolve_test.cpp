@@ -244,15 +244,15 @@ TEST(ReadShellLinkBytes, AMalformedFileRaisesShellLinkError) {
   EXPECT_THROW(ReadShellLinkBytes("", L"e:\\empty.lnk", host), std::runtime_error);
 }
 
-// Just what ReadShellLinkPortable uses: whole files, their sizes and attributes.
+// Just what ReadShellLinkPortable uses: files, their sizes and attributes.
 class MemoryFileSystem : public FileSystem {
  public:
-  struct Entry {
+  struct MemoryEntry {
     std::string bytes;
     uint32_t attributes = kAttrArchive;
     uint64_t reportedSize = 0;  // when not 0, the size enumeration reports
   };
-  std::map<std::wstring, Entry> entries;  // lower-case paths
+  std::map<std::wstring, MemoryEntry> entries;  // lower-case paths
 
   uint32_t Attributes(const std::wstring& path) override {
     auto it = entries.find(Lower(path));
@@ -261,15 +261,30 @@ class MemoryFileSystem : public FileSystem {
   bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
     auto it = entries.find(Lower(pattern));
     if (it == entries.end()) return false;
-    const Entry& e = it->second;
+    const MemoryEntry& e = it->second;
     visit({pattern.substr(pattern.find_last_of(L'\\') + 1), e.attributes,
            e.reportedSize ? e.reportedSize : e.bytes.size()});
     return true;
+  }
+  std::optional<FindData> Entry(const std::wstring& path) override {
+    std::optional<FindData> found;
+    Find(path, [&](const FindData& entry) {
+      found = entry;
+      return false;
+    });
+    return found;
   }
   std::optional<std::string> ReadAll(const std::wstring& path) override {
     auto it = entries.find(Lower(path));
     if (it == entries.end()) return std::nullopt;
     return it->second.bytes;
+  }
+  // A file of the reported size holds more than its bytes here.
+  std::optional<FileStart> ReadRegular(const std::wstring& path, size_t limit) override {
+    auto it = entries.find(Lower(path));
+    if (it == entries.end()) return std::nullopt;
+    const MemoryEntry& e = it->second;
+    return FileStart{e.bytes.substr(0, limit), (e.reportedSize ? e.reportedSize : e.bytes.size()) <= limit};
   }
   std::wstring FullPath(const std::wstring& path, const std::wstring& base) override {
     return FakeHost().FullPath(path, base);

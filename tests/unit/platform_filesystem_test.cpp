@@ -311,5 +311,69 @@ TEST_F(FileSystemContract, TwoDrivesAreIndependent) {
   EXPECT_EQ(other.Read(L"copied"), "first drive");
 }
 
+TEST_F(FileSystemContract, EntryLooksUpOneEntryUnderItsStoredName) {
+  drive.WriteFile(L"Evil.exe", "12345", kAttrHidden);
+  drive.MakeFolder(L"Sub");
+  std::optional<FindData> file = Fs().Entry(P(L"EVIL.EXE"));
+  ASSERT_TRUE(file.has_value());
+  EXPECT_EQ(file->name, L"Evil.exe");
+  EXPECT_EQ(file->attributes, kAttrArchive | kAttrHidden);
+  EXPECT_EQ(file->size, 5u);
+  std::optional<FindData> folder = Fs().Entry(P(L"sub"));
+  ASSERT_TRUE(folder.has_value());
+  EXPECT_EQ(folder->name, L"Sub");
+  EXPECT_EQ(folder->attributes, kAttrDirectory);
+  for (const std::wstring& none : {drive.root(), P(L"missing"), P(L"Sub\\"), P(L"*.exe")}) {
+    EXPECT_FALSE(Fs().Entry(none).has_value()) << WideToUtf8(none);
+  }
+}
+
+TEST_F(FileSystemContract, TheLiteralFormKeepsTrailingDotsAndBlanks) {
+  drive.WriteFile(L"name.txt", "plain");
+  drive.WriteLiteral(L"name.txt.", "dot");
+  drive.WriteLiteral(L"name.txt ", "blank");
+  EXPECT_EQ(drive.Names(), (std::vector<std::wstring>{L"name.txt", L"name.txt ", L"name.txt."}));
+  // The plain form is normalised to the other file.
+  EXPECT_EQ(Fs().ReadAll(P(L"name.txt.")), "plain");
+  EXPECT_EQ(Fs().ReadAll(drive.LiteralPath(L"name.txt.")), "dot");
+  EXPECT_EQ(Fs().Entry(drive.LiteralPath(L"name.txt ")).value_or(FindData{}).name, L"name.txt ");
+  EXPECT_EQ(Fs().Entry(P(L"name.txt ")).value_or(FindData{}).name, L"name.txt");
+  EXPECT_TRUE(Fs().Delete(drive.LiteralPath(L"name.txt.")));
+  EXPECT_EQ(drive.Names(), (std::vector<std::wstring>{L"name.txt", L"name.txt "}));
+
+  EXPECT_TRUE(Fs().CreateFolder(drive.LiteralPath(L"dir.")));
+  drive.WriteLiteral(L"dir.\\in", "in");
+  drive.MakeFolder(L"dir");
+  auto inside = Found(drive.LiteralPath(L"dir.\\*"));
+  EXPECT_EQ(inside.count(L"in"), 1u);
+  EXPECT_TRUE(Found(P(L"dir\\*")).count(L"in") == 0);
+  EXPECT_EQ(LiteralPath(P(L"name.txt")), P(L"name.txt"));
+  EXPECT_EQ(LiteralPath(P(L"dir.\\in")), drive.LiteralPath(L"dir.\\in"));
+}
+
+TEST_F(FileSystemContract, ReadRegularReadsUpToItsBound) {
+  drive.WriteFile(L"ten", "0123456789");
+  drive.WriteFile(L"empty", "");
+  drive.MakeFolder(L"folder");
+  struct {
+    const wchar_t* name;
+    size_t limit;
+    std::string bytes;
+    bool complete;
+  } cases[] = {
+      {L"ten", 4, "0123", false},        {L"ten", 9, "012345678", false}, {L"ten", 10, "0123456789", true},
+      {L"ten", 100, "0123456789", true}, {L"empty", 0, "", true},
+  };
+  for (const auto& c : cases) {
+    std::optional<FileStart> start = Fs().ReadRegular(P(c.name), c.limit);
+    ASSERT_TRUE(start.has_value()) << WideToUtf8(c.name) << " " << c.limit;
+    EXPECT_EQ(start->bytes, c.bytes) << c.limit;
+    EXPECT_EQ(start->complete, c.complete) << c.limit;
+  }
+  EXPECT_FALSE(Fs().ReadRegular(P(L"folder"), 100).has_value());
+  EXPECT_FALSE(Fs().ReadRegular(P(L"missing"), 100).has_value());
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
+}
+
 }  // namespace
 }  // namespace dw

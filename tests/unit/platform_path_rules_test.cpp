@@ -78,5 +78,29 @@ TEST(PathRules, FolderPartKeepsTheLastSeparator) {
   EXPECT_EQ(FolderPart(L"name"), L"");
 }
 
+TEST(PathRules, TheLiteralFormOnlyWhereNormalisingWouldChangeAName) {
+  struct {
+    const wchar_t* path;
+    const wchar_t* literal;
+  } cases[] = {
+      {L"e:\\dir\\x.exe", L"e:\\dir\\x.exe"},
+      {L"e:\\x.exe.", L"\\\\?\\e:\\x.exe."},
+      {L"e:\\x.exe ", L"\\\\?\\e:\\x.exe "},
+      {L"e:\\dir.\\x.exe", L"\\\\?\\e:\\dir.\\x.exe"},
+      {L"e:\\CON.exe", L"\\\\?\\e:\\CON.exe"},
+      {L"e:\\a\\..\\b", L"\\\\?\\e:\\a\\..\\b"},
+      {L"\\\\?\\e:\\x.", L"\\\\?\\e:\\x."},
+      {L"e:/x.", L"e:/x."},
+      {L"relative.", L"relative."},
+      {L"/tmp/x.", L"/tmp/x."},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(LiteralPath(c.path), c.literal) << WideToUtf8(c.path);
+    EXPECT_EQ(PlainPath(LiteralPath(c.path)), PlainPath(c.path)) << WideToUtf8(c.path);
+  }
+  EXPECT_TRUE(IsLiteralPath(L"\\\\?\\e:\\x"));
+  EXPECT_FALSE(IsLiteralPath(L"\\\\.\\e:"));
+}
+
 }  // namespace
 }  // namespace dw

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -19,6 +20,7 @@
 #include "common/Text.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixDrives.h"
+#include "platform/posix/PosixNames.h"
 #include "platform/posix/PosixSystem.h"
 #include "support/DriveFixture.h"
 
@@ -166,6 +168,100 @@ TEST(PosixFileSystem, UnixPathsAreFoldedByUnixRules) {
   EXPECT_TRUE(Fs().CreateFolder(data.path() + L"log"));
   EXPECT_TRUE(Fs().WriteAll(data.path() + L"log\\x.txt", "x"));
   EXPECT_EQ(Fs().ReadAll(data.path() + L"log/x.txt"), "x");
+}
+
+TEST(PosixNames, EveryNameComesBackAsItsOwnBytes) {
+  const std::string names[] = {"plain.exe",   "\xc3\xa9t\xc3\xa9.txt", "\xf0\x9f\x98\x80", "\xef\xbf\xbd.exe",
+                               "\xff.exe",    "\xc3\x28.exe",          "\xed\xb2\x80",     "a\\b.exe",
+                               "\x80\x80\xc0"};
+  std::vector<std::wstring> wide;
+  for (const std::string& name : names) {
+    wide.push_back(posix::UnixNameToWide(name));
+    EXPECT_EQ(posix::WideToUnixName(wide.back()), name);
+    // Never a separator in a Windows path.
+    EXPECT_EQ(wide.back().find(L'\\'), std::wstring::npos);
+  }
+  // Two names stay two.
+  EXPECT_NE(posix::UnixNameToWide("\xff.exe"), posix::UnixNameToWide("\xef\xbf\xbd.exe"));
+  // What only this conversion makes turns back into a byte; the same code written
+  // by someone else never becomes a separator or a zero that ends the path.
+  EXPECT_EQ(posix::WideToUnixName(std::wstring(1, wchar_t{0xDC2F})), "\xef\xbf\xbd");
+  EXPECT_EQ(posix::WideToUnixName(std::wstring(1, wchar_t{0xDC00})), "\xef\xbf\xbd");
+}
+
+TEST(PosixDrives, APathInTheLiteralFormIsTakenAsWritten) {
+  DriveFixture drive;
+  drive.MakeFolder(L"a");
+  std::string folder = drive.UnixOrHostPath(L"").string();
+  EXPECT_EQ(ToUnixPath(L"\\\\?\\m:\\a\\b. "), folder + "/a/b. ");
+  EXPECT_EQ(ToUnixPath(L"\\\\?\\M:\\A\\con.exe"), folder + "/a/con.exe");
+  // "." and ".." would be folders to Unix, "/" a separator, a zero the end.
+  for (const wchar_t* path : {L"\\\\?\\m:\\..\\x", L"\\\\?\\m:\\a\\.\\x", L"\\\\?\\m:\\a/../../x", L"\\\\?\\m:"}) {
+    EXPECT_FALSE(ToUnixPath(path).has_value()) << WideToUtf8(path);
+  }
+  EXPECT_FALSE(ToUnixPath(std::wstring(L"m:\\a\\..") + L'\0' + L"x").has_value());
+}
+
+TEST(PosixDrives, AFindingIsShownUnderItsOwnNameEvenOnceItIsGone) {
+  DriveFixture drive;
+  std::string folder = drive.UnixOrHostPath(L"").string();
+  std::ofstream(folder + "/evil.exe") << "the user's";
+  std::ofstream(folder + "/Evil.exe") << "MZ";
+  EXPECT_EQ(MappedUnixPath(L"m:\\Evil.exe"), folder + "/Evil.exe");
+  std::filesystem::remove(folder + "/Evil.exe");
+  EXPECT_EQ(MappedUnixPath(L"m:\\Evil.exe"), folder + "/Evil.exe");
+  EXPECT_EQ(MappedUnixPath(L"\\\\?\\m:\\Evil.exe."), folder + "/Evil.exe.");
+  // A look-up now finds the user's file, which is why showing never looks.
+  EXPECT_EQ(ToUnixPath(L"m:\\Evil.exe"), folder + "/evil.exe");
+}
+
+// Whether the folder was opened (listed) since the last call.
+class FolderOpenings {
+ public:
+  explicit FolderOpenings(const std::string& folder) : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    inotify_add_watch(fd_, folder.c_str(), IN_OPEN | IN_ONLYDIR);
+  }
+  ~FolderOpenings() { close(fd_); }
+  bool Opened() {
+    alignas(inotify_event) char buffer[4096];
+    bool opened = false;
+    while (read(fd_, buffer, sizeof buffer) > 0) opened = true;
+    return opened;
+  }
+
+ private:
+  int fd_;
+};
+
+TEST(PosixFileSystem, OneNameIsLookedUpWithoutListingItsFolder) {
+  DriveFixture drive;
+  for (int i = 0; i < 50; ++i) drive.WriteFile(L"file" + std::to_wstring(i) + L".exe", "x");
+  FolderOpenings openings(drive.UnixOrHostPath(L"").string());
+  ASSERT_FALSE(openings.Opened());
+  EXPECT_TRUE(Fs().Entry(drive.Path(L"file7.exe")).has_value());
+  EXPECT_NE(Fs().Attributes(drive.Path(L"file7.exe")), kInvalidAttributes);
+  int visits = 0;
+  EXPECT_TRUE(Fs().Find(drive.Path(L"file7.exe"), [&](const FindData&) { return ++visits > 0; }));
+  EXPECT_EQ(visits, 1);
+  EXPECT_FALSE(openings.Opened());
+  // The watch does see a listing.
+  Fs().Find(drive.Path(L"*.exe"), [](const FindData&) { return true; });
+  EXPECT_TRUE(openings.Opened());
+}
+
+TEST(PosixFileSystem, PipesAndLinksAreRefusedWithoutWaiting) {
+  DriveFixture drive;
+  std::string folder = drive.UnixOrHostPath(L"").string();
+  ASSERT_EQ(mkfifo((folder + "/pipe").c_str(), 0644), 0);
+  drive.WriteFile(L"file", "x");
+  ASSERT_EQ(symlink("file", (folder + "/link").c_str()), 0);
+  for (const wchar_t* name : {L"pipe", L"link"}) {
+    EXPECT_FALSE(Fs().ReadRegular(drive.Path(name), 100).has_value()) << WideToUtf8(name);
+    EXPECT_EQ(Fs().LastError(), kErrorBadFileType);
+  }
+  EXPECT_FALSE(Fs().ReadAll(drive.Path(L"pipe")).has_value());
+  EXPECT_FALSE(Fs().Copy(drive.Path(L"pipe"), drive.Path(L"copy"), true));
+  EXPECT_FALSE(drive.Exists(L"copy"));
 }
 
 TEST(PosixVolumes, MappedDrivesDescribeThemselves) {

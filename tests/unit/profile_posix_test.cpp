@@ -39,6 +39,8 @@ class MemoryFileSystem : public FileSystem {
   uint32_t Attributes(const std::wstring&) override { return kInvalidAttributes; }
   bool SetAttributes(const std::wstring&, uint32_t) override { return false; }
   bool Find(const std::wstring&, const std::function<bool(const FindData&)>&) override { return false; }
+  std::optional<FindData> Entry(const std::wstring&) override { return std::nullopt; }
+  std::optional<FileStart> ReadRegular(const std::wstring&, size_t) override { return std::nullopt; }
   bool Move(const std::wstring&, const std::wstring&) override { return false; }
   bool Copy(const std::wstring&, const std::wstring&, bool) override { return false; }
   bool Delete(const std::wstring&) override { return false; }

@@ -9,10 +9,13 @@
 #include <shared_mutex>
 #include <vector>
 
-#include "common/Text.h"
 #include "platform/PathRules.h"
+#include "platform/posix/PosixNames.h"
 
 namespace dw {
+
+using posix::UnixNameToWide;
+using posix::WideToUnixName;
 
 namespace {
 
@@ -49,7 +52,7 @@ std::optional<std::string> FindEntryNoCase(const std::string& folder, const std:
   if (!dir) return std::nullopt;
   std::optional<std::string> found;
   while (dirent* entry = readdir(dir)) {
-    if (PathNamesEqual(Utf8ToWide(entry->d_name), name)) {
+    if (PathNamesEqual(UnixNameToWide(entry->d_name), name)) {
       found = entry->d_name;
       break;
     }
@@ -70,11 +73,60 @@ std::vector<std::wstring> Segments(std::wstring_view rest) {
   return segments;
 }
 
+enum class Resolution { CaseInsensitive, AsWritten };
+
+// A full path "e:\..." as its segments: normalised, or as written after "\\?\",
+// where "." and ".." would be names that Unix reads as folders.
+std::optional<std::wstring> FullDrivePath(const std::wstring& windowsPath) {
+  if (!IsLiteralPath(windowsPath)) return FullPathName(windowsPath, L"");
+  std::wstring full = PlainPath(windowsPath);
+  if (RootLength(full) != 3 || full.find(L'/') != std::wstring::npos) return std::nullopt;
+  for (const std::wstring& segment : Segments(std::wstring_view(full).substr(3))) {
+    if (segment == L"." || segment == L"..") return std::nullopt;
+  }
+  return full;
+}
+
+std::optional<std::string> UnixPathOf(const std::wstring& windowsPath, Resolution resolution) {
+  // A zero would end the Unix path early, possibly after a "..".
+  if (windowsPath.find(L'\0') != std::wstring::npos) return std::nullopt;
+  if (!windowsPath.empty() && windowsPath[0] == L'/') {
+    std::wstring unix = windowsPath;
+    for (wchar_t& c : unix) {
+      if (c == L'\\') c = L'/';
+    }
+    return WideToUnixName(unix);
+  }
+  std::optional<std::wstring> full = FullDrivePath(windowsPath);
+  if (!full || full->size() < 3 || (*full)[1] != L':' || (*full)[2] != L'\\') return std::nullopt;
+  std::optional<std::string> folder = FolderOf((*full)[0]);
+  if (!folder) return std::nullopt;
+
+  std::string current = *folder;
+  bool resolving = resolution == Resolution::CaseInsensitive;
+  for (const std::wstring& segment : Segments(std::wstring_view(*full).substr(3))) {
+    std::string exact = current + "/" + WideToUnixName(segment);
+    struct stat st;
+    // The exact name first: another entry that differs only in case is taken only
+    // when no entry has that name.
+    if (resolving && lstat(exact.c_str(), &st) != 0) {
+      if (std::optional<std::string> other = FindEntryNoCase(current, segment)) {
+        current += "/" + *other;
+        continue;
+      }
+      resolving = false;  // below a missing segment nothing can be found
+    }
+    current = std::move(exact);
+  }
+  if (full->size() > 3 && full->back() == L'\\') current += "/";
+  return current;
+}
+
 }  // namespace
 
 void MapDrive(wchar_t letter, const std::string& unixFolder, DriveOptions options) {
   std::string folder = NormalFolder(unixFolder);
-  if (!options.volumeLabel) options.volumeLabel = Utf8ToWide(std::filesystem::path(folder).filename().string());
+  if (!options.volumeLabel) options.volumeLabel = UnixNameToWide(std::filesystem::path(folder).filename().string());
   std::unique_lock<std::shared_mutex> lock(MapLock());
   Map()[DriveKey(letter)] = MappedDrive{folder, std::move(options)};
 }
@@ -106,34 +158,11 @@ uint32_t MappedDriveMask() {
 }
 
 std::optional<std::string> ToUnixPath(const std::wstring& windowsPath) {
-  if (!windowsPath.empty() && windowsPath[0] == L'/') {
-    std::wstring unix = windowsPath;
-    for (wchar_t& c : unix) {
-      if (c == L'\\') c = L'/';
-    }
-    return WideToUtf8(unix);
-  }
-  std::wstring full = FullPathName(windowsPath, L"");
-  if (full.size() < 3 || full[1] != L':' || full[2] != L'\\') return std::nullopt;
-  std::optional<std::string> folder = FolderOf(full[0]);
-  if (!folder) return std::nullopt;
+  return UnixPathOf(windowsPath, Resolution::CaseInsensitive);
+}
 
-  std::string current = *folder;
-  bool resolving = true;
-  for (const std::wstring& segment : Segments(std::wstring_view(full).substr(3))) {
-    std::string exact = current + "/" + WideToUtf8(segment);
-    struct stat st;
-    if (resolving && lstat(exact.c_str(), &st) != 0) {
-      if (std::optional<std::string> other = FindEntryNoCase(current, segment)) {
-        current += "/" + *other;
-        continue;
-      }
-      resolving = false;  // below a missing segment nothing can be found
-    }
-    current = std::move(exact);
-  }
-  if (full.size() > 3 && full.back() == L'\\') current += "/";
-  return current;
+std::optional<std::string> MappedUnixPath(const std::wstring& windowsPath) {
+  return UnixPathOf(windowsPath, Resolution::AsWritten);
 }
 
 std::wstring ToWindowsPath(const std::string& unixPath) {
@@ -145,11 +174,11 @@ std::wstring ToWindowsPath(const std::string& unixPath) {
                  (unixPath.size() == folder.size() || unixPath[folder.size()] == '/' || folder == "/");
     if (below && (!best || folder.size() > best->second.folder.size())) best = &entry;
   }
-  if (!best) return Utf8ToWide(unixPath);
+  if (!best) return UnixNameToWide(unixPath);
   std::string rest = unixPath.substr(best->second.folder.size());
   while (!rest.empty() && rest.front() == '/') rest.erase(0, 1);
   std::wstring path{static_cast<wchar_t>(best->first - L'A' + L'a'), L':', L'\\'};
-  for (wchar_t c : Utf8ToWide(rest)) path.push_back(c == L'/' ? L'\\' : c);
+  for (wchar_t c : UnixNameToWide(rest)) path.push_back(c == L'/' ? L'\\' : c);
   return path;
 }
 

@@ -24,11 +24,17 @@ void MapDrive(wchar_t letter, const std::string& unixFolder, DriveOptions option
 void UnmapDrive(wchar_t letter);
 
 // The Unix path for a Windows path on a mapped drive, or for a path beginning with
-// "/". The path is first normalised by GetFullPathNameW's rules; each segment that
-// does not exist under its exact name takes the name of an entry that differs only
-// in letter case, as Windows and Wine find it. Missing segments stay as given.
-// Absent for relative paths, other path kinds and unmapped letters.
+// "/". The path is first normalised by GetFullPathNameW's rules, unless it is given
+// in the "\\?\e:\" form, which is taken as written; each segment that does not
+// exist under its exact name takes the name of an entry that differs only in
+// letter case, as Windows and Wine find it. Missing segments stay as given. Names
+// keep their exact bytes (PosixNames.h). Absent for relative paths, other path
+// kinds, unmapped letters, and "." or ".." segments in a path taken as written.
 std::optional<std::string> ToUnixPath(const std::wstring& windowsPath);
+
+// The same without looking at the file system: each segment as written. What a
+// path that names an entry exactly is shown as, even once the entry is gone.
+std::optional<std::string> MappedUnixPath(const std::wstring& windowsPath);
 
 // The Windows path of a Unix path below a mapped folder ("m:\dir\x"); other paths
 // come back as Unix paths in the "/" form.

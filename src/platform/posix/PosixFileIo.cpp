@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace dw::posix {
@@ -54,12 +55,13 @@ bool CopyBytes(int in, int out) {
   }
 }
 
-std::optional<std::string> ReadBytes(int fd) {
+std::optional<std::string> ReadBytes(int fd, size_t limit) {
   std::string content;
   char buffer[65536];
   off_t offset = 0;
-  for (;;) {
-    ssize_t n = pread(fd, buffer, sizeof(buffer), offset);
+  while (content.size() < limit) {
+    size_t wanted = std::min(sizeof(buffer), limit - content.size());
+    ssize_t n = pread(fd, buffer, wanted, offset);
     if (n < 0) {
       if (errno == EINTR) continue;
       return std::nullopt;
@@ -68,6 +70,7 @@ std::optional<std::string> ReadBytes(int fd) {
     content.append(buffer, static_cast<size_t>(n));
     offset += n;
   }
+  return content;
 }
 
 }  // namespace dw::posix

@@ -1,6 +1,7 @@
 // Small helpers around file descriptors for the POSIX backend.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,9 @@ namespace dw::posix {
 bool WriteBytes(int fd, std::string_view bytes);
 // Copies from the current position of in to the end, onto out.
 bool CopyBytes(int in, int out);
-// Reads from offset 0 to the end of the file; absent on an error (errno set).
-std::optional<std::string> ReadBytes(int fd);
+// Reads from offset 0 to the end of the file, or to limit bytes; absent on an
+// error (errno set).
+std::optional<std::string> ReadBytes(int fd, size_t limit = SIZE_MAX);
 
 // Owns a descriptor.
 class ScopedFd {

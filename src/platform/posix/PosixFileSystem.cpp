@@ -11,18 +11,20 @@
 #include <filesystem>
 #include <vector>
 
-#include "common/Text.h"
 #include "platform/PathRules.h"
 #include "platform/posix/PosixAttributes.h"
 #include "platform/posix/PosixDrives.h"
 #include "platform/posix/PosixErrors.h"
 #include "platform/posix/PosixFileIo.h"
+#include "platform/posix/PosixNames.h"
 
 namespace dw {
 
 using posix::ScopedFd;
 using posix::SetErrorForPath;
 using posix::SetLastErrorCode;
+using posix::UnixNameToWide;
+using posix::WideToUnixName;
 
 namespace {
 
@@ -81,7 +83,21 @@ std::optional<FindData> EntryData(const std::string& unixFolder, const std::stri
   struct stat st;
   if (!Lstat(path, st)) return std::nullopt;  // gone since the folder was read
   uint64_t size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-  return FindData{Utf8ToWide(name), posix::AttributesOf(path, st), size};
+  return FindData{UnixNameToWide(name), posix::AttributesOf(path, st), size};
+}
+
+bool HasWildcard(std::wstring_view mask) { return mask.find_first_of(L"*?") != std::wstring_view::npos; }
+
+// Opens a regular file for reading. No link at its name is followed, and a pipe
+// or a device is never waited on: opening without blocking returns at once, and
+// fstat tells what was opened before anything is read.
+bool OpenRegular(const std::string& unixPath, ScopedFd& fd, struct stat& st) {
+  fd = ScopedFd(open(unixPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (!fd.IsValid()) return errno == ELOOP ? FailWith(kErrorBadFileType) : FailForPath(unixPath);
+  if (fstat(fd.Get(), &st) != 0) return FailForPath(unixPath);
+  if (S_ISDIR(st.st_mode)) return FailWith(kErrorAccessDenied);
+  if (!S_ISREG(st.st_mode)) return FailWith(kErrorBadFileType);
+  return true;
 }
 
 // Opens a file to replace its content. A file held by OpenShared is refused, as
@@ -104,7 +120,7 @@ std::wstring UnixFullPath(std::wstring path) {
   for (wchar_t& c : path) {
     if (c == L'\\') c = L'/';
   }
-  return Utf8ToWide(std::filesystem::path(WideToUtf8(path)).lexically_normal().string());
+  return UnixNameToWide(std::filesystem::path(WideToUnixName(path)).lexically_normal().string());
 }
 
 class PosixSharedFile : public SharedFile {
@@ -153,6 +169,14 @@ bool PosixFileSystem::Find(const std::wstring& pattern, const std::function<bool
   std::wstring mask = pattern.substr(folder.size());
   if (folder.empty()) return FailWith(kErrorPathNotFound);
   if (mask.empty()) return FailWith(kErrorFileNotFound);
+  if (!HasWildcard(mask)) {
+    // One name: FindFirstFileW looks it up, and so does this, instead of reading a
+    // folder that may hold many thousands of entries for each file asked about.
+    std::optional<FindData> entry = Entry(pattern);
+    if (!entry) return false;
+    visit(*entry);
+    return true;
+  }
   std::optional<std::string> unixFolder = Resolve(folder);
   if (!unixFolder) return false;
   while (unixFolder->size() > 1 && unixFolder->back() == '/') unixFolder->pop_back();
@@ -163,12 +187,12 @@ bool PosixFileSystem::Find(const std::wstring& pattern, const std::function<bool
   std::vector<std::string> names;
   while (dirent* entry = readdir(dir)) {
     std::string name = entry->d_name;
-    if (name != "." && name != ".." && WildcardMatch(mask, Utf8ToWide(name))) names.push_back(std::move(name));
+    if (name != "." && name != ".." && WildcardMatch(mask, UnixNameToWide(name))) names.push_back(std::move(name));
   }
   closedir(dir);
 
   std::vector<FindData> dots;
-  bool driveRoot = folder[0] != L'/' && FullPathName(folder, L"").size() == 3;
+  bool driveRoot = folder[0] != L'/' && RootLength(PlainPath(folder)) == PlainPath(folder).size();
   if (!driveRoot) AddDotEntries(*unixFolder, dots);
   bool found = false;
   for (const FindData& dot : dots) {
@@ -185,6 +209,23 @@ bool PosixFileSystem::Find(const std::wstring& pattern, const std::function<bool
   return found || FailWith(kErrorFileNotFound);
 }
 
+std::optional<FindData> PosixFileSystem::Entry(const std::wstring& path) {
+  std::wstring plain = PlainPath(path);
+  if (plain.empty() || plain.back() == L'\\' || plain.back() == L'/' || RootLength(plain) == plain.size()) {
+    SetLastErrorCode(kErrorFileNotFound);
+    return std::nullopt;
+  }
+  std::optional<std::string> unix = Resolve(path);
+  if (!unix) return std::nullopt;
+  struct stat st;
+  if (!Lstat(*unix, st)) {
+    SetErrorForPath(errno, *unix);
+    return std::nullopt;
+  }
+  uint64_t size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
+  return FindData{UnixNameToWide(unix->substr(unix->find_last_of('/') + 1)), posix::AttributesOf(*unix, st), size};
+}
+
 bool PosixFileSystem::Move(const std::wstring& from, const std::wstring& to) {
   std::optional<std::string> source = Resolve(from);
   std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
@@ -197,8 +238,8 @@ bool PosixFileSystem::Move(const std::wstring& from, const std::wstring& to) {
                    ParentFolder(*source) == ParentFolder(*target);
   if (!sameEntry) return FailWith(kErrorAlreadyExists);
   // Only the letter case changes: the name as given replaces the one found.
-  std::wstring full = FullPathName(to, L"");
-  std::string renamed = ParentFolder(*target) + "/" + WideToUtf8(full.substr(FolderPart(full).size()));
+  std::wstring full = IsLiteralPath(to) ? to : FullPathName(to, L"");
+  std::string renamed = ParentFolder(*target) + "/" + WideToUnixName(full.substr(FolderPart(full).size()));
   if (renamed == *source) return true;
   return RenameNoReplace(*source, renamed);
 }
@@ -207,11 +248,13 @@ bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, boo
   std::optional<std::string> source = Resolve(from);
   std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
   if (!target) return false;
-  ScopedFd in(open(source->c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking: a pipe named like a finding would otherwise wait for a writer.
+  ScopedFd in(open(source->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat sourceStat, targetStat;
   if (!in.IsValid()) return FailForPath(*source);
   if (fstat(in.Get(), &sourceStat) != 0) return FailForPath(*source);
   if (S_ISDIR(sourceStat.st_mode)) return FailWith(kErrorAccessDenied);
+  if (!S_ISREG(sourceStat.st_mode)) return FailWith(kErrorBadFileType);
 
   bool existed = Lstat(*target, targetStat);
   if (existed) {
@@ -276,19 +319,42 @@ std::wstring PosixFileSystem::FullPath(const std::wstring& path, const std::wstr
 std::optional<std::string> PosixFileSystem::ReadAll(const std::wstring& path) {
   std::optional<std::string> unix = Resolve(path);
   if (!unix) return std::nullopt;
-  ScopedFd fd(open(unix->c_str(), O_RDONLY | O_CLOEXEC));
+  // Without blocking, and regular files only: a pipe would never end.
+  ScopedFd fd(open(unix->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   struct stat st;
   if (!fd.IsValid()) {
     FailForPath(*unix);
     return std::nullopt;
   }
-  if (fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) {
-    SetLastErrorCode(kErrorAccessDenied);
+  if (fstat(fd.Get(), &st) != 0) {
+    FailForPath(*unix);
+    return std::nullopt;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    SetLastErrorCode(S_ISDIR(st.st_mode) ? kErrorAccessDenied : kErrorBadFileType);
     return std::nullopt;
   }
   std::optional<std::string> bytes = posix::ReadBytes(fd.Get());
   if (!bytes) SetLastErrorCode(posix::ErrorFromErrno(errno));
   return bytes;
+}
+
+std::optional<FileStart> PosixFileSystem::ReadRegular(const std::wstring& path, size_t limit) {
+  std::optional<std::string> unix = Resolve(path);
+  ScopedFd fd;
+  struct stat st;
+  if (!unix || !OpenRegular(*unix, fd, st)) return std::nullopt;
+  // One byte more than asked tells whether the file goes on.
+  std::optional<std::string> bytes = posix::ReadBytes(fd.Get(), limit == SIZE_MAX ? limit : limit + 1);
+  if (!bytes) {
+    SetLastErrorCode(posix::ErrorFromErrno(errno));
+    return std::nullopt;
+  }
+  FileStart start;
+  start.complete = bytes->size() <= limit;
+  if (!start.complete) bytes->resize(limit);
+  start.bytes = std::move(*bytes);
+  return start;
 }
 
 bool PosixFileSystem::WriteAll(const std::wstring& path, std::string_view bytes) {

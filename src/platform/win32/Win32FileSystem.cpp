@@ -38,6 +38,19 @@ std::optional<std::string> ReadBytes(HANDLE file) {
   }
 }
 
+// Up to limit bytes from the current position; false on a read error.
+bool ReadUpTo(HANDLE file, size_t limit, std::string& content) {
+  char buffer[65536];
+  while (content.size() < limit) {
+    DWORD wanted = static_cast<DWORD>(std::min(sizeof(buffer), limit - content.size()));
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, wanted, &read, nullptr)) return false;
+    if (read == 0) return true;
+    content.append(buffer, read);
+  }
+  return true;
+}
+
 bool SeekTo(HANDLE file, LONGLONG offset, DWORD method, LONGLONG* position = nullptr) {
   LARGE_INTEGER distance, result;
   distance.QuadPart = offset;
@@ -91,6 +104,21 @@ bool Win32FileSystem::Find(const std::wstring& pattern, const std::function<bool
   return true;
 }
 
+std::optional<FindData> Win32FileSystem::Entry(const std::wstring& path) {
+  // A wildcard would make this a search; no name on a Windows volume holds one.
+  size_t nameStart = path.find_last_of(L"\\/");
+  std::wstring_view name = std::wstring_view(path).substr(nameStart == std::wstring::npos ? 0 : nameStart + 1);
+  if (name.empty() || name.find_first_of(L"*?") != std::wstring_view::npos) {
+    SetLastError(ERROR_INVALID_NAME);
+    return std::nullopt;
+  }
+  WIN32_FIND_DATAW data;
+  ScopedFindHandle find(FindFirstFileW(path.c_str(), &data));
+  if (!find) return std::nullopt;
+  uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return FindData{data.cFileName, data.dwFileAttributes, size};
+}
+
 bool Win32FileSystem::Move(const std::wstring& from, const std::wstring& to) {
   return MoveFileW(from.c_str(), to.c_str());
 }
@@ -127,6 +155,26 @@ std::optional<std::string> Win32FileSystem::ReadAll(const std::wstring& path) {
   ScopedKernelHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
   if (!file) return std::nullopt;
   return ReadBytes(file.Get());
+}
+
+std::optional<FileStart> Win32FileSystem::ReadRegular(const std::wstring& path, size_t limit) {
+  // The link itself is opened, not what it leads to, and is then refused.
+  ScopedKernelHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileInformationByHandle(file.Get(), &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) {
+    SetLastError(ERROR_BAD_FILE_TYPE);
+    return std::nullopt;
+  }
+  FileStart start;
+  // One byte more than asked tells whether the file goes on.
+  if (!ReadUpTo(file.Get(), limit == SIZE_MAX ? limit : limit + 1, start.bytes)) return std::nullopt;
+  start.complete = start.bytes.size() <= limit;
+  if (!start.complete) start.bytes.resize(limit);
+  return start;
 }
 
 bool Win32FileSystem::WriteAll(const std::wstring& path, std::string_view bytes) {

@@ -10,6 +10,7 @@ class Win32FileSystem : public FileSystem {
   uint32_t Attributes(const std::wstring& path) override;
   bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
   bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override;
+  std::optional<FindData> Entry(const std::wstring& path) override;
   bool Move(const std::wstring& from, const std::wstring& to) override;
   bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
   bool Delete(const std::wstring& path) override;
@@ -17,6 +18,7 @@ class Win32FileSystem : public FileSystem {
   bool RemoveFolder(const std::wstring& path) override;
   std::wstring FullPath(const std::wstring& path, const std::wstring& base) override;
   std::optional<std::string> ReadAll(const std::wstring& path) override;
+  std::optional<FileStart> ReadRegular(const std::wstring& path, size_t limit) override;
   bool WriteAll(const std::wstring& path, std::string_view bytes) override;
   bool CreateNew(const std::wstring& path, std::string_view bytes) override;
   std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override;

@@ -61,6 +61,9 @@ class TextBuffer {
 }  // namespace
 
 TShellLink ReadShellLink(const std::wstring& path) {
+  // The Shell would open whatever the name leads to (a pipe, a link) and read as
+  // much as the file holds: it is handed only a file that was read safely first.
+  ReadShortcutFile(path);
   ComRef<IShellLinkW> link;
   Check(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.Receive()),
         "CoCreateInstance(ShellLink)", path);

@@ -54,18 +54,22 @@ int wmain(int argc, wchar_t** argv) {
 #include <filesystem>
 
 #include "platform/posix/PosixDrives.h"
+#include "platform/posix/PosixNames.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::wstring AsFolder(const fs::path& p) { return dw::Utf8ToWide(p.string()) + L"\\"; }
+using dw::posix::UnixNameToWide;
+using dw::posix::WideToUnixName;
+
+std::wstring AsFolder(const fs::path& p) { return UnixNameToWide(p.string()) + L"\\"; }
 
 dw::CliHost MakeHost() {
   dw::CliHost host;
   host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
     std::error_code ec;
-    fs::path folder = fs::canonical(dw::WideToUtf8(arg), ec);
+    fs::path folder = fs::canonical(WideToUnixName(arg), ec);
     if (ec || !fs::is_directory(folder, ec)) {
       error = L"no such folder";
       return std::nullopt;
@@ -82,13 +86,16 @@ dw::CliHost MakeHost() {
   };
   host.folderPath = [](const std::wstring& arg) {
     std::error_code ec;
-    fs::path folder = fs::absolute(dw::WideToUtf8(arg), ec).lexically_normal();
+    fs::path folder = fs::absolute(WideToUnixName(arg), ec).lexically_normal();
     std::string s = folder.string();
     while (s.size() > 1 && s.back() == '/') s.pop_back();
-    return dw::Utf8ToWide(s) + L"\\";
+    return UnixNameToWide(s) + L"\\";
   };
+  // The path as the finding names it, never looked up again: once a file is gone, a
+  // look-up would find another of a similar name. Bytes that are not UTF-8 show as
+  // U+FFFD.
   host.displayPath = [](const std::wstring& path) {
-    std::optional<std::string> unixPath = dw::ToUnixPath(path);
+    std::optional<std::string> unixPath = dw::MappedUnixPath(path);
     return unixPath ? dw::Utf8ToWide(*unixPath) : path;
   };
   const char* xdg = std::getenv("XDG_DATA_HOME");
@@ -105,7 +112,8 @@ dw::CliHost MakeHost() {
 
 int main(int argc, char** argv) {
   std::vector<std::wstring> args;
-  for (int i = 1; i < argc; ++i) args.push_back(dw::Utf8ToWide(argv[i]));
+  // Arguments are bytes like the names they may hold.
+  for (int i = 1; i < argc; ++i) args.push_back(UnixNameToWide(argv[i]));
   return dw::RunCommandLine(args, MakeHost());
 }
 #endif
