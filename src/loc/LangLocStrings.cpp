@@ -84,6 +84,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Le dossier de protection n'a pas pu être créé sur %s",
     L"La ligne de commande de votre antivirus n'est pas valide : %s",
     L"Impossible de rechercher une mise à jour : %s n'a pas encore de service de mise à jour",
+    L"%s existe déjà dans %s : rien n'a été remplacé. Déplacez ce fichier ou choisissez un autre dossier",
+    L"Le journal %s ne peut pas être écrit : des actions ne sont pas enregistrées",
 };
 }  // namespace
 
@@ -159,6 +161,8 @@ std::wstring MsgAttributesNotChanged = kDefaults[68];
 std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
 std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
 std::wstring MsgUpdateNotChecked = kDefaults[71];
+std::wstring MsgRestoreNameTaken = kDefaults[72];
+std::wstring MsgLogNotWritten = kDefaults[73];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -233,6 +237,8 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgProtectionFolderNotCreated,
     &MsgAntivirusCommandInvalid,
     &MsgUpdateNotChecked,
+    &MsgRestoreNameTaken,
+    &MsgLogNotWritten,
 };
 
 const wchar_t* CatalogueDefault(int number) {

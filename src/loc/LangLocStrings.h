@@ -79,8 +79,10 @@ extern std::wstring MsgAttributesNotChanged;        // 69
 extern std::wstring MsgProtectionFolderNotCreated;  // 70
 extern std::wstring MsgAntivirusCommandInvalid;     // 71
 extern std::wstring MsgUpdateNotChecked;            // 72
+extern std::wstring MsgRestoreNameTaken;            // 73
+extern std::wstring MsgLogNotWritten;               // 74
 
-constexpr int kCatalogueSize = 72;
+constexpr int kCatalogueSize = 74;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.
