@@ -154,13 +154,19 @@ class CliScanView : public IScanView {
   bool json_;
 };
 
-void SetUpState(const std::wstring& dataFolder) {
+void SetUpState(const std::wstring& dataFolder, const CliHost& host) {
   TSharedState& state = State();
   state.DataFolder = dataFolder;
   state.ProtectionEnabled = true;
   state.MayRequestElevation = false;
   Fs().CreateFolder(dataFolder);
-  state.Log = std::make_unique<TLogFile>(dataFolder);
+  // Told once per run, whichever thread loses an entry first.
+  std::FILE* err = host.err;
+  auto displayPath = host.displayPath;
+  state.Log = std::make_unique<TLogFile>(dataFolder, [err, displayPath](const std::wstring& logPath) {
+    Print(err, L"drivewarden-cli: the log " + displayPath(logPath) +
+                   L" cannot be written: this run's actions are not all recorded\n");
+  });
 }
 
 int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
@@ -182,7 +188,7 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
     drives.push_back(drive);
   }
 
-  SetUpState(dataFolder);
+  SetUpState(dataFolder, host);
   TSharedState& state = State();
   state.ThreatAction = o.dryRun ? Ask : o.threatAction;
   state.RiskAction = o.dryRun ? Ask : o.riskAction;
@@ -235,8 +241,7 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
   auto expect = [&](size_t count, const char* form) {
     if (o.operands.size() != count) throw UsageError{std::string("quarantine ") + form};
   };
-  State().DataFolder = dataFolder;
-  State().MayRequestElevation = false;
+  SetUpState(dataFolder, host);
   // A name as listed, with or without its ".quarantine".
   auto storedName = [](std::wstring name) {
     if (name.size() < 11 || !EqualsNoCase(name.substr(name.size() - 11), L".quarantine")) name += L".quarantine";
@@ -245,6 +250,20 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
   auto fail = [&](const std::wstring& message) {
     Print(host.err, L"drivewarden-cli: " + message + L"\n");
     return kExitError;
+  };
+  // The data folder is shared: a link planted as the store's folder is not used.
+  if (QuarantineFolderRefused()) {
+    return fail(L"the quarantine folder " + host.displayPath(QuarantineFolder()) +
+                L" is a link, a junction or a file, not a folder of its own: nothing in it is used");
+  }
+  // Only a stored entry's own name reaches the store: never a path out of it.
+  auto checkedName = [&](const char* form) {
+    std::wstring name = storedName(o.operands[1]);
+    if (!IsStoredEntryName(name)) {
+      throw UsageError{std::string("quarantine ") + form + ": '" + WideToUtf8(o.operands[1]) +
+                       "' is not a name in the quarantine (give it as 'quarantine list' shows it, without a folder)"};
+    }
+    return name;
   };
 
   if (verb == L"list") {
@@ -277,10 +296,19 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
   }
   if (verb == L"restore") {
     expect(3, "restore NAME DIR");
-    std::wstring name = storedName(o.operands[1]);
+    std::wstring name = checkedName("restore");
     std::wstring folder = host.folderPath(o.operands[2]);
-    if (!RestoreQuarantineEntry(name, folder))
-      return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
+    switch (RestoreQuarantineEntry(name, folder)) {
+      case RestoreResult::Restored: break;
+      case RestoreResult::NameTaken:
+        LogItem(L"quarantineRestoreTo/failed", folder);
+        return fail(L"restore '" + o.operands[1] + L"': " + o.operands[2] + L" already holds " + RestoredName(name) +
+                    L"; nothing was replaced (move it away or restore into another folder)");
+      case RestoreResult::NotFound: return fail(L"restore '" + o.operands[1] + L"': no such file in the quarantine");
+      case RestoreResult::Failed:
+        LogItem(L"quarantineRestoreTo/failed", folder);
+        return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
+    }
     LogItem(L"quarantineRestoreTo", folder);
     std::fprintf(host.out, "restored %s into %s\n", WideToUtf8(RestoredName(name)).c_str(),
                  WideToUtf8(o.operands[2]).c_str());
@@ -288,7 +316,7 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
   }
   if (verb == L"erase") {
     expect(2, "erase NAME");
-    std::wstring name = storedName(o.operands[1]);
+    std::wstring name = checkedName("erase");
     if (!EraseQuarantineEntry(name))
       return fail(L"erase '" + o.operands[1] + L"': no such file in the quarantine, or it could not be deleted");
     LogItem(L"quarantineErase", name);

@@ -6,6 +6,7 @@
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "state/Elevation.h"
+#include "state/Notify.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "state/logfile.h"
@@ -106,7 +107,10 @@ void TPanelLifecycle::FormCreate() {
   FPanel.Component(L"method_sel").SetItemIndex(kBothFindingKinds);
   state.AutoPlayQueryMessage = FApplication.RegisterAutoPlayQueryMessage();
   AddTrayIcon(kApplicationIcon, kProductName);
-  state.Log = std::make_unique<TLogFile>(state.DataFolder);
+  // An alert, once: the log is what the user reads back after the fact.
+  state.Log = std::make_unique<TLogFile>(state.DataFolder, [](const std::wstring& logPath) {
+    ShowNotification(MsgFailureTitle, FormatText(MsgLogNotWritten, {logPath}), 1);
+  });
   BindCommands();
   FCreated = true;
 

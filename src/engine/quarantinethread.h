@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/quarantine.h"
 #include "state/workthreads.h"
 
 namespace dw {
@@ -32,7 +33,7 @@ class IQuarantineView {
   virtual void QuarantineSizeShown(TquarantineThread& worker) = 0;
   virtual void QuarantineEmptiedShown(TquarantineThread& worker, bool emptied) = 0;
   virtual void QuarantineEntryErased(TquarantineThread& worker, bool erased) = 0;
-  virtual void QuarantineRestoredShown(TquarantineThread& worker, bool restored) = 0;
+  virtual void QuarantineRestoredShown(TquarantineThread& worker, RestoreResult result) = 0;
 };
 
 class TquarantineThread : public TWorkThread {

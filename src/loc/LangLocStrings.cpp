@@ -85,6 +85,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"La ligne de commande de votre antivirus n'est pas valide : %s",
     L"Impossible de rechercher une mise à jour : %s n'a pas encore de service de mise à jour",
     L"L'analyse de ce disque n'a pas pu aller jusqu'au bout : il n'est pas déclaré sain",
+    L"%s existe déjà dans %s : rien n'a été remplacé. Déplacez ce fichier ou choisissez un autre dossier",
+    L"Le journal %s ne peut pas être écrit : des actions ne sont pas enregistrées",
 };
 }  // namespace
 
@@ -161,6 +163,8 @@ std::wstring MsgProtectionFolderNotCreated = kDefaults[69];
 std::wstring MsgAntivirusCommandInvalid = kDefaults[70];
 std::wstring MsgUpdateNotChecked = kDefaults[71];
 std::wstring MsgScanIncomplete = kDefaults[72];
+std::wstring MsgRestoreNameTaken = kDefaults[73];
+std::wstring MsgLogNotWritten = kDefaults[74];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -236,6 +240,8 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAntivirusCommandInvalid,
     &MsgUpdateNotChecked,
     &MsgScanIncomplete,
+    &MsgRestoreNameTaken,
+    &MsgLogNotWritten,
 };
 
 const wchar_t* CatalogueDefault(int number) {

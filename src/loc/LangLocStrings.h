@@ -80,8 +80,10 @@ extern std::wstring MsgProtectionFolderNotCreated;  // 70
 extern std::wstring MsgAntivirusCommandInvalid;     // 71
 extern std::wstring MsgUpdateNotChecked;            // 72
 extern std::wstring MsgScanIncomplete;              // 73
+extern std::wstring MsgRestoreNameTaken;            // 74
+extern std::wstring MsgLogNotWritten;               // 75
 
-constexpr int kCatalogueSize = 73;
+constexpr int kCatalogueSize = 75;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -26,6 +26,7 @@ constexpr uint32_t kInvalidAttributes = 0xFFFFFFFF;
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorPathNotFound = 3;
 constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidData = 13;
 constexpr uint32_t kErrorNotReady = 21;
 constexpr uint32_t kErrorSharingViolation = 32;
 constexpr uint32_t kErrorNotSupported = 50;
@@ -47,13 +48,15 @@ struct FileStart {
   bool complete = false;  // bytes hold the whole file
 };
 
-// An open file that several threads append to (the log): others may read it
-// while it is open, nobody else may write.
+// An open file that several threads and processes append to (the log): every
+// holder may append, others may read it, and nobody may replace or truncate it
+// through WriteAll while it is held.
 class SharedFile {
  public:
   virtual ~SharedFile() = default;
-  // Appends at the current end of the file; false when not all bytes were written
-  // (a partial write is then taken back, so the file holds whole appends only).
+  // Appends at the current end of the file, under a lock that every holder takes
+  // (waited for a bounded time); false when not all bytes were written (a partial
+  // write is then taken back, so the file holds whole appends only).
   virtual bool Append(std::string_view bytes) = 0;
   virtual std::optional<std::string> ReadAll() = 0;
   virtual bool Truncate() = 0;
@@ -94,7 +97,18 @@ class FileSystem {
   virtual bool WriteAll(const std::wstring& path, std::string_view bytes) = 0;
   // Creates the file only if no entry of that name exists (CREATE_NEW), with bytes.
   virtual bool CreateNew(const std::wstring& path, std::string_view bytes) = 0;
+  // Opens or creates a shared file, never through a link: a link, a folder, a
+  // device or a pipe under that name is refused.
   virtual std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) = 0;
+  // Copies a regular file into a new file (CREATE_NEW), never through a link at
+  // either end: from must be a regular file of exactly size bytes (a link, a
+  // folder, a device, a pipe or a file of another size is refused). The copy is
+  // flushed and read back before it counts. On failure nothing is left at to but
+  // what was there before (an existing entry gives kErrorFileExists).
+  virtual bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) = 0;
+  // The content of a regular file of at most maxBytes bytes, never read through a
+  // link; nothing for a link, a folder, a device, a pipe or a longer file.
+  virtual std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) = 0;
   // The error code of the last failed call on this thread (GetLastError).
   virtual uint32_t LastError() = 0;
 };

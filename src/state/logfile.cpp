@@ -19,23 +19,32 @@ std::vector<std::wstring> SplitLines(const std::wstring& text) {
 
 }  // namespace
 
-TLogFile::TLogFile(const std::wstring& dataFolder) {
+TLogFile::TLogFile(const std::wstring& dataFolder, LogFailureHook onFailure) : FOnFailure(std::move(onFailure)) {
   std::optional<std::wstring> user = Sys().UserName();
   std::wstring baseName = (user && !user->empty()) ? L"drivewarden_log_" + *user : L"";
   std::wstring folder = dataFolder + L"log";
   FFileName = folder + L"\\" + baseName + L".u.txt";
   if (Fs().Attributes(folder) == kInvalidAttributes) Fs().CreateFolder(folder);
-  // Held by another writer or not creatable: the program runs on without a log.
+  // Not creatable, or held by a writer that shares nothing: the program runs on,
+  // and the first entry lost says so.
   Fstream = Fs().OpenShared(FFileName);
 }
 
 void TLogFile::addItem(const std::wstring& action, const std::wstring& arg) {
-  if (!Fstream) return;
-  // The time is read under the lock too, so that entries land in time order.
-  std::lock_guard<std::mutex> lock(FLock);
-  std::wstring entry = Sys().LocalDateTimeText() + L" " + action + L" " + arg + L";";
-  // A failed write (a full disk, a vanished folder) loses this entry only.
-  Fstream->Append(Sys().ToAnsi(entry));
+  bool tell = false;
+  {
+    // The time is read under the lock too, so that this run's entries land in
+    // time order.
+    std::lock_guard<std::mutex> lock(FLock);
+    std::wstring entry = Sys().LocalDateTimeText() + L" " + action + L" " + arg + L";";
+    // A failed write (a full disk, a vanished folder, another writer holding the
+    // file's lock too long) loses this entry only.
+    if (Fstream && Fstream->Append(Sys().ToAnsi(entry))) return;
+    tell = !FFailureTold;
+    FFailureTold = true;
+  }
+  // Outside the lock: the hook may hand a notice to the window thread.
+  if (tell && FOnFailure) FOnFailure(FFileName);
 }
 
 std::vector<std::wstring> TLogFile::lbGetLog() {

@@ -2,6 +2,7 @@
 // target) appended without line breaks, in the ANSI code page.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,10 +12,15 @@
 
 namespace dw {
 
+// Told, with the log's path, the first time an entry could not be written.
+using LogFailureHook = std::function<void(const std::wstring& logPath)>;
+
 class TLogFile {
  public:
   // Opens DataFolder + "log\drivewarden_log_<user>.u.txt", creating the folder.
-  explicit TLogFile(const std::wstring& dataFolder);
+  // Other runs (another command-line scan, the program) may hold the same file:
+  // each entry of each of them lands whole.
+  explicit TLogFile(const std::wstring& dataFolder, LogFailureHook onFailure = {});
   void addItem(const std::wstring& action, const std::wstring& arg);
   std::vector<std::wstring> lbGetLog();
   void EraseLog();
@@ -25,6 +31,8 @@ class TLogFile {
   std::mutex FLock;
   std::unique_ptr<SharedFile> Fstream;
   std::wstring FFileName;
+  LogFailureHook FOnFailure;
+  bool FFailureTold = false;
 };
 
 }  // namespace dw

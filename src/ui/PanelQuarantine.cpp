@@ -47,30 +47,42 @@ void TPanelfrm::QuarantineEntryErased(TquarantineThread& worker, bool erased) {
   LogItem(L"quarantineErase/failed", worker.Farg1);
 }
 
-void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, bool restored) {
-  if (restored) {
+void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, RestoreResult result) {
+  if (result == RestoreResult::Restored) {
     ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {worker.Farg1, worker.Farg2}), 1);
     LogItem(L"quarantineRestoreTo", worker.Farg2);
     return;
   }
-  ShowNotification(MsgFailureTitle, FormatText(MsgRestoreFailed, {worker.Farg1, worker.Farg2}), 1);
+  if (result == RestoreResult::NameTaken) {
+    ShowNotification(MsgFailureTitle, FormatText(MsgRestoreNameTaken, {RestoredName(worker.Farg1), worker.Farg2}), 1);
+  } else {
+    ShowNotification(MsgFailureTitle, FormatText(MsgRestoreFailed, {worker.Farg1, worker.Farg2}), 1);
+  }
   LogItem(L"quarantineRestoreTo/failed", worker.Farg2);
 }
 
 void TPanelfrm::TabSheet4Show(TComponent&) { StartWorker(new TquarantineThread(ListEntries, L"", L"", this), nullptr); }
 
-void TPanelfrm::btquarantineDelClick(TComponent&) {
+// The stored name of the selected row; empty without one. The names come from the
+// page's own listing, and are held to a stored entry's form all the same: the
+// store's folder is shared, and only a name of its own may reach a file there.
+std::wstring TPanelfrm::SelectedStoredName() {
   int row = Component(L"ListView4").SelectedRow();
-  if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
-  StartWorker(new TquarantineThread(EraseEntry, FQuarantineNames[static_cast<size_t>(row)], L"", this),
-              &State().WorkThreads);
+  if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return L"";
+  const std::wstring& name = FQuarantineNames[static_cast<size_t>(row)];
+  return IsStoredEntryName(name) ? name : L"";
+}
+
+void TPanelfrm::btquarantineDelClick(TComponent&) {
+  std::wstring stored = SelectedStoredName();
+  if (stored.empty()) return;
+  StartWorker(new TquarantineThread(EraseEntry, stored, L"", this), &State().WorkThreads);
 }
 
 void TPanelfrm::btquarantineRestoreClick(TComponent&) {
-  int row = Component(L"ListView4").SelectedRow();
-  if (row < 0 || static_cast<size_t>(row) >= FQuarantineNames.size()) return;
   // The name is taken before the dialog: a listing may refill the page meanwhile.
-  std::wstring stored = FQuarantineNames[static_cast<size_t>(row)];
+  std::wstring stored = SelectedStoredName();
+  if (stored.empty()) return;
   std::optional<std::wstring> folder = Sys().BrowseForFolder(MsgSelectFolder);
   if (!folder || folder->empty()) return;
   StartWorker(new TquarantineThread(RestoreEntry, stored, IncludeTrailingBackslash(*folder), this),

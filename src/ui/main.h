@@ -112,7 +112,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void QuarantineSizeShown(TquarantineThread& worker) override;
   void QuarantineEmptiedShown(TquarantineThread& worker, bool emptied) override;
   void QuarantineEntryErased(TquarantineThread& worker, bool erased) override;
-  void QuarantineRestoredShown(TquarantineThread& worker, bool restored) override;
+  void QuarantineRestoredShown(TquarantineThread& worker, RestoreResult result) override;
   void TabSheet4Show(TComponent& sender);
   void btquarantineDelClick(TComponent& sender);
   void btquarantineRestoreClick(TComponent& sender);
@@ -132,6 +132,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // none yet; reported, when given, is the finding being added.
   void AddMissingFindingRows(const TScanSync* reported);
   void RemoveFindingRows(const std::wstring& path);
+  std::wstring SelectedStoredName();
   // The stored name of each row of ListView4: the display name is shortened and
   // cannot be turned back into it.
   std::vector<std::wstring> FQuarantineNames;

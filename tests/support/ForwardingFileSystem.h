@@ -35,6 +35,12 @@ class ForwardingFileSystem : public FileSystem {
   bool WriteAll(const std::wstring& path, std::string_view bytes) override { return inner_.WriteAll(path, bytes); }
   bool CreateNew(const std::wstring& path, std::string_view bytes) override { return inner_.CreateNew(path, bytes); }
   std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override { return inner_.OpenShared(path); }
+  bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
+    return inner_.CopyNew(from, to, size);
+  }
+  std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) override {
+    return inner_.ReadRegular(path, maxBytes);
+  }
   uint32_t LastError() override { return inner_.LastError(); }
 
  private:

@@ -7,6 +7,7 @@
 
 #include "app/CommandLineScanner.h"
 #include "common/Text.h"
+#include "support/HostileEntries.h"
 #include "support/PulledOutFs.h"
 #include "support/ScanHarness.h"
 
@@ -118,6 +119,85 @@ TEST_F(CliTest, QuarantineActionsThenTheStoreCommands) {
   EXPECT_EQ(RunCli({L"quarantine", L"erase", L"run.exe"}, harness.data.path()).status, kExitClean);
   EXPECT_EQ(RunCli({L"quarantine", L"empty"}, harness.data.path()).status, kExitClean);
   EXPECT_EQ(Lines(RunCli({L"quarantine", L"list", L"--json"}, harness.data.path()).out).size(), 1u);
+}
+
+TEST_F(CliTest, RestoreNeverReplacesAFileOfTheSameName) {
+  ASSERT_EQ(RunCli({L"scan", L"--threats", L"quarantine", drive.root()}, harness.data.path()).status, kExitFound);
+  drive.MakeFolder(L"back");
+  drive.WriteFile(L"back\\run.exe", "the user's newer run.exe");
+
+  CliRun restore = RunCli({L"quarantine", L"restore", L"run.exe", drive.Path(L"back")}, harness.data.path());
+  EXPECT_EQ(restore.status, kExitError);
+  EXPECT_NE(restore.err.find("already holds run.exe; nothing was replaced"), std::string::npos) << restore.err;
+  EXPECT_EQ(restore.out, "");
+  EXPECT_EQ(drive.Read(L"back\\run.exe"), "the user's newer run.exe");
+  EXPECT_EQ(drive.Names(L"back"), std::vector<std::wstring>{L"run.exe"});
+}
+
+TEST_F(CliTest, OnlyAStoredEntrysOwnNameIsTaken) {
+  ASSERT_EQ(RunCli({L"scan", L"--threats", L"quarantine", drive.root()}, harness.data.path()).status, kExitFound);
+  // Files that a name leading out of the store would reach.
+  ASSERT_TRUE(Fs().WriteAll(harness.data.path() + L"victim.quarantine", "beside the store"));
+  drive.WriteFile(L"victim", "on the drive");
+  drive.MakeFolder(L"back");
+  const std::vector<std::vector<std::wstring>> commands = {
+      {L"quarantine", L"erase", L"..\\victim"},
+      {L"quarantine", L"erase", L"../victim.quarantine"},
+      {L"quarantine", L"erase", drive.Path(L"victim")},
+      {L"quarantine", L"restore", L"..\\victim", drive.Path(L"back")},
+      {L"quarantine", L"restore", L"..\\..\\x", drive.Path(L"back")},
+  };
+  for (const auto& args : commands) {
+    CliRun run = RunCli(args, harness.data.path());
+    EXPECT_EQ(run.status, kExitError) << WideToUtf8(args[2]);
+    EXPECT_NE(run.err.find("is not a name in the quarantine"), std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Fs().ReadAll(harness.data.path() + L"victim.quarantine"), "beside the store");
+  EXPECT_EQ(drive.Read(L"victim"), "on the drive");
+  EXPECT_EQ(drive.Names(L"back"), std::vector<std::wstring>{});
+}
+
+TEST_F(CliTest, AStoreFolderThatIsALinkIsNotUsed) {
+  TempFolder elsewhere;
+  ASSERT_TRUE(Fs().WriteAll(elsewhere.path() + L"a.exe.quarantine", "theirs"));
+  ASSERT_TRUE(Fs().WriteAll(elsewhere.path() + L"notes.txt", "theirs"));
+  HostileEntries hostile;
+  hostile.Link(harness.data.path() + L"quarantine", elsewhere.path());
+  for (const wchar_t* verb : {L"list", L"empty"}) {
+    CliRun run = RunCli({L"quarantine", verb}, harness.data.path());
+    EXPECT_EQ(run.status, kExitError);
+    EXPECT_NE(run.err.find("is a link, a junction or a file"), std::string::npos) << run.err;
+  }
+  CliRun scan = RunCli({L"scan", L"--threats", L"delete", drive.root()}, harness.data.path());
+  EXPECT_NE(scan.out.find("failed"), std::string::npos) << scan.out;
+  EXPECT_EQ(drive.Read(L"run.exe"), "MZ");
+  EXPECT_EQ(Fs().ReadAll(elsewhere.path() + L"a.exe.quarantine"), "theirs");
+  EXPECT_EQ(Fs().ReadAll(elsewhere.path() + L"notes.txt"), "theirs");
+}
+
+TEST_F(CliTest, AFindingWhoseCopyCannotBeStoredStaysAsItWas) {
+  ASSERT_TRUE(Fs().WriteAll(harness.data.path() + L"quarantine", "a file where the store's folder goes"));
+  const uint32_t before = drive.Attributes(L"x.scr");
+  CliRun scan = RunCli({L"scan", L"--suspicious", L"delete", drive.root()}, harness.data.path());
+  EXPECT_NE(scan.out.find("failed      " + Json(drive.Path(L"x.scr"))), std::string::npos) << scan.out;
+  EXPECT_NE(scan.out.find("1 error(s)"), std::string::npos) << scan.out;
+  EXPECT_EQ(drive.Attributes(L"x.scr"), before);
+  // The next run still finds it; it starts, as a new process does, with no findings.
+  State().RiskList.Clear();
+  CliRun again = RunCli({L"scan", L"--dry-run", drive.root()}, harness.data.path());
+  EXPECT_NE(again.out.find("listed      " + Json(drive.Path(L"x.scr"))), std::string::npos) << again.out;
+}
+
+TEST_F(CliTest, ALogThatCannotBeWrittenIsToldOnceOnStandardError) {
+  TempFolder data;
+  ASSERT_TRUE(Fs().WriteAll(data.path() + L"log", "a file where the log's folder goes"));
+  CliRun scan = RunCli({L"scan", drive.root()}, data.path());
+  EXPECT_EQ(scan.status, kExitFound);
+  const std::string told = "the log " + Json(data.path()) + "log\\drivewarden_log_";
+  size_t first = scan.err.find(told);
+  ASSERT_NE(first, std::string::npos) << scan.err;
+  EXPECT_EQ(scan.err.find(told, first + 1), std::string::npos) << scan.err;
+  EXPECT_NE(scan.err.find("cannot be written"), std::string::npos) << scan.err;
 }
 
 TEST(Cli, ErrorsNameTheArgumentAndTheReason) {

@@ -98,20 +98,39 @@ TEST(Quarantine, RecordsUseTheAnsiCodePage) {
   EXPECT_EQ(entries[0].sourcePath, e.Path(L"caf\u00e9 ?.exe"));
 }
 
-TEST(Quarantine, RestoreReplacesAndReportsFailure) {
+TEST(Quarantine, RestoreNeverReplacesAndSaysWhy) {
   DriveFixture e;
   ScanHarness h;
   e.WriteFile(L"run.exe", "payload");
   ASSERT_EQ(CopyToQuarantine(e.Path(L"run.exe")), 0);
+  ASSERT_TRUE(Fs().Delete(e.Path(L"run.exe")));
   e.MakeFolder(L"out");
   e.WriteFile(L"out\\run.exe", "older");
+  e.MakeFolder(L"free");
+  e.MakeFolder(L"taken");
+  e.MakeFolder(L"taken\\run.exe");
 
-  EXPECT_TRUE(RestoreQuarantineEntry(L"run.exe.quarantine", e.Path(L"out")));
-  EXPECT_EQ(e.Read(L"out\\run.exe"), "payload");
-  EXPECT_TRUE(RestoreQuarantineEntry(L"run.exe.quarantine", e.root()));  // a root keeps its one backslash
+  struct {
+    const char* name;
+    std::wstring stored, folder;
+    RestoreResult result;
+  } cases[] = {
+      {"FreeName", L"run.exe.quarantine", e.Path(L"free"), RestoreResult::Restored},
+      {"DriveRootKeepsItsOneBackslash", L"run.exe.quarantine", e.root(), RestoreResult::Restored},
+      {"FileOfThatName", L"run.exe.quarantine", e.Path(L"out\\"), RestoreResult::NameTaken},
+      {"FolderOfThatName", L"run.exe.quarantine", e.Path(L"taken"), RestoreResult::NameTaken},
+      {"MissingFolder", L"run.exe.quarantine", e.Path(L"missing\\"), RestoreResult::Failed},
+      {"NoSuchStoredFile", L"nothing.quarantine", e.Path(L"free"), RestoreResult::NotFound},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RestoreQuarantineEntry(c.stored, c.folder), c.result);
+  }
+  EXPECT_EQ(e.Read(L"free\\run.exe"), "payload");
   EXPECT_EQ(e.Read(L"run.exe"), "payload");
-  EXPECT_FALSE(RestoreQuarantineEntry(L"run.exe.quarantine", e.Path(L"missing\\")));
-  EXPECT_FALSE(RestoreQuarantineEntry(L"nothing.quarantine", e.Path(L"out\\")));
+  EXPECT_EQ(e.Read(L"out\\run.exe"), "older");
+  EXPECT_EQ(e.Names(L"out"), std::vector<std::wstring>{L"run.exe"});  // no partial copy left beside it
+  EXPECT_EQ(e.Names(L"taken\\run.exe"), std::vector<std::wstring>{});
   EXPECT_EQ(Entries().size(), 1u);  // restoring never takes anything out of the store
 }
 

@@ -133,22 +133,26 @@ TEST_F(QuarantinePage, EmptyingRemovesEveryFileOfTheStore) {
 }
 
 TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
+  enum Outcome { Restored, NameTaken, Failed, Nothing };
   struct {
     const char* name;
     std::optional<std::wstring> picked;
     std::wstring folder;  // as handed on, ending with "\"
-    bool restored;
+    Outcome outcome;
   } cases[] = {
-      {"FolderWithoutBackslash", drive.Path(L"out"), drive.Path(L"out\\"), true},
-      {"FolderWithBackslash", drive.Path(L"out\\"), drive.Path(L"out\\"), true},
-      {"DriveRoot", drive.root(), drive.root(), true},
-      {"MissingFolder", drive.Path(L"missing"), drive.Path(L"missing\\"), false},
-      {"Cancelled", std::nullopt, L"", false},
+      {"FolderWithoutBackslash", drive.Path(L"out"), drive.Path(L"out\\"), Restored},
+      {"FolderWithBackslash", drive.Path(L"out2\\"), drive.Path(L"out2\\"), Restored},
+      {"DriveRoot", drive.root(), drive.root(), Restored},
+      {"NameTaken", drive.Path(L"taken"), drive.Path(L"taken\\"), NameTaken},
+      {"MissingFolder", drive.Path(L"missing"), drive.Path(L"missing\\"), Failed},
+      {"Cancelled", std::nullopt, L"", Nothing},
   };
   Store(L"run.exe", "first");
   Store(L"run.exe", "second");  // stored as run.exe(0)
   drive.MakeFolder(L"out");
-  drive.WriteFile(L"out\\run.exe(0)", "older file of the same name");
+  drive.MakeFolder(L"out2");
+  drive.MakeFolder(L"taken");
+  drive.WriteFile(L"taken\\run.exe(0)", "older file of the same name");
   ShowPage();
 
   for (const auto& c : cases) {
@@ -164,7 +168,7 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
     EXPECT_EQ(system.FolderDialogs().back(), MsgSelectFolder);
     WaitForWorkers();
 
-    if (!c.picked) {
+    if (c.outcome == Nothing) {
       EXPECT_TRUE(notifications.empty());
       EXPECT_EQ(LogText().size(), logged);
       continue;
@@ -172,18 +176,46 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
     const std::wstring stored = L"run.exe(0).quarantine";
     std::vector<std::wstring> log = LogText();
     ASSERT_EQ(log.size(), logged + 1);
-    if (c.restored) {
-      EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "second");
-      EXPECT_EQ(notifications,
-                (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 1}}));
-      EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
-    } else {
-      EXPECT_EQ(notifications,
-                (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
-      EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
+    switch (c.outcome) {
+      case Restored:
+        EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "second");
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 1}}));
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
+        break;
+      case NameTaken:
+        // The file there is the user's: it is never replaced, and the notice says why.
+        EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "older file of the same name");
+        EXPECT_EQ(drive.Names(L"taken"), std::vector<std::wstring>{L"run.exe(0)"});
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{
+                      {MsgFailureTitle, FormatText(MsgRestoreNameTaken, {L"run.exe(0)", c.folder}), 1}}));
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
+        break;
+      default:
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
     }
   }
   EXPECT_TRUE(Stored(L"run.exe(0).quarantine"));  // a restore keeps the stored copy
+}
+
+TEST_F(QuarantinePage, TheWorkerTakesOnlyAStoredEntrysOwnName) {
+  Store(L"run.exe", "x");
+  drive.MakeFolder(L"out");
+  ASSERT_TRUE(Fs().WriteAll(State().DataFolder + L"victim.quarantine", "beside the store"));
+  const std::wstring forged = L"..\\victim.quarantine";
+  StartWorker(new TquarantineThread(EraseEntry, forged, L"", panel.get()), &State().WorkThreads);
+  WaitForWorkers();
+  StartWorker(new TquarantineThread(RestoreEntry, forged, drive.Path(L"out\\"), panel.get()), &State().WorkThreads);
+  WaitForWorkers();
+
+  EXPECT_EQ(Fs().ReadAll(State().DataFolder + L"victim.quarantine"), "beside the store");
+  EXPECT_EQ(drive.Names(L"out"), std::vector<std::wstring>{});
+  EXPECT_EQ(notifications, (std::vector<Notification>{
+                               {MsgFailureTitle, FormatText(MsgDisposeFailed, {forged}), 1},
+                               {MsgFailureTitle, FormatText(MsgRestoreFailed, {forged, drive.Path(L"out\\")}), 1}}));
 }
 
 TEST_F(QuarantinePage, AFileNamedLikeAStoredFileIsAddressedByItsOwnStoredName) {

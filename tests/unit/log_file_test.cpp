@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <thread>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "state/logfile.h"
 #include "support/DriveFixture.h"
 #include "support/FakeSystem.h"
+#include "support/ForwardingFileSystem.h"
+#include "support/HostileEntries.h"
 
 namespace dw {
 namespace {
@@ -75,26 +78,31 @@ TEST_F(LogFileTest, EntriesAreWrittenInTheAnsiCodePage) {
             std::vector<std::wstring>{L"10/12/2026 14:03:07 Menace/threat e:\\\u00E9t\u00E9\\\u20AC?.exe;"});
 }
 
-TEST_F(LogFileTest, OthersMayReadTheLogButNotWriteIt) {
+TEST_F(LogFileTest, OthersMayReadAndAppendToTheLogButNotReplaceIt) {
   TLogFile log(data.path());
   log.addItem(L"delete/threat", L"e:\\x.exe");
   EXPECT_EQ(Content(LogPath(L"Alice")), "10/12/2026 14:03:07 delete/threat e:\\x.exe;");
   EXPECT_FALSE(Fs().WriteAll(LogPath(L"Alice"), "tampered"));
-  EXPECT_EQ(Fs().OpenShared(LogPath(L"Alice")), nullptr);
+  // Another run of the program (a command-line scan) appends to the same log.
+  std::unique_ptr<SharedFile> other = Fs().OpenShared(LogPath(L"Alice"));
+  ASSERT_NE(other, nullptr);
+  EXPECT_TRUE(other->Append("theirs;"));
+  log.addItem(L"delete/riskFile", L"e:\\y.scr");
+  EXPECT_EQ(Content(LogPath(L"Alice")),
+            "10/12/2026 14:03:07 delete/threat e:\\x.exe;theirs;10/12/2026 14:03:07 delete/riskFile e:\\y.scr;");
 }
 
-TEST_F(LogFileTest, LogHeldByAnotherWriterMeansNoLog) {
+TEST_F(LogFileTest, ALogHeldByAnotherWriterGetsBothWritersEntries) {
   ASSERT_TRUE(Fs().CreateFolder(data.path() + L"log"));
   std::unique_ptr<SharedFile> other = Fs().OpenShared(LogPath(L"Alice"));
   ASSERT_NE(other, nullptr);
   ASSERT_TRUE(other->Append("theirs;"));
 
   TLogFile log(data.path());
-  EXPECT_FALSE(log.IsOpen());
+  EXPECT_TRUE(log.IsOpen());
   log.addItem(L"delete/threat", L"e:\\x.exe");
-  EXPECT_TRUE(log.lbGetLog().empty());
-  log.EraseLog();
-  EXPECT_EQ(other->ReadAll(), "theirs;");
+  ASSERT_TRUE(other->Append("more;"));
+  EXPECT_EQ(other->ReadAll(), "theirs;10/12/2026 14:03:07 delete/threat e:\\x.exe;more;");
 }
 
 TEST_F(LogFileTest, UnusableDataFolderMeansNoLog) {
@@ -128,6 +136,96 @@ TEST_F(LogFileTest, ConcurrentEntriesLandWhole) {
     start = end + 1;
   }
   EXPECT_EQ(perThread, std::vector<int>(kThreads, kEntries));
+}
+
+TEST_F(LogFileTest, TwoRunsSharingTheLogLandAllTheirEntriesWhole) {
+  // Two opens of the one file behave as two processes do: each holds its own
+  // handle and its own lock.
+  TLogFile program(data.path()), scanner(data.path());
+  ASSERT_TRUE(program.IsOpen());
+  ASSERT_TRUE(scanner.IsOpen());
+  constexpr int kEntries = 200;
+  auto write = [](TLogFile& log, const wchar_t* who) {
+    for (int i = 0; i < kEntries; ++i) log.addItem(L"delete/AutoAction", std::wstring(who) + L".exe");
+  };
+  std::thread a(write, std::ref(program), L"e:\\program"), b(write, std::ref(scanner), L"e:\\scanner");
+  a.join();
+  b.join();
+
+  std::string content = Content(LogPath(L"Alice"));
+  std::map<std::string, int> counts;
+  size_t start = 0;
+  while (start < content.size()) {
+    size_t end = content.find(';', start);
+    ASSERT_NE(end, std::string::npos);
+    ++counts[content.substr(start, end - start)];
+    start = end + 1;
+  }
+  EXPECT_EQ(counts, (std::map<std::string, int>{{"10/12/2026 14:03:07 delete/AutoAction e:\\program.exe", kEntries},
+                                                {"10/12/2026 14:03:07 delete/AutoAction e:\\scanner.exe", kEntries}}));
+}
+
+// A log whose file refuses this run: it was held by a writer that shares
+// nothing, or it fails while the run goes on (a full disk).
+class RefusingLogs : public test::ForwardingFileSystem {
+ public:
+  enum Mode { NoOpen, FailingAppends };
+  RefusingLogs(FileSystem& inner, Mode mode) : ForwardingFileSystem(inner), mode_(mode) {}
+
+  std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override {
+    if (mode_ == NoOpen) return nullptr;
+    return std::make_unique<FailingFile>(ForwardingFileSystem::OpenShared(path));
+  }
+
+ private:
+  class FailingFile : public SharedFile {
+   public:
+    explicit FailingFile(std::unique_ptr<SharedFile> inner) : inner_(std::move(inner)) {}
+    bool Append(std::string_view) override { return false; }
+    std::optional<std::string> ReadAll() override { return inner_->ReadAll(); }
+    bool Truncate() override { return inner_->Truncate(); }
+
+   private:
+    std::unique_ptr<SharedFile> inner_;
+  };
+
+  Mode mode_;
+};
+
+TEST_F(LogFileTest, ALogThatCannotBeWrittenIsToldOnce) {
+  struct {
+    const char* name;
+    std::optional<RefusingLogs::Mode> refusal;
+    bool plantedLink;
+    const wchar_t* below;  // the data folder below a fresh folder
+  } cases[] = {
+      {"HeldByAWriterThatSharesNothing", RefusingLogs::NoOpen, false, L""},
+      {"WritesFail", RefusingLogs::FailingAppends, false, L""},
+      {"ALinkPlantedUnderItsName", std::nullopt, true, L""},
+      {"NoDataFolder", std::nullopt, false, L"missing\\deeper\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder fresh, elsewhere;
+    const std::wstring dataFolder = fresh.path() + c.below;
+    const std::wstring victim = elsewhere.path() + L"victim.txt";
+    ASSERT_TRUE(Fs().WriteAll(victim, "the user's own file"));
+    test::HostileEntries hostile;
+    if (c.plantedLink) {
+      // Another user of the PC was there first.
+      ASSERT_TRUE(Fs().CreateFolder(dataFolder + L"log"));
+      hostile.Link(dataFolder + L"log\\drivewarden_log_Alice.u.txt", victim);
+    }
+    RefusingLogs refusing(Fs(), c.refusal.value_or(RefusingLogs::NoOpen));
+    std::optional<ScopedPlatform> refused;
+    if (c.refusal) refused.emplace(Platform{.fs = &refusing});
+
+    std::vector<std::wstring> told;
+    TLogFile log(dataFolder, [&](const std::wstring& path) { told.push_back(path); });
+    for (int i = 0; i < 3; ++i) log.addItem(L"delete/threat", L"e:\\x.exe");
+    EXPECT_EQ(told, std::vector<std::wstring>{log.FileName()});
+    EXPECT_EQ(Fs().ReadAll(victim), "the user's own file");
+  }
 }
 
 TEST_F(LogFileTest, EraseLogEmptiesTheFile) {

@@ -8,6 +8,7 @@
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "support/DriveFixture.h"
+#include "support/HostileEntries.h"
 
 namespace dw {
 namespace {
@@ -265,19 +266,23 @@ TEST_F(FileSystemContract, WholeFilesAreReadAndWritten) {
   EXPECT_FALSE(Fs().ReadAll(P(L"dir")).has_value());
 }
 
-TEST_F(FileSystemContract, SharedFileAppendsAndRefusesASecondWriter) {
+TEST_F(FileSystemContract, SharedFileAppendsForEveryHolderAndRefusesOtherWriters) {
   drive.WriteFile(L"log.txt", "old;");
   std::unique_ptr<SharedFile> file = Fs().OpenShared(P(L"log.txt"));
   ASSERT_NE(file, nullptr);
   EXPECT_TRUE(file->Append("one;"));
   EXPECT_TRUE(file->Append("two;"));
   EXPECT_EQ(file->ReadAll(), "old;one;two;");
-  EXPECT_TRUE(file->Append("three;"));
 
-  // Others may read it while it is held, not write it.
-  EXPECT_EQ(Fs().ReadAll(P(L"log.txt")), "old;one;two;three;");
-  EXPECT_EQ(Fs().OpenShared(P(L"LOG.TXT")), nullptr);
-  EXPECT_EQ(Fs().LastError(), kErrorSharingViolation);
+  // A second holder (another run of the program) appends after the first's end.
+  std::unique_ptr<SharedFile> second = Fs().OpenShared(P(L"LOG.TXT"));
+  ASSERT_NE(second, nullptr);
+  EXPECT_TRUE(second->Append("theirs;"));
+  EXPECT_TRUE(file->Append("three;"));
+  second.reset();
+
+  // Others may read it while it is held, not replace it.
+  EXPECT_EQ(Fs().ReadAll(P(L"log.txt")), "old;one;two;theirs;three;");
   EXPECT_FALSE(Fs().WriteAll(P(L"log.txt"), "overwritten"));
   EXPECT_EQ(Fs().LastError(), kErrorSharingViolation);
 
@@ -285,8 +290,24 @@ TEST_F(FileSystemContract, SharedFileAppendsAndRefusesASecondWriter) {
   EXPECT_TRUE(file->Append("fresh;"));
   file.reset();
   EXPECT_EQ(drive.Read(L"log.txt"), "fresh;");
-  // Released: the next writer gets it.
-  EXPECT_NE(Fs().OpenShared(P(L"log.txt")), nullptr);
+  // Released: a writer that shares nothing gets it.
+  EXPECT_TRUE(Fs().WriteAll(P(L"log.txt"), "replaced"));
+}
+
+TEST_F(FileSystemContract, SharedFileIsNeverALinkAFolderOrAPipe) {
+  test::TempFolder elsewhere;
+  const std::wstring victim = elsewhere.path() + L"victim.txt";
+  ASSERT_TRUE(Fs().WriteAll(victim, "victim"));
+  test::HostileEntries hostile;
+  hostile.Link(P(L"link.txt"), victim);
+  hostile.Link(P(L"dangling.txt"), elsewhere.path() + L"nothing.txt");
+  hostile.Pipe(P(L"pipe.txt"));
+  drive.MakeFolder(L"folder.txt");
+  for (const wchar_t* name : {L"link.txt", L"dangling.txt", L"pipe.txt", L"folder.txt"}) {
+    EXPECT_EQ(Fs().OpenShared(P(name)), nullptr) << WideToUtf8(name);
+  }
+  EXPECT_EQ(Fs().ReadAll(victim), "victim");
+  EXPECT_EQ(Fs().Attributes(elsewhere.path() + L"nothing.txt"), kInvalidAttributes);
 }
 
 TEST_F(FileSystemContract, SharedFileIsCreatedWhenMissing) {
@@ -298,6 +319,75 @@ TEST_F(FileSystemContract, SharedFileIsCreatedWhenMissing) {
   EXPECT_EQ(drive.Read(L"new.txt"), "entry;");
   EXPECT_EQ(Fs().OpenShared(P(L"nofolder\\new.txt")), nullptr);
   EXPECT_EQ(Fs().LastError(), kErrorPathNotFound);
+}
+
+TEST_F(FileSystemContract, CopyNewCopiesARegularFileIntoANewOneOnly) {
+  drive.WriteFile(L"src", "source bytes", kAttrHidden | kAttrSystem);
+  drive.WriteFile(L"dst", "old");
+  drive.MakeFolder(L"dir");
+  EXPECT_TRUE(Fs().CopyNew(P(L"src"), P(L"copy"), 12));
+  EXPECT_EQ(drive.Read(L"copy"), "source bytes");
+  EXPECT_EQ(drive.Attributes(L"copy"), kAttrArchive);  // a plain file, whatever the source was
+
+  struct {
+    const wchar_t* from;
+    const wchar_t* to;
+    uint64_t size;
+    uint32_t error;
+  } refused[] = {
+      {L"src", L"DST", 12, kErrorFileExists},
+      {L"src", L"dir", 12, kErrorFileExists},
+      {L"src", L"shorter", 5, kErrorInvalidData},  // not the size it was listed with
+      {L"src", L"longer", 13, kErrorInvalidData},
+      {L"dir", L"fromdir", 0, kErrorAccessDenied},
+      {L"missing", L"frommissing", 0, kErrorFileNotFound},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(WideToUtf8(c.to));
+    EXPECT_FALSE(Fs().CopyNew(P(c.from), P(c.to), c.size));
+    EXPECT_EQ(Fs().LastError(), c.error);
+  }
+  EXPECT_EQ(drive.Names(), (std::vector<std::wstring>{L"copy", L"dir", L"dst", L"src"}));
+  EXPECT_EQ(drive.Read(L"dst"), "old");
+}
+
+TEST_F(FileSystemContract, CopyNewAndReadRegularNeverGoThroughALinkNorWaitOnAPipe) {
+  test::TempFolder elsewhere;
+  const std::wstring victim = elsewhere.path() + L"victim.txt";
+  ASSERT_TRUE(Fs().WriteAll(victim, "victim"));
+  test::HostileEntries hostile;
+  hostile.Link(P(L"tovictim"), victim);
+  hostile.Link(P(L"dangling"), elsewhere.path() + L"nothing.txt");
+  hostile.Link(P(L"zero"), L"/dev/zero");
+  hostile.Pipe(P(L"pipe"));
+  drive.WriteFile(L"src", "source");
+
+  for (const wchar_t* from : {L"tovictim", L"zero", L"pipe"}) {
+    SCOPED_TRACE(WideToUtf8(from));
+    EXPECT_FALSE(Fs().CopyNew(P(from), P(L"copy"), 6));
+    EXPECT_FALSE(Fs().ReadRegular(P(from), 1024).has_value());
+  }
+  EXPECT_FALSE(drive.Exists(L"copy"));
+  for (const wchar_t* to : {L"tovictim", L"dangling"}) {
+    SCOPED_TRACE(WideToUtf8(to));
+    EXPECT_FALSE(Fs().CopyNew(P(L"src"), P(to), 6));
+    EXPECT_EQ(Fs().LastError(), kErrorFileExists);
+  }
+  EXPECT_EQ(Fs().ReadAll(victim), "victim");
+  EXPECT_EQ(Fs().Attributes(elsewhere.path() + L"nothing.txt"), kInvalidAttributes);
+}
+
+TEST_F(FileSystemContract, ReadRegularReadsWithinItsBound) {
+  drive.WriteFile(L"five", "12345");
+  drive.WriteFile(L"empty", "");
+  drive.MakeFolder(L"dir");
+  EXPECT_EQ(Fs().ReadRegular(P(L"five"), 5), "12345");
+  EXPECT_EQ(Fs().ReadRegular(P(L"empty"), 5), "");
+  EXPECT_FALSE(Fs().ReadRegular(P(L"five"), 4).has_value());
+  EXPECT_EQ(Fs().LastError(), kErrorInvalidData);
+  EXPECT_FALSE(Fs().ReadRegular(P(L"dir"), 5).has_value());
+  EXPECT_FALSE(Fs().ReadRegular(P(L"missing"), 5).has_value());
+  EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
 }
 
 TEST_F(FileSystemContract, TwoDrivesAreIndependent) {

@@ -8,10 +8,12 @@
 #include <vector>
 
 #include "app/main1.h"
+#include "common/Text.h"
 #include "engine/scanthread.h"
 #include "loc/LangLocStrings.h"
 #include "platform/QueueMainThread.h"
 #include "state/Elevation.h"
+#include "state/Notify.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
 #include "state/logfile.h"
@@ -279,6 +281,21 @@ TEST_F(StartupTest, ScansReportToTheControlPanelWhileItLives) {
     EXPECT_EQ(ScanView(), &freshPanel);
   }
   EXPECT_EQ(ScanView(), nullptr);
+}
+
+TEST_F(StartupTest, ALogThatCannotBeWrittenIsToldOnceByAnAlert) {
+  drive.MakeFolder(L"ProgramData\\Drivewarden");
+  drive.WriteFile(L"ProgramData\\Drivewarden\\log", "a file where the log's folder goes");
+  std::vector<std::tuple<std::wstring, std::wstring, int>> alerts;
+  SetNotificationSink([&](const std::wstring& title, const std::wstring& msg, int itype) {
+    if (title == MsgFailureTitle) alerts.emplace_back(title, msg, itype);
+  });
+  lifecycle.FormCreate();
+  LogItem(L"delete/threat", L"e:\\x.exe");
+  LogItem(L"delete/riskFile", L"e:\\y.scr");
+  mainThread.ProcessMessages();
+  EXPECT_EQ(alerts, (std::vector<std::tuple<std::wstring, std::wstring, int>>{
+                        {MsgFailureTitle, FormatText(MsgLogNotWritten, {State().Log->FileName()}), 1}}));
 }
 
 TEST_F(StartupTest, ThePopUpCreatedAfterThePanelTellsOfAProtectionLeftOff) {

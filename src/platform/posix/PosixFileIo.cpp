@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/CopyDigest.h"
+
 namespace dw::posix {
 
 ScopedFd::~ScopedFd() {
@@ -71,6 +73,76 @@ std::optional<std::string> ReadBytes(int fd, size_t limit) {
     offset += n;
   }
   return content;
+}
+
+std::optional<std::string> ReadAtMost(int fd, size_t maxBytes) {
+  std::string content;
+  char buffer[65536];
+  off_t offset = 0;
+  for (;;) {
+    // One byte past the bound tells a longer file from one that ends there.
+    size_t room = maxBytes - content.size();
+    size_t want = room < sizeof(buffer) ? room + 1 : sizeof(buffer);
+    ssize_t n = pread(fd, buffer, want, offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return std::nullopt;
+    }
+    if (n == 0) return content;
+    content.append(buffer, static_cast<size_t>(n));
+    if (content.size() > maxBytes) {
+      errno = EFBIG;
+      return std::nullopt;
+    }
+    offset += n;
+  }
+}
+
+namespace {
+
+ssize_t ReadRetrying(int fd, char* buffer, size_t size) {
+  for (;;) {
+    ssize_t n = read(fd, buffer, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
+}
+
+bool Fail(int error) {
+  errno = error;
+  return false;
+}
+
+}  // namespace
+
+bool CopyExactly(int in, int out, uint64_t size) {
+  char buffer[65536];
+  TCopyDigest written;
+  for (uint64_t left = size; left > 0;) {
+    ssize_t n = ReadRetrying(in, buffer, static_cast<size_t>(std::min<uint64_t>(sizeof(buffer), left)));
+    if (n < 0) return false;
+    if (n == 0) return Fail(EIO);  // shorter than it was listed
+    std::string_view chunk(buffer, static_cast<size_t>(n));
+    if (!WriteBytes(out, chunk)) return false;
+    written.Add(chunk);
+    left -= static_cast<uint64_t>(n);
+  }
+  ssize_t more = ReadRetrying(in, buffer, 1);
+  if (more < 0) return false;
+  if (more > 0) return Fail(EIO);  // it grew while it was copied
+  if (fsync(out) != 0) return false;
+
+  TCopyDigest readBack;
+  for (off_t offset = 0;;) {
+    ssize_t n = pread(out, buffer, sizeof(buffer), offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) break;
+    readBack.Add(std::string_view(buffer, static_cast<size_t>(n)));
+    offset += n;
+  }
+  return readBack == written || Fail(EIO);
 }
 
 }  // namespace dw::posix

@@ -123,11 +123,78 @@ std::wstring UnixFullPath(std::wstring path) {
   return UnixNameToWide(std::filesystem::path(WideToUnixName(path)).lexically_normal().string());
 }
 
+// Opens an existing entry for reading without following a link at its last
+// component and without waiting on a pipe; only a regular file is kept.
+ScopedFd OpenRegular(const std::string& unixPath, struct stat& st) {
+  ScopedFd fd(open(unixPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!fd.IsValid()) {
+    if (errno == ELOOP) {
+      SetLastErrorCode(kErrorAccessDenied);
+    } else {
+      SetErrorForPath(errno, unixPath);
+    }
+    return fd;
+  }
+  if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    SetLastErrorCode(kErrorAccessDenied);
+    return ScopedFd();
+  }
+  return fd;
+}
+
+// The write lock on the whole file that every appender of a shared file takes. It
+// belongs to the open file, not the process, so two holders in one process
+// exclude each other as two processes do; it is advisory, so readers go on.
+class AppendLock {
+ public:
+  explicit AppendLock(int fd) : fd_(fd) {
+    // Waited for a bounded time: a holder that never lets go costs one entry.
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+      if (Set(F_WRLCK)) {
+        held_ = true;
+        busy_ = false;
+        return;
+      }
+      // A file system without such locks still gets its appends, unguarded.
+      if (errno != EAGAIN && errno != EACCES && errno != EINTR) {
+        busy_ = false;
+        return;
+      }
+      usleep(kPauseMicroseconds);
+    }
+  }
+  ~AppendLock() {
+    if (held_) Set(F_UNLCK);
+  }
+  AppendLock(const AppendLock&) = delete;
+  AppendLock& operator=(const AppendLock&) = delete;
+
+  // False when another holder kept the lock for the whole wait.
+  bool Acquired() const { return !busy_; }
+
+ private:
+  static constexpr int kAttempts = 400;
+  static constexpr useconds_t kPauseMicroseconds = 5000;
+
+  bool Set(short type) {
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    return fcntl(fd_, F_OFD_SETLK, &lock) == 0;
+  }
+
+  int fd_;
+  bool held_ = false;
+  bool busy_ = true;
+};
+
 class PosixSharedFile : public SharedFile {
  public:
   explicit PosixSharedFile(int fd) : fd_(fd) {}
 
   bool Append(std::string_view bytes) override {
+    AppendLock lock(fd_.Get());
+    if (!lock.Acquired()) return FailWith(kErrorSharingViolation);
     off_t end = lseek(fd_.Get(), 0, SEEK_END);
     if (end < 0) return false;
     if (posix::WriteBytes(fd_.Get(), bytes)) return true;
@@ -137,7 +204,10 @@ class PosixSharedFile : public SharedFile {
     return false;
   }
   std::optional<std::string> ReadAll() override { return posix::ReadBytes(fd_.Get()); }
-  bool Truncate() override { return ftruncate(fd_.Get(), 0) == 0; }
+  bool Truncate() override {
+    AppendLock lock(fd_.Get());
+    return lock.Acquired() && ftruncate(fd_.Get(), 0) == 0;
+  }
 
  private:
   ScopedFd fd_;
@@ -382,21 +452,58 @@ std::unique_ptr<SharedFile> PosixFileSystem::OpenShared(const std::wstring& path
   std::optional<std::string> unix = Resolve(path);
   struct stat st;
   if (!unix) return nullptr;
-  if (Lstat(*unix, st) && (S_ISDIR(st.st_mode) || IsReadOnlyFile(st))) {
+  // A link planted under the name is not written through, nor is a pipe waited on.
+  ScopedFd fd(open(unix->c_str(), O_RDWR | O_CREAT | O_APPEND | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+  if (!fd.IsValid()) {
+    if (errno == ELOOP) {
+      SetLastErrorCode(kErrorAccessDenied);
+    } else {
+      FailForPath(*unix);
+    }
+    return nullptr;
+  }
+  if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode) || IsReadOnlyFile(st)) {
     SetLastErrorCode(kErrorAccessDenied);
     return nullptr;
   }
-  ScopedFd fd(open(unix->c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
-  if (!fd.IsValid()) {
-    FailForPath(*unix);
-    return nullptr;
-  }
-  // Readers may open the file; a second writer that asks for the lock is refused.
-  if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+  // Holders share this lock; WriteAll and Copy ask for it exclusively and are
+  // refused, as Windows refuses a writer that would share nothing.
+  if (flock(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
     SetLastErrorCode(errno == EWOULDBLOCK ? kErrorSharingViolation : posix::ErrorFromErrno(errno));
     return nullptr;
   }
   return std::make_unique<PosixSharedFile>(fd.Release());
+}
+
+bool PosixFileSystem::CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) {
+  std::optional<std::string> source = Resolve(from);
+  std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
+  struct stat st;
+  if (!target) return false;
+  ScopedFd in = OpenRegular(*source, st);
+  if (!in.IsValid()) return false;
+  if (static_cast<uint64_t>(st.st_size) != size) return FailWith(kErrorInvalidData);
+  ScopedFd out(open(target->c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!out.IsValid()) return errno == EEXIST ? FailWith(kErrorFileExists) : FailForPath(*target);
+  if (posix::CopyExactly(in.Get(), out.Get(), size)) return true;
+  uint32_t error = errno == EIO ? kErrorInvalidData : posix::ErrorFromErrno(errno);
+  unlink(target->c_str());
+  return FailWith(error);
+}
+
+std::optional<std::string> PosixFileSystem::ReadRegular(const std::wstring& path, size_t maxBytes) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return std::nullopt;
+  ScopedFd fd = OpenRegular(*unix, st);
+  if (!fd.IsValid()) return std::nullopt;
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) {
+    SetLastErrorCode(kErrorInvalidData);
+    return std::nullopt;
+  }
+  std::optional<std::string> bytes = posix::ReadAtMost(fd.Get(), maxBytes);
+  if (!bytes) SetLastErrorCode(errno == EFBIG ? kErrorInvalidData : posix::ErrorFromErrno(errno));
+  return bytes;
 }
 
 uint32_t PosixFileSystem::LastError() { return posix::LastErrorCode(); }

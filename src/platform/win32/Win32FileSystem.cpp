@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/CopyDigest.h"
 #include "platform/PathRules.h"
 
 namespace dw {
@@ -59,15 +60,134 @@ bool SeekTo(HANDLE file, LONGLONG offset, DWORD method, LONGLONG* position = nul
   return true;
 }
 
-HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition) {
-  return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags = 0) {
+  return CreateFileW(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL | flags, nullptr);
 }
+
+constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+// Whether an open handle is a regular file on a disk and not a link, with its
+// size. FILE_FLAG_OPEN_REPARSE_POINT gives the link itself on Windows, whose
+// attributes then tell; Wine follows a Linux symbolic link whatever the flag but
+// lists it as a reparse point, so the entry of that name is looked at as well.
+bool IsPlainFile(HANDLE file, const std::wstring& path, uint64_t& size) {
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & kNotPlain)) {
+    return false;
+  }
+  WIN32_FIND_DATAW entry;
+  ScopedFindHandle find(FindFirstFileW(path.c_str(), &entry));
+  if (!find || (entry.dwFileAttributes & kNotPlain)) return false;
+  size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  return true;
+}
+
+// Opens an existing regular file for reading, never through a link; the copy's
+// source is shared for reading only, so nobody changes it meanwhile.
+ScopedKernelHandle OpenRegular(const std::wstring& path, uint64_t& size) {
+  ScopedKernelHandle file(OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                   FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN));
+  if (!file) return file;
+  if (!IsPlainFile(file.Get(), path, size)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return ScopedKernelHandle();
+  }
+  return file;
+}
+
+bool ReadChunk(HANDLE file, char* buffer, DWORD size, DWORD& read) {
+  read = 0;
+  return ReadFile(file, buffer, size, &read, nullptr);
+}
+
+bool Fail(DWORD error) {
+  SetLastError(error);
+  return false;
+}
+
+// Copies exactly size bytes of in, which must end there, onto out, flushes out
+// and reads it back.
+bool CopyExactly(HANDLE in, HANDLE out, uint64_t size) {
+  char buffer[65536];
+  TCopyDigest written;
+  DWORD read = 0;
+  for (uint64_t left = size; left > 0; left -= read) {
+    if (!ReadChunk(in, buffer, static_cast<DWORD>(std::min<uint64_t>(sizeof(buffer), left)), read)) return false;
+    if (read == 0) return Fail(ERROR_INVALID_DATA);  // shorter than it was listed
+    std::string_view chunk(buffer, read);
+    if (!WriteBytes(out, chunk)) return false;
+    written.Add(chunk);
+  }
+  if (!ReadChunk(in, buffer, 1, read)) return false;
+  if (read > 0) return Fail(ERROR_INVALID_DATA);  // it grew while it was copied
+  if (!FlushFileBuffers(out) || !SeekTo(out, 0, FILE_BEGIN)) return false;
+
+  TCopyDigest readBack;
+  for (;;) {
+    if (!ReadChunk(out, buffer, sizeof(buffer), read)) return false;
+    if (read == 0) break;
+    readBack.Add(std::string_view(buffer, read));
+  }
+  return readBack == written || Fail(ERROR_INVALID_DATA);
+}
+
+// Deletes a file through its own handle, so that only the file made here goes.
+void DeleteOpenFile(ScopedKernelHandle& file, const std::wstring& path) {
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  bool marked = SetFileInformationByHandle(file.Get(), FileDispositionInfo, &disposition, sizeof(disposition));
+  file.Reset();
+  if (!marked) DeleteFileW(path.c_str());
+}
+
+// The one byte that every appender of a shared file locks, far past any real
+// content: Windows locks are mandatory, and readers must not be stopped.
+constexpr DWORD kAppendLockOffsetHigh = 0x7FFFFFFF;
+constexpr int kAppendLockAttempts = 400;
+constexpr DWORD kAppendLockPauseMs = 5;
+
+class AppendLock {
+ public:
+  explicit AppendLock(HANDLE file) : file_(file) {
+    // Waited for a bounded time: a holder that never lets go costs one entry.
+    for (int attempt = 0; attempt < kAppendLockAttempts; ++attempt) {
+      OVERLAPPED region = Region();
+      if (LockFileEx(file_, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &region)) {
+        held_ = true;
+        return;
+      }
+      if (GetLastError() != ERROR_LOCK_VIOLATION) return;
+      Sleep(kAppendLockPauseMs);
+    }
+  }
+  ~AppendLock() {
+    if (!held_) return;
+    OVERLAPPED region = Region();
+    UnlockFileEx(file_, 0, 1, 0, &region);
+  }
+  AppendLock(const AppendLock&) = delete;
+  AppendLock& operator=(const AppendLock&) = delete;
+
+  bool Held() const { return held_; }
+
+ private:
+  static OVERLAPPED Region() {
+    OVERLAPPED region = {};
+    region.OffsetHigh = kAppendLockOffsetHigh;
+    return region;
+  }
+
+  HANDLE file_;
+  bool held_ = false;
+};
 
 class Win32SharedFile : public SharedFile {
  public:
   explicit Win32SharedFile(HANDLE file) : file_(file) {}
 
   bool Append(std::string_view bytes) override {
+    AppendLock lock(file_.Get());
+    if (!lock.Held()) return Fail(ERROR_SHARING_VIOLATION);
     LONGLONG end = 0;
     if (!SeekTo(file_.Get(), 0, FILE_END, &end)) return false;
     if (WriteBytes(file_.Get(), bytes)) return true;
@@ -79,7 +199,10 @@ class Win32SharedFile : public SharedFile {
     if (!SeekTo(file_.Get(), 0, FILE_BEGIN)) return std::nullopt;
     return ReadBytes(file_.Get());
   }
-  bool Truncate() override { return SeekTo(file_.Get(), 0, FILE_BEGIN) && SetEndOfFile(file_.Get()); }
+  bool Truncate() override {
+    AppendLock lock(file_.Get());
+    return lock.Held() && SeekTo(file_.Get(), 0, FILE_BEGIN) && SetEndOfFile(file_.Get());
+  }
 
  private:
   ScopedKernelHandle file_;
@@ -195,9 +318,58 @@ bool Win32FileSystem::CreateNew(const std::wstring& path, std::string_view bytes
 }
 
 std::unique_ptr<SharedFile> Win32FileSystem::OpenShared(const std::wstring& path) {
-  HANDLE file = OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, OPEN_ALWAYS);
-  if (file == INVALID_HANDLE_VALUE) return nullptr;
-  return std::make_unique<Win32SharedFile>(file);
+  // Wine would create the file that a dangling Linux link leads to before the
+  // handle could be looked at.
+  WIN32_FIND_DATAW entry;
+  ScopedFindHandle existing(FindFirstFileW(path.c_str(), &entry));
+  if (existing && (entry.dwFileAttributes & kNotPlain)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  // Other holders may write too (each append takes the lock); WriteAll, which
+  // shares nothing, is refused while any holder has it open.
+  ScopedKernelHandle file(OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
+                                   FILE_FLAG_OPEN_REPARSE_POINT));
+  uint64_t size = 0;
+  if (!file) return nullptr;
+  if (!IsPlainFile(file.Get(), path, size)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
+  return std::make_unique<Win32SharedFile>(file.Release());
+}
+
+bool Win32FileSystem::CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) {
+  uint64_t actual = 0;
+  ScopedKernelHandle in = OpenRegular(from, actual);
+  if (!in) return false;
+  if (actual != size) return Fail(ERROR_INVALID_DATA);
+  ScopedKernelHandle out(
+      OpenFile(to, GENERIC_READ | GENERIC_WRITE | DELETE, 0, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!out) return false;
+  if (CopyExactly(in.Get(), out.Get(), size)) return true;
+  DWORD error = GetLastError();
+  DeleteOpenFile(out, to);
+  return Fail(error);
+}
+
+std::optional<std::string> Win32FileSystem::ReadRegular(const std::wstring& path, size_t maxBytes) {
+  uint64_t size = 0;
+  ScopedKernelHandle file = OpenRegular(path, size);
+  if (!file) return std::nullopt;
+  if (size > maxBytes || size > MAXDWORD) {
+    SetLastError(ERROR_INVALID_DATA);
+    return std::nullopt;
+  }
+  std::string content(static_cast<size_t>(size), '\0');
+  DWORD read = 0;
+  if (size == 0) return content;
+  if (!ReadChunk(file.Get(), content.data(), static_cast<DWORD>(size), read)) return std::nullopt;
+  if (read != size) {
+    SetLastError(ERROR_INVALID_DATA);
+    return std::nullopt;
+  }
+  return content;
 }
 
 uint32_t Win32FileSystem::LastError() { return GetLastError(); }
