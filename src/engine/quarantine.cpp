@@ -200,7 +200,7 @@ int CopyToQuarantine(const std::wstring& path) {
 
 std::wstring ReadQuarantineInfo(const std::wstring& storedPath) {
   // A record that is a link, or one too long to be a path, is not read.
-  std::optional<std::string> bytes = Fs().ReadRegular(storedPath + std::wstring(kRecordSuffix), kRecordLimit);
+  std::optional<std::string> bytes = Fs().ReadRegularWhole(storedPath + std::wstring(kRecordSuffix), kRecordLimit);
   if (!bytes || bytes->empty()) return storedPath;
   return Sys().FromAnsi(*bytes);
 }

@@ -106,9 +106,9 @@ class FileSystem {
   // flushed and read back before it counts. On failure nothing is left at to but
   // what was there before (an existing entry gives kErrorFileExists).
   virtual bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) = 0;
-  // The content of a regular file of at most maxBytes bytes, never read through a
+  // The whole content of a regular file of at most maxBytes bytes, never read through a
   // link; nothing for a link, a folder, a device, a pipe or a longer file.
-  virtual std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) = 0;
+  virtual std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) = 0;
   // The error code of the last failed call on this thread (GetLastError).
   virtual uint32_t LastError() = 0;
 };

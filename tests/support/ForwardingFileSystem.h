@@ -38,8 +38,8 @@ class ForwardingFileSystem : public FileSystem {
   bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
     return inner_.CopyNew(from, to, size);
   }
-  std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) override {
-    return inner_.ReadRegular(path, maxBytes);
+  std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) override {
+    return inner_.ReadRegularWhole(path, maxBytes);
   }
   uint32_t LastError() override { return inner_.LastError(); }
 

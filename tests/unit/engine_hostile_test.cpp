@@ -334,9 +334,9 @@ TEST(HostileFiles, AFindingAlreadyGoneIsNoFailure) {
 class TakenDuringCopyFs : public ForwardingFileSystem {
  public:
   using ForwardingFileSystem::ForwardingFileSystem;
-  bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override {
+  bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
     ForwardingFileSystem::Delete(from);
-    return ForwardingFileSystem::Copy(from, to, failIfExists);
+    return ForwardingFileSystem::CopyNew(from, to, size);
   }
 };
 

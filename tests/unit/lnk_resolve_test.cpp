@@ -299,7 +299,7 @@ class MemoryFileSystem : public FileSystem {
   bool CreateNew(const std::wstring&, std::string_view) override { return false; }
   std::unique_ptr<SharedFile> OpenShared(const std::wstring&) override { return nullptr; }
   bool CopyNew(const std::wstring&, const std::wstring&, uint64_t) override { return false; }
-  std::optional<std::string> ReadRegular(const std::wstring&, size_t) override { return std::nullopt; }
+  std::optional<std::string> ReadRegularWhole(const std::wstring&, size_t) override { return std::nullopt; }
   uint32_t LastError() override { return 0; }
 };
 

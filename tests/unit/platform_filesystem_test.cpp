@@ -351,7 +351,7 @@ TEST_F(FileSystemContract, CopyNewCopiesARegularFileIntoANewOneOnly) {
   EXPECT_EQ(drive.Read(L"dst"), "old");
 }
 
-TEST_F(FileSystemContract, CopyNewAndReadRegularNeverGoThroughALinkNorWaitOnAPipe) {
+TEST_F(FileSystemContract, CopyNewAndReadRegularWholeNeverGoThroughALinkNorWaitOnAPipe) {
   test::TempFolder elsewhere;
   const std::wstring victim = elsewhere.path() + L"victim.txt";
   ASSERT_TRUE(Fs().WriteAll(victim, "victim"));
@@ -365,7 +365,7 @@ TEST_F(FileSystemContract, CopyNewAndReadRegularNeverGoThroughALinkNorWaitOnAPip
   for (const wchar_t* from : {L"tovictim", L"zero", L"pipe"}) {
     SCOPED_TRACE(WideToUtf8(from));
     EXPECT_FALSE(Fs().CopyNew(P(from), P(L"copy"), 6));
-    EXPECT_FALSE(Fs().ReadRegular(P(from), 1024).has_value());
+    EXPECT_FALSE(Fs().ReadRegularWhole(P(from), 1024).has_value());
   }
   EXPECT_FALSE(drive.Exists(L"copy"));
   for (const wchar_t* to : {L"tovictim", L"dangling"}) {
@@ -377,16 +377,16 @@ TEST_F(FileSystemContract, CopyNewAndReadRegularNeverGoThroughALinkNorWaitOnAPip
   EXPECT_EQ(Fs().Attributes(elsewhere.path() + L"nothing.txt"), kInvalidAttributes);
 }
 
-TEST_F(FileSystemContract, ReadRegularReadsWithinItsBound) {
+TEST_F(FileSystemContract, ReadRegularWholeReadsWithinItsBound) {
   drive.WriteFile(L"five", "12345");
   drive.WriteFile(L"empty", "");
   drive.MakeFolder(L"dir");
-  EXPECT_EQ(Fs().ReadRegular(P(L"five"), 5), "12345");
-  EXPECT_EQ(Fs().ReadRegular(P(L"empty"), 5), "");
-  EXPECT_FALSE(Fs().ReadRegular(P(L"five"), 4).has_value());
+  EXPECT_EQ(Fs().ReadRegularWhole(P(L"five"), 5), "12345");
+  EXPECT_EQ(Fs().ReadRegularWhole(P(L"empty"), 5), "");
+  EXPECT_FALSE(Fs().ReadRegularWhole(P(L"five"), 4).has_value());
   EXPECT_EQ(Fs().LastError(), kErrorInvalidData);
-  EXPECT_FALSE(Fs().ReadRegular(P(L"dir"), 5).has_value());
-  EXPECT_FALSE(Fs().ReadRegular(P(L"missing"), 5).has_value());
+  EXPECT_FALSE(Fs().ReadRegularWhole(P(L"dir"), 5).has_value());
+  EXPECT_FALSE(Fs().ReadRegularWhole(P(L"missing"), 5).has_value());
   EXPECT_EQ(Fs().LastError(), kErrorFileNotFound);
 }
 

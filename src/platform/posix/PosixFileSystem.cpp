@@ -491,7 +491,7 @@ bool PosixFileSystem::CopyNew(const std::wstring& from, const std::wstring& to, 
   return FailWith(error);
 }
 
-std::optional<std::string> PosixFileSystem::ReadRegular(const std::wstring& path, size_t maxBytes) {
+std::optional<std::string> PosixFileSystem::ReadRegularWhole(const std::wstring& path, size_t maxBytes) {
   std::optional<std::string> unix = Resolve(path);
   struct stat st;
   if (!unix) return std::nullopt;

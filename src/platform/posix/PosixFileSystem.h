@@ -24,7 +24,7 @@ class PosixFileSystem : public FileSystem {
   bool CreateNew(const std::wstring& path, std::string_view bytes) override;
   std::unique_ptr<SharedFile> OpenShared(const std::wstring& path) override;
   bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override;
-  std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) override;
+  std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) override;
   uint32_t LastError() override;
 };
 

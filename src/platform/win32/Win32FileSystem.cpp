@@ -353,7 +353,7 @@ bool Win32FileSystem::CopyNew(const std::wstring& from, const std::wstring& to, 
   return Fail(error);
 }
 
-std::optional<std::string> Win32FileSystem::ReadRegular(const std::wstring& path, size_t maxBytes) {
+std::optional<std::string> Win32FileSystem::ReadRegularWhole(const std::wstring& path, size_t maxBytes) {
   uint64_t size = 0;
   ScopedKernelHandle file = OpenRegular(path, size);
   if (!file) return std::nullopt;
