@@ -14,7 +14,4 @@ ctest --preset linux -j "$jobs"
 cmake --preset windows -DDW_WERROR=ON >/dev/null
 cmake --build --preset windows -j "$jobs"
 bash tools/wine-prefix.sh
-# A test that fails under Wine is run once more before it counts as failed: a
-# worker ending by an exception has, rarely, stalled for over 20 s under Wine while
-# another worker's thread was ending (never natively). Both runs show in the output.
-ctest --preset windows -j "$jobs" --repeat until-pass:2
+ctest --preset windows -j "$jobs"
