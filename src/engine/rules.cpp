@@ -1,5 +1,6 @@
 #include "engine/rules.h"
 
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -68,19 +69,34 @@ ScanErrorKind KindOf(ShellLinkReadError::Reason reason) {
 // (Wine turns each byte that is not UTF-8 into U+FFFD) can be shared by two entries,
 // and then neither can be told from the other. Either is a part of the drive the
 // scan cannot deal with: it says so rather than act on another file.
-bool Reachable(TScanThread& scan, const std::wstring& folder, const std::wstring& name) {
-  bool usable = name.find_first_of(L"\\/") == std::wstring::npos;
-  if (usable && name.find(L'\xFFFD') != std::wstring::npos) {
-    int same = 0;
-    Fs().Find(folder + L"*", [&](const FindData& entry) {
-      if (entry.name == name) ++same;
-      return true;
-    });
-    usable = same <= 1;
+class TReachableNames {
+ public:
+  TReachableNames(TScanThread& scan, const std::wstring& folder) : FScan(scan), FFolder(folder) {}
+
+  bool Check(const std::wstring& name) {
+    bool usable = name.find_first_of(L"\\/") == std::wstring::npos;
+    if (usable && name.find(L'\xFFFD') != std::wstring::npos) usable = LossyCounts()[name] <= 1;
+    if (!usable) ReportScanError(FScan, FFolder + name, ScanErrorKind::UnreachableName);
+    return usable;
   }
-  if (!usable) ReportScanError(scan, folder + name, ScanErrorKind::UnreachableName);
-  return usable;
-}
+
+ private:
+  // The folder is listed again only when such a name turns up, and then once.
+  std::unordered_map<std::wstring, int>& LossyCounts() {
+    if (!FLossy) {
+      FLossy.emplace();
+      Fs().Find(FFolder + L"*", [&](const FindData& entry) {
+        if (entry.name.find(L'\xFFFD') != std::wstring::npos) ++(*FLossy)[entry.name];
+        return true;
+      });
+    }
+    return *FLossy;
+  }
+
+  TScanThread& FScan;
+  const std::wstring& FFolder;
+  std::optional<std::unordered_map<std::wstring, int>> FLossy;
+};
 
 // After a folder could not be listed: an empty root lists nothing, and a folder
 // that vanished or is refused ends its branch quietly; but a drive that went away
@@ -100,7 +116,7 @@ bool GoOn(TScanThread& scan) { return !scan.Terminated() && !scan.FCutShort; }
 // the folder lists it by. Where letter case tells several apart (a Unix file
 // system), the exact name wins, and a choice between others is not made.
 int CheckProgramBeside(TScanThread& scan, const std::wstring& folder, const std::wstring& folderName,
-                       const std::vector<std::wstring>& candidates, const PdiskInfo& drive) {
+                       const std::vector<std::wstring>& candidates, TReachableNames& names, const PdiskInfo& drive) {
   if (candidates.empty()) return 0;
   const std::wstring exact = folderName + L".exe";
   std::wstring name = candidates.front();
@@ -111,7 +127,7 @@ int CheckProgramBeside(TScanThread& scan, const std::wstring& folder, const std:
     ReportScanError(scan, folder + exact, ScanErrorKind::UnreachableName);
     return 0;
   }
-  if (!Reachable(scan, folder, name)) return 0;
+  if (!names.Check(name)) return 0;
   ReportFinding(scan, EntryPath(folder, name), Suspicious, drive);
   return 1;
 }
@@ -193,11 +209,12 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
 
 int CheckSuspiciousFiles(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive) {
   int count = 0;
+  TReachableNames names(scan, folder);
   Fs().Find(folder + L"*", [&](const FindData& entry) {
     if (State().StopRequested.load()) return false;
     bool hiddenSystem = (entry.attributes & kAttrHidden) && (entry.attributes & kAttrSystem);
     if (!(entry.attributes & kAttrDirectory) && hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions) &&
-        Reachable(scan, folder, entry.name)) {
+        names.Check(entry.name)) {
       ReportFinding(scan, EntryPath(folder, entry.name), Suspicious, drive);
       ++count;
     }
@@ -208,11 +225,12 @@ int CheckSuspiciousFiles(TScanThread& scan, const std::wstring& folder, const Pd
 
 int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive) {
   int count = 0;
+  TReachableNames names(scan, folder);
   Fs().Find(folder + L"*.lnk", [&](const FindData& entry) {
     if (State().StopRequested.load()) return false;
     // A folder named like a shortcut is none.
     if (!(entry.attributes & (kAttrHidden | kAttrDirectory)) && AsciiLower(ExtensionPart(entry.name)) == L".lnk" &&
-        Reachable(scan, folder, entry.name)) {
+        names.Check(entry.name)) {
       const std::wstring shortcut = EntryPath(folder, entry.name);
       std::wstring target;
       try {
@@ -258,10 +276,11 @@ int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& 
   if (!listed) CheckDriveAfterFailedListing(scan, drive);
   scan.FFoldersWalked.fetch_add(1, std::memory_order_relaxed);
 
+  TReachableNames names(scan, folder);
   for (const FindData& entry : folders) {
     if (IsHiddenOrSystem(entry.attributes)) {
       auto it = programs.find(ToLower(entry.name + L".exe"));
-      if (it != programs.end()) sum += CheckProgramBeside(scan, folder, entry.name, it->second, drive);
+      if (it != programs.end()) sum += CheckProgramBeside(scan, folder, entry.name, it->second, names, drive);
     }
     // A junction or link may lead off the drive or into a loop: never follow one.
     if (recurse && !(entry.attributes & kAttrReparsePoint)) {

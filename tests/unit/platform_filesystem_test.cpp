@@ -430,6 +430,8 @@ TEST_F(FileSystemContract, TheLiteralFormKeepsTrailingDotsAndBlanks) {
   EXPECT_EQ(Fs().Entry(P(L"name.txt ")).value_or(FindData{}).name, L"name.txt");
   EXPECT_TRUE(Fs().Delete(drive.LiteralPath(L"name.txt.")));
   EXPECT_EQ(drive.Names(), (std::vector<std::wstring>{L"name.txt", L"name.txt "}));
+  // Gone means gone, though FindFirstFileW's pattern "name.txt." matches "name.txt".
+  EXPECT_FALSE(Fs().Entry(drive.LiteralPath(L"name.txt.")).has_value());
 
   EXPECT_TRUE(Fs().CreateFolder(drive.LiteralPath(L"dir.")));
   drive.WriteLiteral(L"dir.\\in", "in");

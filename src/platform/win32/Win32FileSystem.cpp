@@ -229,17 +229,27 @@ bool Win32FileSystem::Find(const std::wstring& pattern, const std::function<bool
 
 std::optional<FindData> Win32FileSystem::Entry(const std::wstring& path) {
   // A wildcard would make this a search; no name on a Windows volume holds one.
-  size_t nameStart = path.find_last_of(L"\\/");
-  std::wstring_view name = std::wstring_view(path).substr(nameStart == std::wstring::npos ? 0 : nameStart + 1);
+  // The name asked for is the last one of the path as Windows reads it.
+  const std::wstring asked = IsLiteralPath(path) ? path : FullPathName(path, L"");
+  size_t nameStart = asked.find_last_of(L"\\/");
+  std::wstring_view name = std::wstring_view(asked).substr(nameStart == std::wstring::npos ? 0 : nameStart + 1);
   if (name.empty() || name.find_first_of(L"*?") != std::wstring_view::npos) {
     SetLastError(ERROR_INVALID_NAME);
     return std::nullopt;
   }
+  // Even so FindFirstFileW matches as DOS did: "x." also finds "x". Only the entry
+  // of that very name (or of that short name) is the one asked for.
   WIN32_FIND_DATAW data;
   ScopedFindHandle find(FindFirstFileW(path.c_str(), &data));
   if (!find) return std::nullopt;
-  uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-  return FindData{data.cFileName, data.dwFileAttributes, size};
+  do {
+    if (PathNamesEqual(data.cFileName, name) || PathNamesEqual(data.cAlternateFileName, name)) {
+      uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+      return FindData{data.cFileName, data.dwFileAttributes, size};
+    }
+  } while (FindNextFileW(find.Get(), &data));
+  SetLastError(ERROR_FILE_NOT_FOUND);
+  return std::nullopt;
 }
 
 bool Win32FileSystem::Move(const std::wstring& from, const std::wstring& to) {
