@@ -245,8 +245,10 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
         ReportFinding(scan, shortcut, Suspicious, drive);
         // A lure may point anywhere; only what lies on this drive, through no link
         // or junction, may be disposed of.
-        if (EqualsNoCase(DriveRootOf(target), drive->root)) {
-          DriveEntry onDrive = ResolveOnDrive(Fs().FullPath(target, L""), drive->root);
+        const std::wstring targetRoot = DriveRootOf(target);
+        if (EqualsNoCase(targetRoot, drive->root)) {
+          // The root as the shortcut spells it, each name below it as stored.
+          DriveEntry onDrive = ResolveOnDrive(Fs().FullPath(target, L""), targetRoot);
           if (onDrive.place == EntryPlace::OnDrive) ReportFinding(scan, onDrive.path, Suspicious, drive);
         }
         ++count;
