@@ -37,6 +37,7 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<std::string> ReadRegular(const std::wstring& path, size_t maxBytes) override {
     return inner_.ReadRegular(path, maxBytes);
   }
+  bool IsRegularFile(const std::wstring& path) override { return inner_.IsRegularFile(path); }
   uint32_t LastError() override { return inner_.LastError(); }
 
  private:

@@ -440,6 +440,14 @@ std::optional<std::string> PosixFileSystem::ReadRegular(const std::wstring& path
   return bytes;
 }
 
+bool PosixFileSystem::IsRegularFile(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (!Lstat(*unix, st)) return FailForPath(*unix);
+  return S_ISREG(st.st_mode) || FailWith(kErrorAccessDenied);
+}
+
 uint32_t PosixFileSystem::LastError() { return posix::LastErrorCode(); }
 
 }  // namespace dw
