@@ -145,12 +145,14 @@ bool PlaceCopy(const std::wstring& from, const std::wstring& target, uint64_t si
 }
 
 // The stored file of that name when it is one of the store's: a regular file in
-// a folder that is not a link.
+// a folder that is not a link. The file itself is asked as well as its folder's
+// listing, which Wine fills with what a link to a file leads to.
 std::optional<FindData> StoredEntry(const std::wstring& storedName) {
   if (!IsStoredEntryName(storedName) || QuarantineFolderRefused()) return std::nullopt;
-  std::optional<FindData> entry = FindEntry(QuarantineFolder() + storedName);
+  const std::wstring path = QuarantineFolder() + storedName;
+  std::optional<FindData> entry = FindEntry(path);
   if (!entry || !IsPlain(*entry) || !PathNamesEqual(entry->name, storedName)) return std::nullopt;
-  return entry;
+  return Fs().IsRegularFile(path) ? entry : std::nullopt;
 }
 
 }  // namespace
@@ -228,7 +230,7 @@ bool ListQuarantineEntries(const std::function<bool(const QuarantineEntry&)>& vi
   if (QuarantineFolderRefused()) return false;
   const std::wstring folder = QuarantineFolder();
   Fs().Find(folder + L"*" + std::wstring(kStoredSuffix), [&](const FindData& found) {
-    if (!IsPlain(found) || !IsStoredEntryName(found.name)) return true;
+    if (!IsPlain(found) || !IsStoredEntryName(found.name) || !Fs().IsRegularFile(folder + found.name)) return true;
     QuarantineEntry entry;
     entry.storedName = found.name;
     entry.displayName = QuarantineDisplayName(found.name);
@@ -253,7 +255,11 @@ bool EmptyQuarantineStore() {
     return true;
   });
   bool all = true;
-  for (const std::wstring& name : names) all = ForceDelete(folder + name) && all;
+  for (const std::wstring& name : names) {
+    // Asked again of the file itself: Wine lists a link to a file as that file,
+    // and deletes what it leads to.
+    if (Fs().IsRegularFile(folder + name)) all = ForceDelete(folder + name) && all;
+  }
   return all;
 }
 

@@ -109,6 +109,9 @@ class FileSystem {
   // The whole content of a regular file of at most maxBytes bytes, never read through a
   // link; nothing for a link, a folder, a device, a pipe or a longer file.
   virtual std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) = 0;
+  // Whether path names a regular file itself: not a link (nor what one leads to),
+  // a folder, a device or a pipe.
+  virtual bool IsRegularFile(const std::wstring& path) = 0;
   // The error code of the last failed call on this thread (GetLastError).
   virtual uint32_t LastError() = 0;
 };

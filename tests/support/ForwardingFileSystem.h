@@ -41,6 +41,7 @@ class ForwardingFileSystem : public FileSystem {
   std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) override {
     return inner_.ReadRegularWhole(path, maxBytes);
   }
+  bool IsRegularFile(const std::wstring& path) override { return inner_.IsRegularFile(path); }
   uint32_t LastError() override { return inner_.LastError(); }
 
  private:

@@ -1,8 +1,10 @@
 // Entries that a hostile stick or another user of a shared data folder plants:
 // symbolic links and named pipes, made at paths as the program sees them and
 // removed (never followed) when the guard goes. Under Wine they are made by
-// Linux's own ln and mkfifo, since CreateSymbolicLinkW does nothing there and Wine
-// shows a Linux symbolic link as a reparse point.
+// Linux's own ln and mkfifo, since CreateSymbolicLinkW does nothing there. Wine
+// shows a Linux link to a folder as a reparse point, but a link to a file as the
+// file it leads to (follows it whatever the flags, and DeleteFileW deletes that
+// file); only a dangling link is not listed at all.
 #pragma once
 
 #include <string>

@@ -59,24 +59,28 @@ TEST(HostileStore, LinksPlantedUnderTheStoresNamesAreNeverWrittenThrough) {
   Victim victim;
   HostileEntries hostile;
   e.WriteFile(L"run.exe", "MZ payload");
-  ASSERT_TRUE(Fs().CreateFolder(QuarantineFolder()));
-  // Another user of the PC plants links named like the next copy's files.
-  hostile.Link(QuarantineFolder() + L"run.exe.quarantine.info", victim.Path());
-  hostile.Link(QuarantineFolder() + L"run.exe(0).quarantine", victim.Path());
-  hostile.Link(QuarantineFolder() + L"run.exe(1).quarantine.partial", victim.Path());
+  const std::wstring store = QuarantineFolder();
+  ASSERT_TRUE(Fs().CreateFolder(store));
+  // Another user of the PC plants links named like the next copies' files.
+  hostile.Link(store + L"run.exe.quarantine.info", victim.Path());
+  hostile.Link(store + L"run.exe(0).quarantine.info", victim.folder.path() + L"created.txt");
+  hostile.Link(store + L"run.exe(1).quarantine.partial", victim.Path());
+  hostile.Link(store + L"run.exe(2).quarantine", victim.Path());
+  const std::wstring expected = L"run.exe(3).quarantine";
 
   ASSERT_EQ(CopyToQuarantine(e.Path(L"run.exe")), 0);
   EXPECT_TRUE(victim.Intact());
+  EXPECT_EQ(Fs().Attributes(victim.folder.path() + L"created.txt"), kInvalidAttributes);
   std::vector<QuarantineEntry> entries = Entries();  // a link is never listed
   ASSERT_EQ(entries.size(), 1u);
-  EXPECT_EQ(entries[0].storedName, L"run.exe(2).quarantine");
+  EXPECT_EQ(entries[0].storedName, expected);
   EXPECT_EQ(entries[0].sourcePath, e.Path(L"run.exe"));
-  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe(2).quarantine"), "MZ payload");
+  EXPECT_EQ(Fs().ReadAll(store + expected), "MZ payload");
 
   // Nor is a planted link erased, restored or emptied through.
   e.MakeFolder(L"out");
-  EXPECT_FALSE(EraseQuarantineEntry(L"run.exe(0).quarantine"));
-  EXPECT_EQ(RestoreQuarantineEntry(L"run.exe(0).quarantine", e.Path(L"out\\")), RestoreResult::NotFound);
+  EXPECT_FALSE(EraseQuarantineEntry(L"run.exe(2).quarantine"));
+  EXPECT_EQ(RestoreQuarantineEntry(L"run.exe(2).quarantine", e.Path(L"out\\")), RestoreResult::NotFound);
   EXPECT_TRUE(EmptyQuarantineStore());
   EXPECT_TRUE(victim.Intact());
   EXPECT_EQ(e.Names(L"out"), std::vector<std::wstring>{});

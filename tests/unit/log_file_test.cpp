@@ -196,13 +196,14 @@ TEST_F(LogFileTest, ALogThatCannotBeWrittenIsToldOnce) {
   struct {
     const char* name;
     std::optional<RefusingLogs::Mode> refusal;
-    bool plantedLink;
-    const wchar_t* below;  // the data folder below a fresh folder
+    const wchar_t* plantedLink;  // leads from the log's name into the other folder
+    const wchar_t* below;        // the data folder below a fresh folder
   } cases[] = {
-      {"HeldByAWriterThatSharesNothing", RefusingLogs::NoOpen, false, L""},
-      {"WritesFail", RefusingLogs::FailingAppends, false, L""},
-      {"ALinkPlantedUnderItsName", std::nullopt, true, L""},
-      {"NoDataFolder", std::nullopt, false, L"missing\\deeper\\"},
+      {"HeldByAWriterThatSharesNothing", RefusingLogs::NoOpen, nullptr, L""},
+      {"WritesFail", RefusingLogs::FailingAppends, nullptr, L""},
+      {"ALinkToAFileElsewhere", std::nullopt, L"victim.txt", L""},
+      {"ADanglingLink", std::nullopt, L"created.txt", L""},
+      {"NoDataFolder", std::nullopt, nullptr, L"missing\\deeper\\"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -214,7 +215,7 @@ TEST_F(LogFileTest, ALogThatCannotBeWrittenIsToldOnce) {
     if (c.plantedLink) {
       // Another user of the PC was there first.
       ASSERT_TRUE(Fs().CreateFolder(dataFolder + L"log"));
-      hostile.Link(dataFolder + L"log\\drivewarden_log_Alice.u.txt", victim);
+      hostile.Link(dataFolder + L"log\\drivewarden_log_Alice.u.txt", elsewhere.path() + c.plantedLink);
     }
     RefusingLogs refusing(Fs(), c.refusal.value_or(RefusingLogs::NoOpen));
     std::optional<ScopedPlatform> refused;
@@ -225,6 +226,7 @@ TEST_F(LogFileTest, ALogThatCannotBeWrittenIsToldOnce) {
     for (int i = 0; i < 3; ++i) log.addItem(L"delete/threat", L"e:\\x.exe");
     EXPECT_EQ(told, std::vector<std::wstring>{log.FileName()});
     EXPECT_EQ(Fs().ReadAll(victim), "the user's own file");
+    EXPECT_EQ(Fs().Attributes(elsewhere.path() + L"created.txt"), kInvalidAttributes);
   }
 }
 

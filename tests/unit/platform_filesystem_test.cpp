@@ -366,7 +366,9 @@ TEST_F(FileSystemContract, CopyNewAndReadRegularWholeNeverGoThroughALinkNorWaitO
     SCOPED_TRACE(WideToUtf8(from));
     EXPECT_FALSE(Fs().CopyNew(P(from), P(L"copy"), 6));
     EXPECT_FALSE(Fs().ReadRegularWhole(P(from), 1024).has_value());
+    EXPECT_FALSE(Fs().IsRegularFile(P(from)));
   }
+  EXPECT_TRUE(Fs().IsRegularFile(P(L"src")));
   EXPECT_FALSE(drive.Exists(L"copy"));
   for (const wchar_t* to : {L"tovictim", L"dangling"}) {
     SCOPED_TRACE(WideToUtf8(to));

@@ -51,6 +51,7 @@ class MemoryFileSystem : public FileSystem {
   std::unique_ptr<SharedFile> OpenShared(const std::wstring&) override { return nullptr; }
   bool CopyNew(const std::wstring&, const std::wstring&, uint64_t) override { return false; }
   std::optional<std::string> ReadRegularWhole(const std::wstring&, size_t) override { return std::nullopt; }
+  bool IsRegularFile(const std::wstring&) override { return false; }
 
  private:
   bool InFolder(const std::wstring& path) const {

@@ -506,6 +506,14 @@ std::optional<std::string> PosixFileSystem::ReadRegularWhole(const std::wstring&
   return bytes;
 }
 
+bool PosixFileSystem::IsRegularFile(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return false;
+  if (!Lstat(*unix, st)) return FailForPath(*unix);
+  return S_ISREG(st.st_mode) || FailWith(kErrorAccessDenied);
+}
+
 uint32_t PosixFileSystem::LastError() { return posix::LastErrorCode(); }
 
 }  // namespace dw

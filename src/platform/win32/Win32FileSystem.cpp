@@ -66,10 +66,24 @@ HANDLE OpenFile(const std::wstring& path, DWORD access, DWORD share, DWORD dispo
 
 constexpr DWORD kNotPlain = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
 
+// The path an open handle leads to, without its "\\?\" prefix; empty on failure.
+std::wstring FinalPath(HANDLE handle) {
+  std::wstring path(MAX_PATH, L'\0');
+  DWORD length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  if (length >= path.size()) {
+    path.resize(length + 1);
+    length = GetFinalPathNameByHandleW(handle, path.data(), static_cast<DWORD>(path.size()), 0);
+  }
+  if (length == 0 || length >= path.size()) return L"";
+  path.resize(length);
+  return path.rfind(L"\\\\?\\", 0) == 0 ? path.substr(4) : path;
+}
+
 // Whether an open handle is a regular file on a disk and not a link, with its
 // size. FILE_FLAG_OPEN_REPARSE_POINT gives the link itself on Windows, whose
-// attributes then tell; Wine follows a Linux symbolic link whatever the flag but
-// lists it as a reparse point, so the entry of that name is looked at as well.
+// attributes then tell. Wine follows a Linux link to a file whatever the flag and
+// lists it as the file it leads to, so the handle must also lead to the entry of
+// that name in that folder and nowhere else.
 bool IsPlainFile(HANDLE file, const std::wstring& path, uint64_t& size) {
   BY_HANDLE_FILE_INFORMATION info;
   if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
@@ -79,6 +93,14 @@ bool IsPlainFile(HANDLE file, const std::wstring& path, uint64_t& size) {
   WIN32_FIND_DATAW entry;
   ScopedFindHandle find(FindFirstFileW(path.c_str(), &entry));
   if (!find || (entry.dwFileAttributes & kNotPlain)) return false;
+  ScopedKernelHandle folder(CreateFileW(FolderPart(path).c_str(), FILE_READ_ATTRIBUTES,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  std::wstring folderPath = folder ? FinalPath(folder.Get()) : L"";
+  std::wstring filePath = FinalPath(file);
+  if (folderPath.empty() || filePath.empty()) return false;
+  if (folderPath.back() != L'\\') folderPath += L'\\';
+  if (!PathNamesEqual(filePath, folderPath + entry.cFileName)) return false;
   size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
   return true;
 }
@@ -328,18 +350,16 @@ bool Win32FileSystem::CreateNew(const std::wstring& path, std::string_view bytes
 }
 
 std::unique_ptr<SharedFile> Win32FileSystem::OpenShared(const std::wstring& path) {
-  // Wine would create the file that a dangling Linux link leads to before the
-  // handle could be looked at.
-  WIN32_FIND_DATAW entry;
-  ScopedFindHandle existing(FindFirstFileW(path.c_str(), &entry));
-  if (existing && (entry.dwFileAttributes & kNotPlain)) {
-    SetLastError(ERROR_ACCESS_DENIED);
-    return nullptr;
-  }
   // Other holders may write too (each append takes the lock); WriteAll, which
-  // shares nothing, is refused while any holder has it open.
-  ScopedKernelHandle file(OpenFile(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS,
-                                   FILE_FLAG_OPEN_REPARSE_POINT));
+  // shares nothing, is refused while any holder has it open. A new file is made
+  // with CREATE_NEW rather than OPEN_ALWAYS: Wine would otherwise create the file
+  // that a dangling Linux link under the name leads to.
+  constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE;
+  constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+  ScopedKernelHandle file(OpenFile(path, kAccess, kShare, CREATE_NEW, FILE_FLAG_OPEN_REPARSE_POINT));
+  if (!file && GetLastError() == ERROR_FILE_EXISTS) {
+    file = ScopedKernelHandle(OpenFile(path, kAccess, kShare, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT));
+  }
   uint64_t size = 0;
   if (!file) return nullptr;
   if (!IsPlainFile(file.Get(), path, size)) {
@@ -380,6 +400,16 @@ std::optional<std::string> Win32FileSystem::ReadRegularWhole(const std::wstring&
     return std::nullopt;
   }
   return content;
+}
+
+bool Win32FileSystem::IsRegularFile(const std::wstring& path) {
+  ScopedKernelHandle file(OpenFile(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT));
+  uint64_t size = 0;
+  if (!file) return false;
+  if (IsPlainFile(file.Get(), path, size)) return true;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return false;
 }
 
 uint32_t Win32FileSystem::LastError() { return GetLastError(); }
