@@ -86,10 +86,9 @@ class PrefixSlot:
             self.lock = lock
             self.folder = SLOTS / str(number)
             break
-        self.prefix = self.folder / "prefix"
         self.manifest = self.folder / "manifest.json"
         try:
-            self._restore()
+            self.prefix = self._restore()
         except BaseException:
             self.release()
             raise
@@ -100,22 +99,40 @@ class PrefixSlot:
             self.lock = None
 
     def _restore(self):
+        """The slot's prefix as the template is, in a folder of its own for this case."""
         stamp = str((TEMPLATE / READY).stat().st_mtime_ns)
         recorded = json.loads(self.manifest.read_text()) if self.manifest.exists() else {}
         # Without a record of what was there, or after a new template, the slot is copied afresh.
         self.manifest.unlink(missing_ok=True)
-        if self.prefix.exists():
+        for left in self.folder.glob("prefix-*"):
             # A case that was killed leaves its Wine running.
-            stop_wine(self.prefix)
-        if recorded.get("template") == stamp and self.prefix.is_dir():
-            give_back(self.prefix, TEMPLATE, recorded["entries"])
+            stop_wine(left)
+        generation = recorded.get("generation", 0) + 1
+        prefix = self.folder / f"prefix-{generation}"
+        last = self.folder / recorded.get("prefix", "none")
+        if recorded.get("template") == stamp and last.is_dir():
+            give_back(last, TEMPLATE, recorded["entries"])
+            move_contents(last, prefix)
         else:
             shutil.rmtree(self.folder, ignore_errors=True)
             self.folder.mkdir(parents=True)
-            subprocess.run(["cp", "-a", str(TEMPLATE), str(self.prefix)], check=True)
+            subprocess.run(["cp", "-a", str(TEMPLATE), str(prefix)], check=True)
         temporary = self.manifest.with_suffix(".tmp")
-        temporary.write_text(json.dumps({"template": stamp, "entries": entries_of(self.prefix)}))
+        temporary.write_text(json.dumps({"template": stamp, "generation": generation, "prefix": prefix.name,
+                                         "entries": entries_of(prefix)}))
         temporary.rename(self.manifest)
+        return prefix
+
+
+def move_contents(old, new):
+    """Moves a prefix into a new folder. Wine finds a prefix's server by the folder's
+    inode: a process of the last case that was still starting when its Wine was
+    stopped can then reach neither this case's server nor, the old path gone, any."""
+    os.mkdir(new)
+    shutil.copystat(old, new)
+    for name in os.listdir(old):
+        os.rename(old / name, new / name)
+    os.rmdir(old)
 
 
 def entry_of(path):

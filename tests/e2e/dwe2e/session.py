@@ -60,20 +60,22 @@ class WineSession:
     def __exit__(self, kind, failure, trace):
         if kind is Failure and self.tool_errors.exists() and self.tool_errors.stat().st_size:
             print(f"the last tool's errors: {self.tool_errors.read_text(errors='replace')}", file=sys.stderr)
-        if self.slot:
-            # Before the slot goes to the next case: its registry files are written now.
-            stop_wine(self.prefix)
-        for process in self.processes:
-            try:
-                process.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-        if self.xvfb:
-            self.xvfb.terminate()
-            self.xvfb.wait(timeout=10)
-        shutil.rmtree(self.root, ignore_errors=True)
-        if self.slot:
-            self.slot.release()
+        try:
+            if self.slot:
+                # Before the slot goes to the next case: its registry files are written now.
+                stop_wine(self.prefix)
+        finally:
+            for process in self.processes:
+                try:
+                    process.wait(timeout=10)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+            if self.xvfb:
+                self.xvfb.terminate()
+                self.xvfb.wait(timeout=10)
+            shutil.rmtree(self.root, ignore_errors=True)
+            if self.slot:
+                self.slot.release()
         return False
 
     def set_dpi(self, dpi):
