@@ -86,6 +86,31 @@ TEST(HostileStore, LinksPlantedUnderTheStoresNamesAreNeverWrittenThrough) {
   EXPECT_EQ(e.Names(L"out"), std::vector<std::wstring>{});
 }
 
+TEST(HostileStore, ARecordReplacedByALinkIsNotRead) {
+  DriveFixture e;
+  ScanHarness h;
+  Victim victim;
+  HostileEntries hostile;
+  e.WriteFile(L"run.exe", "MZ");
+  e.WriteFile(L"big.exe", "MZ");
+  ASSERT_EQ(CopyToQuarantine(e.Path(L"run.exe")), 0);
+  ASSERT_EQ(CopyToQuarantine(e.Path(L"big.exe")), 0);
+  const std::wstring store = QuarantineFolder();
+  // Another user swaps a record for a link to someone's file, another for one
+  // longer than any path.
+  ASSERT_TRUE(Fs().Delete(store + L"run.exe.quarantine.info"));
+  hostile.Link(store + L"run.exe.quarantine.info", victim.Path());
+  ASSERT_TRUE(Fs().WriteAll(store + L"big.exe.quarantine.info", std::string(70000, 'x')));
+
+  std::vector<QuarantineEntry> entries = Entries();
+  std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.storedName < b.storedName; });
+  ASSERT_EQ(entries.size(), 2u);
+  // The listing shows the stored file's own path, as for a record it cannot read.
+  EXPECT_EQ(entries[0].sourcePath, store + L"big.exe.quarantine");
+  EXPECT_EQ(entries[1].sourcePath, store + L"run.exe.quarantine");
+  EXPECT_TRUE(victim.Intact());
+}
+
 TEST(HostileStore, AStoreFolderThatIsALinkIsNeverUsed) {
   DriveFixture e;
   ScanHarness h;
@@ -322,13 +347,15 @@ class DyingFileSystem : public ForwardingFileSystem {
 TEST(HostileStore, ACopyCutOffHalfWayIsNeverListedNorRestored) {
   DriveFixture e;
   ScanHarness h;
-  e.WriteFile(L"x.exe", std::string(100000, 'x'));
+  e.WriteFile(L"x.exe", std::string(100000, 'x'), kAttrHidden | kAttrSystem);
+  const uint32_t before = e.Attributes(L"x.exe");
   {
     DyingFileSystem dying(Fs());
     ScopedPlatform dies(Platform{.fs = &dying});
     EXPECT_EQ(CopyToQuarantine(e.Path(L"x.exe")), -1);
   }
   EXPECT_EQ(TakeCaught().size(), 1u);
+  EXPECT_EQ(e.Attributes(L"x.exe"), before);
 
   // The next run.
   EXPECT_TRUE(Entries().empty());
