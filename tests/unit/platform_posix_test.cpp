@@ -260,7 +260,10 @@ TEST(PosixFileSystem, PipesAndLinksAreRefusedWithoutWaiting) {
     EXPECT_EQ(Fs().LastError(), kErrorBadFileType);
   }
   EXPECT_FALSE(Fs().ReadAll(drive.Path(L"pipe")).has_value());
-  EXPECT_FALSE(Fs().Copy(drive.Path(L"pipe"), drive.Path(L"copy"), true));
+  for (const wchar_t* name : {L"pipe", L"link"}) {
+    EXPECT_FALSE(Fs().Copy(drive.Path(name), drive.Path(L"copy"), true)) << WideToUtf8(name);
+    EXPECT_EQ(Fs().LastError(), kErrorBadFileType);
+  }
   EXPECT_FALSE(drive.Exists(L"copy"));
 }
 

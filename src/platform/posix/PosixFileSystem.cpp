@@ -319,9 +319,10 @@ bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, boo
   std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
   if (!target) return false;
   // Without blocking: a pipe named like a finding would otherwise wait for a writer.
-  ScopedFd in(open(source->c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  // And never through a link at the name, which may lead anywhere.
+  ScopedFd in(open(source->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
   struct stat sourceStat, targetStat;
-  if (!in.IsValid()) return FailForPath(*source);
+  if (!in.IsValid()) return errno == ELOOP ? FailWith(kErrorBadFileType) : FailForPath(*source);
   if (fstat(in.Get(), &sourceStat) != 0) return FailForPath(*source);
   if (S_ISDIR(sourceStat.st_mode)) return FailWith(kErrorAccessDenied);
   if (!S_ISREG(sourceStat.st_mode)) return FailWith(kErrorBadFileType);
