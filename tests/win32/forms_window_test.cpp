@@ -217,7 +217,9 @@ TEST_F(FormWindowTest, ModelChangesReachTheWindows) {
   SendMessageW(list, LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&item));
   EXPECT_STREQ(text, L"CARD");
   auto ticked = [&](int row) {
-    return ((SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) & LVIS_STATEIMAGEMASK) >> 12) == 2;
+    return ((SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK) &
+             LVIS_STATEIMAGEMASK) >>
+            12) == 2;
   };
   EXPECT_TRUE(ticked(0));
   EXPECT_FALSE(ticked(1));
@@ -291,7 +293,7 @@ TEST_F(FormWindowTest, UserActionsWriteTheModelFirstThenRunTheEvent) {
 // control itself says the box is.
 bool ClickCheckBox(HWND list, int row) {
   RECT bounds{LVIR_BOUNDS, 0, 0, 0};
-  if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&bounds))) return false;
+  if (!SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds))) return false;
   const int y = (bounds.top + bounds.bottom) / 2;
   for (int x = bounds.left; x < bounds.left + 48; ++x) {
     LVHITTESTINFO hit{};
@@ -394,7 +396,7 @@ TEST_F(FormWindowTest, RowsTakeTheColourTheirDrawHandlerGives) {
   auto countRed = [&](int row) {
     RECT r{};
     r.left = LVIR_LABEL;
-    SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&r));
+    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&r));
     HDC dc = GetDC(list);
     int red = 0;
     for (int y = r.top; y < r.bottom; ++y)
@@ -460,13 +462,15 @@ TEST(StateIcons, EachImageHasItsColourAtEverySize) {
       format.bmiHeader.biHeight = -size;
       format.bmiHeader.biPlanes = 1;
       format.bmiHeader.biBitCount = 32;
-      std::vector<uint32_t> pixels(static_cast<size_t>(size) * size);
+      std::vector<uint32_t> pixels(static_cast<size_t>(size) * static_cast<size_t>(size));
       HDC screen = GetDC(nullptr);
-      ASSERT_EQ(GetDIBits(screen, colour.Get(), 0, size, pixels.data(), &format, DIB_RGB_COLORS), size);
+      ASSERT_EQ(GetDIBits(screen, colour.Get(), 0, static_cast<UINT>(size), pixels.data(), &format, DIB_RGB_COLORS),
+                size);
       ReleaseDC(nullptr, screen);
       int red = 0, green = 0, clear = 0;
       for (uint32_t p : pixels) {
-        int a = p >> 24, r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+        int a = static_cast<int>(p >> 24), r = static_cast<int>((p >> 16) & 0xFF),
+            g = static_cast<int>((p >> 8) & 0xFF), b = static_cast<int>(p & 0xFF);
         if (a == 0) ++clear;
         if (a > 200 && r > 150 && g < 100 && b < 100) ++red;
         if (a > 200 && g > 100 && r < 100 && b < 140) ++green;

@@ -44,7 +44,7 @@ TEST_F(NotifyWindowTest, IsABorderlessToolWindowOnTopWithoutATaskbarButton) {
   EXPECT_STREQ(className, L"TForm3");
   LONG style = GetWindowLongW(Handle(), GWL_STYLE);
   LONG exStyle = GetWindowLongW(Handle(), GWL_EXSTYLE);
-  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_TRUE(static_cast<DWORD>(style) & WS_POPUP);
   EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
   EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
   EXPECT_TRUE(exStyle & WS_EX_TOPMOST);

@@ -84,7 +84,8 @@ std::optional<std::string> ReadBytes(const std::wstring& path) {
 
 std::string Printable(const std::string& bytes) {
   std::string out;
-  for (unsigned char c : bytes) {
+  for (char signedByte : bytes) {
+    auto c = static_cast<unsigned char>(signedByte);
     if (c >= 0x20 && c < 0x7F && c != '\\') {
       out.push_back(static_cast<char>(c));
     } else {
