@@ -9,6 +9,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
+. tools/wine-locale.sh
 bash tools/deps.sh
 cmake --preset windows >/dev/null
 cmake --build --preset windows --target drivewarden dw_e2e_helper -j "$(nproc)" >/dev/null

@@ -26,6 +26,11 @@ std::wstring FormatText(std::wstring_view pattern, const std::vector<FormatArg>&
 // True when the placeholders fit the arguments' kinds as FormatText requires.
 bool FormatFits(std::wstring_view pattern, const std::vector<FormatArg>& args);
 
+// The length of the valid UTF-8 sequence at the start of bytes, with its code point
+// in cp; 0 when bytes start with none (overlong forms and surrogates are not valid).
+size_t DecodeUtf8(std::string_view bytes, char32_t& cp);
+// Appends cp (at most U+10FFFF, no surrogate) encoded in UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 std::wstring Utf8ToWide(std::string_view bytes);
 std::string WideToUtf8(std::wstring_view text);
 

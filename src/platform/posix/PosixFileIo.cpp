@@ -76,26 +76,13 @@ std::optional<std::string> ReadBytes(int fd, size_t limit) {
 }
 
 std::optional<std::string> ReadAtMost(int fd, size_t maxBytes) {
-  std::string content;
-  char buffer[65536];
-  off_t offset = 0;
-  for (;;) {
-    // One byte past the bound tells a longer file from one that ends there.
-    size_t room = maxBytes - content.size();
-    size_t want = room < sizeof(buffer) ? room + 1 : sizeof(buffer);
-    ssize_t n = pread(fd, buffer, want, offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return std::nullopt;
-    }
-    if (n == 0) return content;
-    content.append(buffer, static_cast<size_t>(n));
-    if (content.size() > maxBytes) {
-      errno = EFBIG;
-      return std::nullopt;
-    }
-    offset += n;
+  // One byte past the bound tells a longer file from one that ends there.
+  std::optional<std::string> content = ReadBytes(fd, maxBytes == SIZE_MAX ? maxBytes : maxBytes + 1);
+  if (content && content->size() > maxBytes) {
+    errno = EFBIG;
+    return std::nullopt;
   }
+  return content;
 }
 
 namespace {

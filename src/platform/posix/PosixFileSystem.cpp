@@ -318,14 +318,10 @@ bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, boo
   std::optional<std::string> source = Resolve(from);
   std::optional<std::string> target = source ? Resolve(to) : std::nullopt;
   if (!target) return false;
-  // Without blocking: a pipe named like a finding would otherwise wait for a writer.
-  // And never through a link at the name, which may lead anywhere.
-  ScopedFd in(open(source->c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  // A pipe named like a finding would wait for a writer, and a link may lead anywhere.
+  ScopedFd in;
   struct stat sourceStat, targetStat;
-  if (!in.IsValid()) return errno == ELOOP ? FailWith(kErrorBadFileType) : FailForPath(*source);
-  if (fstat(in.Get(), &sourceStat) != 0) return FailForPath(*source);
-  if (S_ISDIR(sourceStat.st_mode)) return FailWith(kErrorAccessDenied);
-  if (!S_ISREG(sourceStat.st_mode)) return FailWith(kErrorBadFileType);
+  if (!OpenRegular(*source, in, sourceStat)) return false;
 
   bool existed = Lstat(*target, targetStat);
   if (existed) {

@@ -31,6 +31,10 @@ VERSION = os.environ.get("DW_VERSION", "")
 def wine_environment(prefix, display=None):
     env = dict(os.environ)
     env.update(WINEPREFIX=str(prefix), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    # Wine writes Windows names in the locale's character set: never the C locale,
+    # where a name such as "é.exe" cannot be written (see tools/wine-locale.sh).
+    if "UTF-8" not in (env.get("LC_ALL") or env.get("LC_CTYPE") or env.get("LANG") or "").upper().replace("UTF8", "UTF-8"):
+        env["LC_ALL"] = "C.UTF-8"
     if display is not None:
         env["DISPLAY"] = display
     return env
