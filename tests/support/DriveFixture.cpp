@@ -88,7 +88,14 @@ DriveFixture::DriveFixture(int index) {
   if (letter.empty()) throw std::runtime_error("DW_TEST_DRIVES names no drive: run the tests through tools/wine-run");
   root_ = std::wstring{static_cast<wchar_t>(std::tolower(letter[0])), L':', L'\\'};
   folder_ = TestDriveFolder(index);
-  defined_ = DefineWineDrive(root_[0], folder_, kDriveRemovable);
+  // Defined once for the process and kept: a letter defined anew is, for a while,
+  // not yet in Wine's drive table.
+  static bool defined[26] = {};
+  bool& once = defined[root_[0] - L'a'];
+  if (!once && DefineWineDrive(root_[0], folder_, kDriveRemovable)) {
+    once = true;
+    WaitForWineDrive(root_[0], 3000);
+  }
   RemoveFolderContents(root_);
 #else
   wchar_t letter = static_cast<wchar_t>(L'm' + index);
@@ -101,7 +108,6 @@ DriveFixture::DriveFixture(int index) {
 DriveFixture::~DriveFixture() {
 #ifdef _WIN32
   RemoveFolderContents(root_);
-  if (defined_) RemoveWineDrive(root_[0]);
 #else
   UnmapDrive(root_[0]);
   std::error_code ignored;

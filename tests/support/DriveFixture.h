@@ -56,7 +56,6 @@ class DriveFixture {
  private:
   std::wstring root_;
   std::string folder_;  // the Unix folder behind the drive, when known
-  bool defined_ = false;
 };
 
 // A fresh folder for data (a data folder, a quarantine), removed with its content

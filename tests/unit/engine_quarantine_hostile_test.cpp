@@ -290,7 +290,8 @@ TEST(HostileStore, LongNamesAreShortenedAndTheRecordKeepsTheSource) {
     SCOPED_TRACE(WideToUtf8(name.substr(0, 8)));
     RemoveFolderContents(QuarantineFolder());
     e.WriteFile(name, "long " + WideToUtf8(name.substr(0, 3)));
-    ASSERT_EQ(CopyToQuarantine(e.Path(name)), 0);
+    ASSERT_EQ(CopyToQuarantine(e.Path(name)), 0)
+        << "error " << Fs().LastError() << " storing into " << WideToUtf8(QuarantineFolder());
     std::vector<QuarantineEntry> entries = Entries();
     ASSERT_EQ(entries.size(), 1u);
     const std::wstring& stored = entries[0].storedName;

@@ -55,4 +55,20 @@ bool DefineWineDrive(wchar_t letter, const std::string& unixFolder, uint32_t dri
 
 bool RemoveWineDrive(wchar_t letter) { return SendRequest(letter, "", DRIVE_NO_ROOT_DIR); }
 
+bool WaitForWineDrive(wchar_t letter, int timeoutMs) {
+  const wchar_t root[] = {letter, L':', L'\\', 0};
+  const wchar_t expected = static_cast<wchar_t>(letter & ~0x20);
+  for (int waited = 0;; waited += 20) {
+    win32::ScopedKernelHandle folder(CreateFileW(root, FILE_READ_ATTRIBUTES,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    wchar_t path[MAX_PATH] = {};
+    DWORD length = folder ? GetFinalPathNameByHandleW(folder.Get(), path, MAX_PATH, 0) : 0;
+    // "\\?\H:\"
+    if (length >= 6 && length < MAX_PATH && (path[4] & ~0x20) == expected && path[5] == L':') return true;
+    if (waited >= timeoutMs) return false;
+    Sleep(20);
+  }
+}
+
 }  // namespace dw

@@ -13,5 +13,10 @@ namespace dw {
 bool DefineWineDrive(wchar_t letter, const std::string& unixFolder, uint32_t driveType);
 // Removes the letter with its dosdevices link.
 bool RemoveWineDrive(wchar_t letter);
+// Waits (at most timeoutMs) until Wine names the files under the letter by it.
+// For a second or so after a letter is defined, Wine's drive table may still
+// lack it, and a file there is named from Z: instead (a long path, which a check
+// of the file's final path then fails on).
+bool WaitForWineDrive(wchar_t letter, int timeoutMs);
 
 }  // namespace dw
