@@ -2,12 +2,14 @@
 
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "common/Text.h"
 #include "engine/disposal.h"
 #include "engine/drivepath.h"
 #include "engine/quarantine.h"
+#include "engine/traces/AutorunVerbs.h"
 #include "engine/scanthread.h"
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
@@ -128,7 +130,7 @@ int CheckProgramBeside(TScanThread& scan, const std::wstring& folder, const std:
     return 0;
   }
   if (!names.Check(name)) return 0;
-  ReportFinding(scan, EntryPath(folder, name), Suspicious, drive);
+  ReportFinding(scan, EntryPath(folder, name), Suspicious, drive, {Why::ProgramBesideFolder, folderName});
   return 1;
 }
 
@@ -144,13 +146,13 @@ int CheckOneAutorunFile(TScanThread& scan, const PdiskInfo& drive, const std::ws
   if (!ExistsAsFile(path)) return 0;
   int count = AnalyseAutorunFile(scan, path, drive);
   if (scan.FDryRun) {
-    ReportFinding(scan, path, Threat, drive);
+    ReportFinding(scan, path, Threat, drive, {Why::AutorunFile, {}});
     return count + 1;
   }
   const std::wstring setAside = path + L".ren";
   bool gone = Fs().Move(path, setAside) || RemoveKeepingCopy(path);
   // Report what is really on the drive: the set-aside file, or the original when it stayed.
-  ReportFinding(scan, gone ? setAside : path, Threat, drive);
+  ReportFinding(scan, gone ? setAside : path, Threat, drive, {Why::AutorunFile, {}});
   return count + 1;
 }
 
@@ -188,8 +190,8 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
   if (!file->complete) ReportScanError(scan, path, ScanErrorKind::TooLarge);
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   int count = 0;
-  auto check = [&](const wchar_t* key, bool needsProgramExtension) {
-    std::wstring value = ProfileString(file->bytes, L"autorun", key, L"", 2048);
+  std::unordered_set<std::wstring> reported;
+  auto check = [&](const std::wstring& value, bool needsProgramExtension) {
     if (value.empty()) return;
     std::wstring full = AutorunTarget(value, folder);
     // Letter case counts here: the root is held in lower case.
@@ -199,11 +201,14 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
     DriveEntry target = ResolveOnDrive(full, drive->root);
     if (target.place != EntryPlace::OnDrive || (target.data.attributes & kAttrDirectory)) return;
     if (needsProgramExtension && !ExtensionMatches(target.data.name, AutorunTargetExtensions)) return;
-    ReportFinding(scan, target.path, Threat, drive);
+    // Several keys may start one program: one finding.
+    if (!reported.insert(ToLower(target.path)).second) return;
+    ReportFinding(scan, target.path, Threat, drive, {Why::AutorunTarget, {}});
     ++count;
   };
-  check(L"open", false);
-  check(L"shellexecute", true);
+  check(ProfileString(file->bytes, L"autorun", L"open", L"", 2048), false);
+  check(ProfileString(file->bytes, L"autorun", L"shellexecute", L"", 2048), true);
+  for (const std::wstring& command : AutorunVerbCommands(file->bytes)) check(command, false);
   return count;
 }
 
@@ -215,7 +220,7 @@ int CheckSuspiciousFiles(TScanThread& scan, const std::wstring& folder, const Pd
     bool hiddenSystem = (entry.attributes & kAttrHidden) && (entry.attributes & kAttrSystem);
     if (!(entry.attributes & kAttrDirectory) && hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions) &&
         names.Check(entry.name)) {
-      ReportFinding(scan, EntryPath(folder, entry.name), Suspicious, drive);
+      ReportFinding(scan, EntryPath(folder, entry.name), Suspicious, drive, {Why::HiddenSystemProgram, {}});
       ++count;
     }
     return GoOn(scan);
@@ -242,14 +247,15 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
       }
       uint32_t attributes = target.empty() ? kInvalidAttributes : Fs().Attributes(target);
       if (attributes != kInvalidAttributes && IsHiddenOrSystem(attributes)) {
-        ReportFinding(scan, shortcut, Suspicious, drive);
+        const TFindingWhy why{Why::ShortcutToHidden, FileNamePart(target)};
+        ReportFinding(scan, shortcut, Suspicious, drive, why);
         // A lure may point anywhere; only what lies on this drive, through no link
         // or junction, may be disposed of.
         const std::wstring targetRoot = DriveRootOf(target);
         if (EqualsNoCase(targetRoot, drive->root)) {
           // The root as the shortcut spells it, each name below it as stored.
           DriveEntry onDrive = ResolveOnDrive(Fs().FullPath(target, L""), targetRoot);
-          if (onDrive.place == EntryPlace::OnDrive) ReportFinding(scan, onDrive.path, Suspicious, drive);
+          if (onDrive.place == EntryPlace::OnDrive) ReportFinding(scan, onDrive.path, Suspicious, drive, why);
         }
         ++count;
       }
@@ -259,17 +265,21 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
   return count;
 }
 
-int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive, bool recurse) {
+int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive, bool recurse,
+                const FolderVisit& visit) {
   int sum = 0;
   if (folder == drive->root) sum += CheckSuspiciousFiles(scan, folder, drive) + CheckShortcuts(scan, folder, drive);
   if (scan.FCutShort) return sum;
 
   // One listing tells both which folders there are and which programs stand beside them.
+  std::vector<FindData> entries;
   std::vector<FindData> folders;
   std::unordered_map<std::wstring, std::vector<std::wstring>> programs;  // by lower-case name
   bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
+    if (entry.name == L"." || entry.name == L"..") return true;
+    if (visit) entries.push_back(entry);
     if (entry.attributes & kAttrDirectory) {
-      if (entry.name != L"." && entry.name != L"..") folders.push_back(entry);
+      folders.push_back(entry);
     } else if (AsciiLower(ExtensionPart(entry.name)) == L".exe") {
       programs[ToLower(entry.name)].push_back(entry.name);
     }
@@ -280,13 +290,18 @@ int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& 
 
   TReachableNames names(scan, folder);
   for (const FindData& entry : folders) {
+    if (!GoOn(scan)) break;
     if (IsHiddenOrSystem(entry.attributes)) {
       auto it = programs.find(ToLower(entry.name + L".exe"));
       if (it != programs.end()) sum += CheckProgramBeside(scan, folder, entry.name, it->second, names, drive);
     }
+  }
+  if (visit && listed && GoOn(scan)) visit(folder, entries);
+  for (const FindData& entry : folders) {
+    if (!GoOn(scan)) break;
     // A junction or link may lead off the drive or into a loop: never follow one.
     if (recurse && !(entry.attributes & kAttrReparsePoint)) {
-      sum += WalkFolders(scan, EntryPath(folder, entry.name) + L"\\", drive, recurse);
+      sum += WalkFolders(scan, EntryPath(folder, entry.name) + L"\\", drive, recurse, visit);
     }
     if (!GoOn(scan)) break;
   }

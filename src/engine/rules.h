@@ -2,7 +2,11 @@
 #pragma once
 
 #include <string>
+#include <functional>
 #include <string_view>
+#include <vector>
+
+#include "platform/Platform.h"
 
 #include "state/diskinfo.h"
 
@@ -24,8 +28,13 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
 int CheckSuspiciousFiles(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive);
 // Rule 4: visible shortcuts whose target is hidden or system.
 int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive);
+// Each folder the walk lists, with its entries (without "." and ".."), once the
+// classic rules have looked at it and before its subfolders are walked.
+using FolderVisit = std::function<void(const std::wstring& folder, const std::vector<FindData>& entries)>;
+
 // Rule 5 with rules 3 and 4 on the root.
-int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive, bool recurse);
+int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& drive, bool recurse,
+                const FolderVisit& visit = {});
 
 // Gives the drive its set-aside autorun file back and excludes it from scanning.
 void ExcludeDrive(const std::wstring& root);

@@ -3,6 +3,7 @@
 #include "common/Text.h"
 #include "engine/disposal.h"
 #include "engine/rules.h"
+#include "engine/traces/TraceRule.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Caught.h"
 #include "platform/ComApartment.h"
@@ -29,10 +30,13 @@ bool AddOnce(TThreadStringList& list, const std::wstring& s) {
   return added;
 }
 
-void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive) {
+void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
+                 const TFindingWhy& why) {
   TSharedState& state = State();
   // The look-up and the addition are one step, so two runs reporting the same path
   // at the same moment give one row.
+  // The reason is in place before the row shows.
+  state.FindingReasons.Set(path, why);
   if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return;
   state.FindingsSeen.Add(path);
   AddOnce(kind == Threat ? drive->threat : drive->Risk, path);
@@ -91,7 +95,12 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   scan.FCutShort = false;
   try {
     count = CheckAutorunFiles(scan, drive);
-    count += WalkFolders(scan, drive->root, drive, thorough);
+    TTraceRun traces(scan, drive, thorough);
+    count += WalkFolders(scan, drive->root, drive, thorough,
+                         [&](const std::wstring& folder, const std::vector<FindData>& entries) {
+                           traces.Inspect(folder, entries);
+                         });
+    count += traces.Count();
     // The last listing may have been cut short without anything failing after it.
     if (!scan.FCutShort && !scan.Terminated() && Fs().Attributes(drive->root) == kInvalidAttributes) {
       ReportScanError(scan, drive->root, ScanErrorKind::DriveGone);
@@ -107,19 +116,20 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   return count;
 }
 
-void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive) {
+void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
+                   const TFindingWhy& why) {
   TSharedState& state = State();
   int action = kind == Threat ? state.ThreatAction.load() : state.RiskAction.load();
-  scan.sync = {path, kind, action};
+  scan.sync = {path, kind, action, why};
   switch (action) {
-    case Ask: ListFinding(scan, path, kind, drive); return;
+    case Ask: ListFinding(scan, path, kind, drive, why); return;
     case Delete:
     case Quarantine: {
       DisposeResult result = action == Delete ? DeleteFinding(path) : QuarantineFinding(path);
       AutoActionNotice(scan, result);
       // A finding that is still on the drive stays in front of the user.
       if (result == DisposeResult::CopyFailed || result == DisposeResult::DeleteFailed) {
-        ListFinding(scan, path, kind, drive);
+        ListFinding(scan, path, kind, drive, why);
       }
       return;
     }

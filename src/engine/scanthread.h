@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "state/FindingWhy.h"
 #include "state/SharedState.h"
 #include "state/diskinfo.h"
 #include "state/workthreads.h"
@@ -62,6 +63,7 @@ struct TScanSync {
   std::wstring CurrMenace;
   int CurrMenaceType = Threat;
   int action = Ask;
+  TFindingWhy why;
 };
 
 class TScanThread : public TWorkThread {
@@ -96,7 +98,8 @@ class TScanThread : public TWorkThread {
 };
 
 int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough);
-void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive);
+void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
+                   const TFindingWhy& why);
 void AutoActionNotice(TScanThread& scan, DisposeResult result);
 // Counts a part of the drive the scan could not deal with, logs it and tells the view.
 void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind);

@@ -87,6 +87,23 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"L'analyse de ce disque n'a pas pu aller jusqu'au bout : il n'est pas déclaré sain",
     L"%s existe déjà dans %s : rien n'a été remplacé. Déplacez ce fichier ou choisissez un autre dossier",
     L"Le journal %s ne peut pas être écrit : des actions ne sont pas enregistrées",
+    L"Fichier autorun qui lance des programmes à l'insertion du disque",
+    L"Programme que lance le fichier autorun du disque",
+    L"Programme caché et marqué comme fichier système",
+    L"Raccourci vers le fichier caché %s",
+    L"Programme qui porte le nom du dossier caché %s",
+    L"Raccourci qui lance %s sur un fichier caché du disque",
+    L"Raccourci qui lance %s sur un fichier du disque",
+    L"Raccourci qui lance %s en cachant ce qu'il lui fait faire",
+    L"Fichier que le raccourci %s fait exécuter",
+    L"Lanceur qui se fait passer pour le disque lui-même",
+    L"Lanceur qui se fait passer pour l'élément caché %s",
+    L"Seul lanceur visible d'un disque dont les fichiers ont été cachés",
+    L"Programme déguisé en document par une double extension",
+    L"Nom qui inverse le sens de l'écriture pour cacher son extension",
+    L"Fichier caché qui contient un programme ou un script",
+    L"Programme ou script dans le dossier de dissimulation %s",
+    L"desktop.ini qui déguise un dossier en élément de Windows",
 };
 }  // namespace
 
@@ -165,6 +182,23 @@ std::wstring MsgUpdateNotChecked = kDefaults[71];
 std::wstring MsgScanIncomplete = kDefaults[72];
 std::wstring MsgRestoreNameTaken = kDefaults[73];
 std::wstring MsgLogNotWritten = kDefaults[74];
+std::wstring MsgWhyAutorunFile = kDefaults[75];
+std::wstring MsgWhyAutorunTarget = kDefaults[76];
+std::wstring MsgWhyHiddenSystemProgram = kDefaults[77];
+std::wstring MsgWhyShortcutToHidden = kDefaults[78];
+std::wstring MsgWhyProgramBesideFolder = kDefaults[79];
+std::wstring MsgWhyInterpreterOnHidden = kDefaults[80];
+std::wstring MsgWhyInterpreterOnDrive = kDefaults[81];
+std::wstring MsgWhyInterpreterConcealed = kDefaults[82];
+std::wstring MsgWhyInterpreterPayload = kDefaults[83];
+std::wstring MsgWhyNamedLikeDrive = kDefaults[84];
+std::wstring MsgWhyNamedLikeHidden = kDefaults[85];
+std::wstring MsgWhyEmptiedRoot = kDefaults[86];
+std::wstring MsgWhyDoubleExtension = kDefaults[87];
+std::wstring MsgWhyBidiName = kDefaults[88];
+std::wstring MsgWhyHiddenProgramByContent = kDefaults[89];
+std::wstring MsgWhyHidingPlaceContent = kDefaults[90];
+std::wstring MsgWhyDisguisingDesktopIni = kDefaults[91];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -242,6 +276,23 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgScanIncomplete,
     &MsgRestoreNameTaken,
     &MsgLogNotWritten,
+    &MsgWhyAutorunFile,
+    &MsgWhyAutorunTarget,
+    &MsgWhyHiddenSystemProgram,
+    &MsgWhyShortcutToHidden,
+    &MsgWhyProgramBesideFolder,
+    &MsgWhyInterpreterOnHidden,
+    &MsgWhyInterpreterOnDrive,
+    &MsgWhyInterpreterConcealed,
+    &MsgWhyInterpreterPayload,
+    &MsgWhyNamedLikeDrive,
+    &MsgWhyNamedLikeHidden,
+    &MsgWhyEmptiedRoot,
+    &MsgWhyDoubleExtension,
+    &MsgWhyBidiName,
+    &MsgWhyHiddenProgramByContent,
+    &MsgWhyHidingPlaceContent,
+    &MsgWhyDisguisingDesktopIni,
 };
 
 const wchar_t* CatalogueDefault(int number) {

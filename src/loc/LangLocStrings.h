@@ -82,8 +82,25 @@ extern std::wstring MsgUpdateNotChecked;            // 72
 extern std::wstring MsgScanIncomplete;              // 73
 extern std::wstring MsgRestoreNameTaken;            // 74
 extern std::wstring MsgLogNotWritten;               // 75
+extern std::wstring MsgWhyAutorunFile;                 // 76
+extern std::wstring MsgWhyAutorunTarget;               // 77
+extern std::wstring MsgWhyHiddenSystemProgram;         // 78
+extern std::wstring MsgWhyShortcutToHidden;            // 79
+extern std::wstring MsgWhyProgramBesideFolder;         // 80
+extern std::wstring MsgWhyInterpreterOnHidden;         // 81
+extern std::wstring MsgWhyInterpreterOnDrive;          // 82
+extern std::wstring MsgWhyInterpreterConcealed;        // 83
+extern std::wstring MsgWhyInterpreterPayload;          // 84
+extern std::wstring MsgWhyNamedLikeDrive;              // 85
+extern std::wstring MsgWhyNamedLikeHidden;             // 86
+extern std::wstring MsgWhyEmptiedRoot;                 // 87
+extern std::wstring MsgWhyDoubleExtension;             // 88
+extern std::wstring MsgWhyBidiName;                    // 89
+extern std::wstring MsgWhyHiddenProgramByContent;      // 90
+extern std::wstring MsgWhyHidingPlaceContent;          // 91
+extern std::wstring MsgWhyDisguisingDesktopIni;        // 92
 
-constexpr int kCatalogueSize = 75;
+constexpr int kCatalogueSize = 92;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/threadStringlist.h"
+#include "state/FindingWhy.h"
 #include "state/diskinfo.h"
 #include "state/workthreads.h"
 
@@ -26,6 +27,7 @@ struct TSharedState {
   TThreadStringList ThreatList;
   TThreadStringList RiskList;
   TThreadStringList FindingsSeen;
+  TFindingReasons FindingReasons;  // why each listed finding is one
   bool StartedElevated = false;
   // False for a run that cannot restart itself elevated (the command-line scanner):
   // it reports what it could not do instead.
