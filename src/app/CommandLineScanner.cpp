@@ -18,9 +18,45 @@ namespace {
 
 const char* const kUsage =
     "usage: drivewarden-cli scan [--thorough] [--dry-run] [--threats ask|delete|quarantine]\n"
-    "                            [--suspicious ask|delete|quarantine] [--json] [--data-dir DIR] ROOT...\n"
+    "                            [--suspicious ask|delete|quarantine] [--label TEXT] [--json]\n"
+    "                            [--data-dir DIR] ROOT...\n"
     "       drivewarden-cli quarantine list|restore NAME DIR|erase NAME|empty [--data-dir DIR] [--json]\n"
     "       drivewarden-cli --help | --version\n";
+
+const char* const kHelp =
+    "\n"
+    "scan ROOT...    Scans each ROOT as a USB drive: a drive root such as E:\\ on Windows, a folder\n"
+    "                (the stick's mount point) on Linux. Each finding is printed with the rule that\n"
+    "                made it and why.\n"
+    "  --thorough    Walks every folder of the drive; without it only the root is walked (the\n"
+    "                hiding folders that worms make are looked into either way).\n"
+    "  --dry-run     Changes nothing on the drive: findings are listed, autorun files are not set\n"
+    "                aside; --threats and --suspicious are ignored.\n"
+    "  --threats ACTION\n"
+    "  --suspicious ACTION\n"
+    "                What to do with threats and with suspicious files: ask (list them; the\n"
+    "                default), delete or quarantine. Either disposal keeps a copy in the quarantine\n"
+    "                first; a file whose copy fails is left in place and counted as an error.\n"
+    "  --label TEXT  The drive's volume label, which worms name their launchers after. On Linux it\n"
+    "                is read from the mounted device when ROOT is a mount point; otherwise the\n"
+    "                drive has none unless given here. It applies to every ROOT.\n"
+    "  --json        One JSON object per line: {\"path\", \"kind\", \"action\", \"rule\", \"reason\"} per\n"
+    "                finding, {\"error\": {\"path\", \"reason\"}} per part that could not be scanned,\n"
+    "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}.\n"
+    "  --data-dir DIR  The folder of the quarantine and the log (default: the program's own).\n"
+    "\n"
+    "quarantine      The copies kept of what was disposed of:\n"
+    "  list          Lists the stored files with their size and where they came from.\n"
+    "  restore NAME DIR  Puts a stored file back into DIR; a file of that name there is never replaced.\n"
+    "  erase NAME    Deletes one stored file.  empty  Deletes them all.\n"
+    "\n"
+    "Exit codes: 0 nothing found (scan) or done; 1 threats or suspicious files found; 2 an error:\n"
+    "bad usage, a ROOT that cannot be read, a part of a drive that could not be scanned (such a\n"
+    "drive is never reported clean), or a disposal or quarantine command that failed.\n"
+    "\n"
+    "Drivewarden is no antivirus: it knows the traces that USB worms leave (autorun files,\n"
+    "shortcuts that run cmd, wscript or rundll32 on a file of the stick, hidden folders holding\n"
+    "programs, launchers named like the drive). A worm that leaves none of them passes.\n";
 
 struct Options {
   std::wstring command;
@@ -30,6 +66,7 @@ struct Options {
   int threatAction = Ask;
   int riskAction = Ask;
   std::wstring dataDir;
+  std::optional<std::wstring> label;
   std::vector<std::wstring> operands;
 };
 
@@ -68,6 +105,8 @@ Options Parse(const std::vector<std::wstring>& args) {
       o.threatAction = ParseAction(a, value());
     } else if (o.command == L"scan" && a == L"--suspicious") {
       o.riskAction = ParseAction(a, value());
+    } else if (o.command == L"scan" && a == L"--label") {
+      o.label = value();
     } else if (a.size() > 1 && a[0] == L'-' && a != L"-") {
       throw UsageError{WideToUtf8(a) + ": unknown option for '" + WideToUtf8(o.command) + "'"};
     } else {
@@ -140,12 +179,20 @@ class CliScanView : public IScanView {
     (sync.CurrMenaceType == Threat ? threats : suspicious)++;
     std::wstring path = host_.displayPath(sync.CurrMenace);
     if (json_) {
-      nlohmann::ordered_json line = {
-          {"path", WideToUtf8(path)}, {"kind", KindName(sync.CurrMenaceType)}, {"action", action}};
+      nlohmann::ordered_json line = {{"path", WideToUtf8(path)},
+                                     {"kind", KindName(sync.CurrMenaceType)},
+                                     {"action", action},
+                                     {"rule", std::string(RuleId(sync.why.why))},
+                                     {"reason", WideToUtf8(ReasonEnglish(sync.why))}};
       std::fprintf(host_.out, "%s\n", line.dump().c_str());
     } else {
+      // The path ends its line, as before; why goes on the next, indented.
       std::fprintf(host_.out, "%-10s %-11s %s\n", KindName(sync.CurrMenaceType).c_str(), action,
                    WideToUtf8(path).c_str());
+      if (sync.why.why != Why::None) {
+        std::fprintf(host_.out, "%-22s %s: %s\n", "", std::string(RuleId(sync.why.why)).c_str(),
+                     WideToUtf8(ReasonEnglish(sync.why)).c_str());
+      }
     }
     std::fflush(host_.out);
   }
@@ -182,7 +229,7 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
       return kExitError;
     }
     PdiskInfo drive = MakeDiskInfo((*root)[0]);
-    drive->VolName = info.name;
+    drive->VolName = o.label ? *o.label : info.name;
     drive->FileSysName = info.fileSystem.empty() ? L"?" : info.fileSystem;
     drive->VolSerial = info.serial;
     drives.push_back(drive);
@@ -337,6 +384,7 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
 int RunCommandLine(const std::vector<std::wstring>& args, const CliHost& host) {
   if (!args.empty() && (args[0] == L"--help" || args[0] == L"-h")) {
     std::fputs(kUsage, host.out);
+    std::fputs(kHelp, host.out);
     return kExitClean;
   }
   if (!args.empty() && args[0] == L"--version") {

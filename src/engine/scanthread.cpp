@@ -36,7 +36,7 @@ void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, 
   // The look-up and the addition are one step, so two runs reporting the same path
   // at the same moment give one row.
   // The reason is in place before the row shows.
-  state.FindingReasons.Set(path, why);
+  state.FindingReasons.Set(kind, path, why);
   if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return;
   state.FindingsSeen.Add(path);
   AddOnce(kind == Threat ? drive->threat : drive->Risk, path);
@@ -96,10 +96,9 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   try {
     count = CheckAutorunFiles(scan, drive);
     TTraceRun traces(scan, drive, thorough);
-    count += WalkFolders(scan, drive->root, drive, thorough,
-                         [&](const std::wstring& folder, const std::vector<FindData>& entries) {
-                           traces.Inspect(folder, entries);
-                         });
+    count += WalkFolders(
+        scan, drive->root, drive, thorough,
+        [&](const std::wstring& folder, const std::vector<FindData>& entries) { traces.Inspect(folder, entries); });
     count += traces.Count();
     // The last listing may have been cut short without anything failing after it.
     if (!scan.FCutShort && !scan.Terminated() && Fs().Attributes(drive->root) == kInvalidAttributes) {
@@ -145,6 +144,9 @@ void AutoActionNotice(TScanThread& scan, DisposeResult result) {
     // is nothing to tell, and no failure.
   } else if (result == DisposeResult::Done) {
     std::wstring text = FormatText(MsgFileQuarantined, {path});
+    // What the file did, so that the user can tell a worm from a false alarm.
+    std::wstring reason = ReasonText(scan.sync.why);
+    if (!reason.empty()) text += L"\n" + reason;
     ShowNotification(deleting ? MsgThreatDeleted : MsgThreatQuarantined, text, 1);
     LogItem(deleting ? L"delete/AutoAction" : L"quarantine/AutoAction", path);
   } else {

@@ -17,7 +17,8 @@ struct TReason {
 };
 
 const TReason kReasons[] = {
-    {Why::AutorunFile, "autorun-file", &MsgWhyAutorunFile, L"Autorun file that starts programs when the drive is plugged in"},
+    {Why::AutorunFile, "autorun-file", &MsgWhyAutorunFile,
+     L"Autorun file that starts programs when the drive is plugged in"},
     {Why::AutorunTarget, "autorun-target", &MsgWhyAutorunTarget, L"Program that the drive's autorun file starts"},
     {Why::HiddenSystemProgram, "hidden-system-program", &MsgWhyHiddenSystemProgram,
      L"Program hidden and marked as a system file"},
@@ -32,8 +33,10 @@ const TReason kReasons[] = {
      L"Shortcut that runs %s and hides what it makes it do"},
     {Why::InterpreterPayload, "interpreter-shortcut", &MsgWhyInterpreterPayload, L"File that the shortcut %s has run"},
     {Why::NamedLikeDrive, "impersonating-launcher", &MsgWhyNamedLikeDrive, L"Launcher that poses as the drive itself"},
-    {Why::NamedLikeHidden, "impersonating-launcher", &MsgWhyNamedLikeHidden, L"Launcher that poses as the hidden item %s"},
-    {Why::EmptiedRoot, "emptied-root", &MsgWhyEmptiedRoot, L"The only visible launcher of a drive whose files were hidden"},
+    {Why::NamedLikeHidden, "impersonating-launcher", &MsgWhyNamedLikeHidden,
+     L"Launcher that poses as the hidden item %s"},
+    {Why::EmptiedRoot, "emptied-root", &MsgWhyEmptiedRoot,
+     L"The only visible launcher of a drive whose files were hidden"},
     {Why::DoubleExtension, "disguised-name", &MsgWhyDoubleExtension,
      L"Program disguised as a document by a double extension"},
     {Why::BidiName, "disguised-name", &MsgWhyBidiName, L"Name that reverses the text direction to hide its extension"},
@@ -77,21 +80,21 @@ int ReasonEntry(Why why) {
   return 0;
 }
 
-void TFindingReasons::Set(const std::wstring& path, const TFindingWhy& why) {
+void TFindingReasons::Set(int kind, const std::wstring& path, const TFindingWhy& why) {
   std::lock_guard<std::mutex> lock(FLock);
-  FItems[ToLower(path)] = why;
+  FItems[{kind, ToLower(path)}] = why;
 }
 
-std::optional<TFindingWhy> TFindingReasons::Get(const std::wstring& path) const {
+std::optional<TFindingWhy> TFindingReasons::Get(int kind, const std::wstring& path) const {
   std::lock_guard<std::mutex> lock(FLock);
-  auto it = FItems.find(ToLower(path));
+  auto it = FItems.find({kind, ToLower(path)});
   if (it == FItems.end()) return std::nullopt;
   return it->second;
 }
 
-void TFindingReasons::Remove(const std::wstring& path) {
-  std::lock_guard<std::mutex> lock(FLock);
-  FItems.erase(ToLower(path));
+std::optional<TFindingWhy> TFindingReasons::Get(const std::wstring& path) const {
+  std::optional<TFindingWhy> why = Get(0, path);
+  return why ? why : Get(1, path);
 }
 
 void TFindingReasons::Clear() {

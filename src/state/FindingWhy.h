@@ -20,18 +20,18 @@ enum class Why : uint8_t {
   ShortcutToHidden,     // a visible shortcut whose target is hidden; detail: the target's name
   ProgramBesideFolder,  // NAME.exe beside a hidden folder NAME; detail: the folder's name
   // Today's worms.
-  InterpreterOnHidden,    // a shortcut that hands a hidden file of the drive to an interpreter; detail: cmd.exe
-  InterpreterOnDrive,     // the same with a file that is not hidden; detail: the interpreter
-  InterpreterConcealed,   // an interpreter shortcut with padded arguments or a minimised window
-  InterpreterPayload,     // what such a shortcut hands over; detail: the shortcut's name
-  NamedLikeDrive,         // a launcher named like the drive or a device
-  NamedLikeHidden,        // a launcher named like a hidden sibling; detail: the sibling's name
-  EmptiedRoot,            // the only visible launcher of a root whose user files are hidden
-  DoubleExtension,        // a program named like a document (photos.jpg.exe)
-  BidiName,               // a name with text-direction controls
-  HiddenProgramByContent, // a hidden file of the root that is a program or script by its content
-  HidingPlaceContent,     // a program or script inside a hiding folder; detail: the folder's name
-  DisguisingDesktopIni,   // a desktop.ini that makes a folder look like a system item
+  InterpreterOnHidden,     // a shortcut that hands a hidden file of the drive to an interpreter; detail: cmd.exe
+  InterpreterOnDrive,      // the same with a file that is not hidden; detail: the interpreter
+  InterpreterConcealed,    // an interpreter shortcut with padded arguments or a minimised window
+  InterpreterPayload,      // what such a shortcut hands over; detail: the shortcut's name
+  NamedLikeDrive,          // a launcher named like the drive or a device
+  NamedLikeHidden,         // a launcher named like a hidden sibling; detail: the sibling's name
+  EmptiedRoot,             // the only visible launcher of a root whose user files are hidden
+  DoubleExtension,         // a program named like a document (photos.jpg.exe)
+  BidiName,                // a name with text-direction controls
+  HiddenProgramByContent,  // a hidden file of the root that is a program or script by its content
+  HidingPlaceContent,      // a program or script inside a hiding folder; detail: the folder's name
+  DisguisingDesktopIni,    // a desktop.ini that makes a folder look like a system item
 };
 
 struct TFindingWhy {
@@ -49,17 +49,19 @@ std::wstring ReasonEnglish(const TFindingWhy& why);
 // The catalogue entry (1-based) of why's sentence; 0 for Why::None.
 int ReasonEntry(Why why);
 
-// The reason of each listed finding, by path (letter case aside).
+// The reason of each listed finding, by its kind (a threat, a suspicious file)
+// and path, letter case aside: one file may be listed as both, for two reasons.
 class TFindingReasons {
  public:
-  void Set(const std::wstring& path, const TFindingWhy& why);
+  void Set(int kind, const std::wstring& path, const TFindingWhy& why);
+  std::optional<TFindingWhy> Get(int kind, const std::wstring& path) const;
+  // Of either kind, a threat's first.
   std::optional<TFindingWhy> Get(const std::wstring& path) const;
-  void Remove(const std::wstring& path);
   void Clear();
 
  private:
   mutable std::mutex FLock;
-  std::map<std::wstring, TFindingWhy> FItems;  // by lower-case path
+  std::map<std::pair<int, std::wstring>, TFindingWhy> FItems;  // by kind and lower-case path
 };
 
 }  // namespace dw

@@ -1,5 +1,6 @@
 // The findings page and the status strip during scans: TPanelfrm as the window
 // thread's side of a scan run and of the disposal of findings.
+#include <optional>
 #include <stdexcept>
 
 #include "common/Text.h"
@@ -24,10 +25,13 @@ int ListedKind(const std::wstring& path) {
 // A row that no longer stands for a listed finding gets no type: calling it a
 // threat or a suspicious file would be a claim nothing backs any more.
 TListRow FindingRow(const std::wstring& path, int kind) {
-  std::wstring type;
+  std::wstring type, reason;
   if (kind == Threat) type = MsgKindThreat;
   if (kind == Suspicious) type = MsgKindSuspect;
-  return {FileNamePart(path), {type, path}};
+  if (kind != -1) {
+    if (std::optional<TFindingWhy> why = State().FindingReasons.Get(kind, path)) reason = ReasonText(*why);
+  }
+  return {FileNamePart(path), {type, path, reason}};
 }
 
 bool IsRegistered(const TWorkThread* worker) {

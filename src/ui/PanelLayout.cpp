@@ -42,7 +42,9 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"btexcludeDisk", .Kind = K::Button, .Parent = L"TabSheet1", .Place = {11, 1, 103, 25},
      .Caption = L"Exclure le disque...", .Tag = -1},
     {.Name = L"ListView1", .Kind = K::ListView, .Parent = L"TabSheet1", .Place = {8, 32, 445, 202},
-     .Columns = {{L"Nom", 100}, {L"Type", 80}, {L"Chemin", 260}}, .Options = kListView},
+     // The reason is a sentence: it takes the width the path had, and the path,
+     // which the name column mostly repeats, scrolls.
+     .Columns = {{L"Nom", 100}, {L"Type", 70}, {L"Chemin", 160}, {L"Raison", 330}}, .Options = kListView},
     {.Name = L"tdel", .Kind = K::Button, .Parent = L"TabSheet1", .Place = {8, 239, 95, 25}, .Caption = L"Supprimer"},
     {.Name = L"method_sel", .Kind = K::ComboBox, .Parent = L"TabSheet1", .Place = {184, 240, 169, 21},
      .Items = {L"Menaces", L"Fichiers suspects", L"Menances et fichiers suspects"}, .ItemIndex = 2},

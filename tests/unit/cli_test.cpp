@@ -83,9 +83,15 @@ TEST_F(CliTest, DryRunReportsAsJsonAndChangesNothing) {
     return out;
   };
   EXPECT_EQ(Lines(run.out), (std::vector<std::string>{
-                                R"({"path":")" + escaped("run.exe") + R"(","kind":"threat","action":"listed"})",
-                                R"({"path":")" + escaped("autorun.inf") + R"(","kind":"threat","action":"listed"})",
-                                R"({"path":")" + escaped("x.scr") + R"(","kind":"suspicious","action":"listed"})",
+                                R"({"path":")" + escaped("run.exe") +
+                                    R"(","kind":"threat","action":"listed","rule":"autorun-target",)"
+                                    R"("reason":"Program that the drive's autorun file starts"})",
+                                R"({"path":")" + escaped("autorun.inf") +
+                                    R"(","kind":"threat","action":"listed","rule":"autorun-file",)"
+                                    R"("reason":"Autorun file that starts programs when the drive is plugged in"})",
+                                R"({"path":")" + escaped("x.scr") +
+                                    R"(","kind":"suspicious","action":"listed","rule":"hidden-system-program",)"
+                                    R"("reason":"Program hidden and marked as a system file"})",
                                 R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})"}));
   EXPECT_TRUE(drive.Exists(L"autorun.inf"));
   EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
@@ -96,10 +102,13 @@ TEST_F(CliTest, QuarantineActionsThenTheStoreCommands) {
   CliRun scan =
       RunCli({L"scan", L"--threats", L"quarantine", L"--suspicious", L"delete", drive.root()}, harness.data.path());
   EXPECT_EQ(scan.status, kExitFound) << scan.err;
+  // Each finding's line ends with its path; the next, indented, says why.
   auto lines = Lines(scan.out);
-  ASSERT_EQ(lines.size(), 4u) << scan.out;
+  ASSERT_EQ(lines.size(), 7u) << scan.out;
   EXPECT_NE(lines[0].find("quarantined"), std::string::npos);
-  EXPECT_NE(lines[2].find("deleted"), std::string::npos);
+  EXPECT_EQ(lines[1], std::string(22, ' ') + " autorun-target: Program that the drive's autorun file starts");
+  EXPECT_NE(lines[4].find("deleted"), std::string::npos);
+  EXPECT_EQ(lines[5], std::string(22, ' ') + " hidden-system-program: Program hidden and marked as a system file");
   EXPECT_FALSE(drive.Exists(L"run.exe"));
   EXPECT_FALSE(drive.Exists(L"x.scr"));
 
@@ -242,8 +251,12 @@ TEST(Cli, AFindingAlreadyDealtWithIsGoneNotFailed) {
   EXPECT_EQ(run.status, kExitFound) << run.err;
   std::string path = Json(drive.Path(L"autorun.inf"));
   EXPECT_EQ(Lines(run.out),
-            (std::vector<std::string>{"threat     quarantined " + path, "threat     gone        " + path,
-                                      "1 drive(s) scanned: 2 threat(s), 0 suspicious file(s), 0 error(s)"}));
+            (std::vector<std::string>{
+                "threat     quarantined " + path,
+                std::string(22, ' ') + " autorun-target: Program that the drive's autorun file starts",
+                "threat     gone        " + path,
+                std::string(22, ' ') + " autorun-file: Autorun file that starts programs when the drive is plugged in",
+                "1 drive(s) scanned: 2 threat(s), 0 suspicious file(s), 0 error(s)"}));
 }
 
 TEST(Cli, AScanThatCouldNotFinishSaysSoAndExitsWithTwo) {
@@ -304,5 +317,41 @@ TEST(Cli, AScanThatCouldNotFinishSaysSoAndExitsWithTwo) {
 }
 
 }  // namespace
+
+TEST(CliHelp, ExplainsEveryOptionOfTheUsageAndTheExitCodes) {
+  TempFolder data;
+  CliRun run = RunCli({L"--help"}, data.path());
+  EXPECT_EQ(run.status, kExitClean);
+  const std::string usage = run.out.substr(0, run.out.find("\n\n"));
+  const std::string help = run.out.substr(usage.size());
+  size_t at = 0;
+  int options = 0;
+  while ((at = usage.find("--", at)) != std::string::npos) {
+    size_t end = usage.find_first_of(" ]|\n", at);
+    const std::string option = usage.substr(at, end - at);
+    at = end;
+    if (option == "--help" || option == "--version") continue;
+    ++options;
+    EXPECT_NE(help.find("  " + option), std::string::npos) << option << " is not explained";
+  }
+  EXPECT_GE(options, 7);
+  for (const char* code : {"0 nothing found", "1 threats", "2 an error"}) EXPECT_NE(help.find(code), std::string::npos);
+}
+
+TEST(CliLabel, NamesTheDriveThatLaunchersImpersonate) {
+  DriveFixture drive;
+  ScanHarness harness;
+  drive.WriteFile(L"notes.txt", "the user's");
+  drive.WriteFile(L"LAUREN V.exe", "MZ");
+  harness.Drive(drive);
+  // Without a label the launcher is named like nothing the drive is called.
+  CliRun without = RunCli({L"scan", L"--dry-run", L"--json", drive.root()}, harness.data.path());
+  EXPECT_EQ(without.out.find("LAUREN V.exe"), std::string::npos) << without.out;
+  CliRun with = RunCli({L"scan", L"--dry-run", L"--json", L"--label", L"LAUREN V", drive.root()}, harness.data.path());
+  EXPECT_EQ(with.status, kExitFound) << with.err;
+  EXPECT_NE(with.out.find(R"(LAUREN V.exe","kind":"threat","action":"listed","rule":"impersonating-launcher")"),
+            std::string::npos)
+      << with.out;
+}
 
 }  // namespace dw::test

@@ -34,7 +34,8 @@ TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
   EXPECT_EQ(State().ThreatList.Count() + State().FindingsSeen.Count(), 0);
   ASSERT_EQ(h.notices.size(), 2u);
   EXPECT_EQ(h.notices[0].title, MsgThreatDeleted);
-  EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}));
+  // The pop-up says what the file did.
+  EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}) + L"\n" + MsgWhyAutorunTarget);
   EXPECT_EQ(h.notices[0].itype, 1);
   EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
                                                     L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));

@@ -113,7 +113,7 @@ class FindingsFixture : public PanelFixture {
     ASSERT_EQ(rows.size(), seen.size());
     for (size_t i = 0; i < rows.size(); ++i) {
       EXPECT_EQ(rows[i].Caption, FileNamePart(seen[i])) << i;
-      ASSERT_EQ(rows[i].SubItems.size(), 2u) << i;
+      ASSERT_EQ(rows[i].SubItems.size(), 3u) << i;
       EXPECT_EQ(rows[i].SubItems[1], seen[i]) << i;
     }
   }

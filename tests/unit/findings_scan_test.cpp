@@ -23,7 +23,8 @@ TEST_F(FindingsScan, ASilentRunThatListsAFindingBringsThePanelUpOnItsFirstPage) 
   EXPECT_EQ(panel->WindowState(), TWindowState::Normal);
   EXPECT_EQ(C(L"PageControl1").ActivePage(), L"TabSheet1");
   const std::wstring path = drive.Path(L"x.exe");
-  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"x.exe", {MsgKindSuspect, path}}}));
+  EXPECT_EQ(C(L"ListView1").Rows(),
+            (std::vector<TListRow>{{L"x.exe", {MsgKindSuspect, path, MsgWhyHiddenSystemProgram}}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"Menace/riskFile " + path});
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgThreatsDetected, 1}}));
   // A silent run leaves the scan controls alone.
@@ -45,14 +46,18 @@ TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
 
   const std::wstring run = drive.Path(L"run.exe"), ren = drive.Path(L"autorun.inf.ren"), x = drive.Path(L"x.exe");
   std::vector<TListRow> rows = C(L"ListView1").Rows();
-  std::vector<TListRow> expected = {{L"run.exe", {MsgKindThreat, run}}, {L"autorun.inf.ren", {MsgKindThreat, ren}}};
+  std::vector<TListRow> expected = {{L"run.exe", {MsgKindThreat, run, MsgWhyAutorunTarget}},
+                                    {L"autorun.inf.ren", {MsgKindThreat, ren, MsgWhyAutorunFile}}};
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(std::vector<TListRow>(rows.begin(), rows.begin() + 2), expected);
   // The walk's order among the suspicious files is the file system's.
   std::vector<TListRow> suspicious(rows.begin() + 2, rows.end());
-  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"run.exe", {MsgKindSuspect, run}}),
+  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(),
+                      TListRow{L"run.exe", {MsgKindSuspect, run, MsgWhyHiddenSystemProgram}}),
             suspicious.end());
-  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(), TListRow{L"x.exe", {MsgKindSuspect, x}}), suspicious.end());
+  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(),
+                      TListRow{L"x.exe", {MsgKindSuspect, x, MsgWhyHiddenSystemProgram}}),
+            suspicious.end());
   ExpectRowsMatchFindingsSeen();
   EXPECT_EQ(LogText().size(), 4u);
 
@@ -75,8 +80,9 @@ TEST_F(FindingsScan, RowsFollowFindingsSeenWhenAnotherRunsStepComesLater) {
   State().FindingsSeen.Add(pending);
 
   ScanSilently(record);
-  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"y.exe", {MsgKindSuspect, pending}},
-                                                           {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe")}}}));
+  EXPECT_EQ(C(L"ListView1").Rows(),
+            (std::vector<TListRow>{{L"y.exe", {MsgKindSuspect, pending, L""}},
+                                   {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe"), MsgWhyHiddenSystemProgram}}}));
   ExpectRowsMatchFindingsSeen();
 }
 
@@ -86,9 +92,9 @@ TEST_F(FindingsScan, ARebuiltViewGivesARowThatIsNoLongerListedNoType) {
   State().ThreatList.Add(threat);
   State().RiskList.Add(suspect);
   panel->RefreshFindingsView(0);
-  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"run.exe", {MsgKindThreat, threat}},
-                                                           {L"old.exe", {L"", gone}},
-                                                           {L"x.exe", {MsgKindSuspect, suspect}}}));
+  EXPECT_EQ(C(L"ListView1").Rows(), (std::vector<TListRow>{{L"run.exe", {MsgKindThreat, threat, L""}},
+                                                           {L"old.exe", {L"", gone, L""}},
+                                                           {L"x.exe", {MsgKindSuspect, suspect, L""}}}));
   TComponent& listView = C(L"ListView1");
   EXPECT_EQ(listView.OnCustomDraw(listView, 0), kClRed);
   EXPECT_EQ(listView.OnCustomDraw(listView, 1), kClBlack);

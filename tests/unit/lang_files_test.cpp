@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "lang_support.h"
 #include "loc/LangLocEngine.h"
 #include "loc/LangLocStrings.h"
+#include "state/FindingWhy.h"
 #include "support/PanelFixture.h"
 
 namespace dw::test {
@@ -126,6 +128,28 @@ TEST_F(LangShippedTest, EnglishTranslatesEveryEntryAndKeepsItsPlaceholders) {
   }
 }
 
+// The command-line scanner's English sentences are compiled in; english.lng must
+// say the same, and each French default be the entry the reason names.
+TEST_F(LangShippedTest, EveryReasonHasARuleIdAndTheEnglishFilesSentence) {
+  TLocEngine engine;
+  engine.LoadLanguageFile(Path("english.lng"));
+  std::set<int> entries;
+  for (int w = static_cast<int>(Why::AutorunFile); w <= static_cast<int>(Why::DisguisingDesktopIni); ++w) {
+    const Why why = static_cast<Why>(w);
+    SCOPED_TRACE(w);
+    EXPECT_FALSE(RuleId(why).empty());
+    const int n = ReasonEntry(why);
+    ASSERT_GT(n, 0);
+    EXPECT_TRUE(entries.insert(n).second) << "entry " << n << " serves two reasons";
+    std::wstring english = L"untranslated";
+    engine.TranslateString(n, english);
+    EXPECT_EQ(ReasonEnglish({why, L"%s"}), english);
+    EXPECT_EQ(ReasonText({why, L"%s"}), CatalogueDefault(n));
+  }
+  EXPECT_EQ(ReasonText({}), L"");
+  EXPECT_EQ(RuleId(Why::None), "");
+}
+
 TEST_F(LangShippedTest, BothFilesCoverEveryTranslatableComponent) {
   for (const char* name : kShippedFiles) {
     SCOPED_TRACE(name);
@@ -214,7 +238,8 @@ TEST_F(LangShippedTest, EnglishReachesMenusPagesListsAndTheCatalogue) {
   EXPECT_EQ(C(L"ChangeFilesAttr_m").Caption(), L"File attributes");
   EXPECT_EQ(C(L"N2").Caption(), L"-");
   EXPECT_EQ(C(L"TabSheet4").Caption(), L"Quarantine");
-  EXPECT_EQ(C(L"ListView1").Columns(), (std::vector<TListColumn>{{L"Name", 100}, {L"Type", 80}, {L"Path", 260}}));
+  EXPECT_EQ(C(L"ListView1").Columns(),
+            (std::vector<TListColumn>{{L"Name", 100}, {L"Type", 70}, {L"Path", 160}, {L"Reason", 330}}));
   EXPECT_EQ(C(L"method_sel").Items(),
             (std::vector<std::wstring>{L"Threats", L"Suspicious files", L"Threats and suspicious files"}));
   EXPECT_EQ(C(L"method_sel").ItemIndex(), 2);

@@ -20,6 +20,7 @@
 #include "common/Text.h"
 #include "platform/Platform.h"
 #include "platform/posix/PosixDrives.h"
+#include "platform/posix/PosixMounts.h"
 #include "platform/posix/PosixNames.h"
 #include "platform/posix/PosixSystem.h"
 #include "support/DriveFixture.h"
@@ -34,6 +35,33 @@ std::string Xattr(const std::filesystem::path& path) {
   char value[64] = {};
   ssize_t n = getxattr(path.c_str(), "user.DOSATTRIB", value, sizeof(value));
   return n < 0 ? "<none>" : std::string(value, static_cast<size_t>(n));
+}
+
+TEST(PosixMounts, TheDeviceBehindAMountPointAndItsLabel) {
+  const std::string mountinfo =
+      "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
+      "98 22 8:17 / /media/ann/LAUREN\\040V rw,nosuid shared:50 - vfat /dev/sdb1 rw,uid=1000\n"
+      "99 22 0:50 / /mnt/bare rw - tmpfs tmpfs rw\n"
+      "short line\n"
+      "100 22 8:33 / /mnt/twice rw - vfat /dev/sdc1 rw\n"
+      "101 100 8:49 / /mnt/twice rw master:2 - vfat /dev/sdd1 rw\n";
+  const struct {
+    const char* mountPoint;
+    std::optional<std::string> source;
+  } cases[] = {
+      {"/media/ann/LAUREN V", "/dev/sdb1"},
+      {"/", "/dev/sda1"},
+      {"/mnt/bare", "tmpfs"},
+      {"/mnt/twice", "/dev/sdd1"},  // the mount on top is the one seen there
+      {"/media/ann", std::nullopt},
+      {"/media/ann/LAUREN\\040V", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(dw::posix::MountSource(mountinfo, c.mountPoint), c.source) << c.mountPoint;
+
+  EXPECT_EQ(dw::posix::DecodeUdevName("LAUREN\\x20V"), "LAUREN V");
+  EXPECT_EQ(dw::posix::DecodeUdevName("a\\x2fb\\x"), "a/b\\x");
+  // A folder that is no mount point has no label.
+  EXPECT_EQ(dw::posix::MountedVolumeLabel("/proc/self"), std::nullopt);
 }
 
 TEST(PosixDrives, ResolvesEachSegmentWithoutRegardToCase) {

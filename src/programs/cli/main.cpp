@@ -54,6 +54,7 @@ int wmain(int argc, wchar_t** argv) {
 #include <filesystem>
 
 #include "platform/posix/PosixDrives.h"
+#include "platform/posix/PosixMounts.h"
 #include "platform/posix/PosixNames.h"
 
 namespace {
@@ -81,7 +82,10 @@ dw::CliHost MakeHost() {
       return std::nullopt;
     }
     wchar_t letter = next++;
-    dw::MapDrive(letter, folder.string());
+    // A folder that is no mount point has no label: its own name is no volume's.
+    dw::DriveOptions options;
+    options.volumeLabel = dw::posix::MountedVolumeLabel(folder.string()).value_or(L"");
+    dw::MapDrive(letter, folder.string(), options);
     return std::wstring(1, letter) + L":\\";
   };
   host.folderPath = [](const std::wstring& arg) {
