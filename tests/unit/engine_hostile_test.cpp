@@ -19,7 +19,9 @@
 #include "support/ScanHarness.h"
 #include "support/ShortcutBuilder.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include "support/win32/WineDrives.h"
+#else
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -174,12 +176,6 @@ class FoldedNames : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(FoldedNames, DisposeOfTheProgramAndNeverOfTheUsersFile) {
   const NameCase& c = GetParam();
-#ifdef _WIN32
-  // Known gap under Wine since the store's no-follow copy: the program named with a trailing dot
-  // or blank is left on the drive (the user's file is safe, checked by the case below natively).
-  const std::string name(c.name);
-  if (name == "TrailingDot" || name == "TrailingBlank") GTEST_SKIP() << "the store refuses the literal-path name";
-#endif
   DriveFixture drive;
   ScanHarness h;
   c.arrange(drive);
@@ -187,6 +183,20 @@ TEST_P(FoldedNames, DisposeOfTheProgramAndNeverOfTheUsersFile) {
   h.Scan(h.Drive(drive));
 
   const std::wstring program = drive.LiteralPath(c.program);
+#ifdef _WIN32
+  if (RunningUnderWine()) {
+    // Wine opens "\\?\h:\thesis.exe." as thesis.exe: it drops the dot or blank even
+    // from a literal path (Windows does not). The store sees that the file it opened
+    // is not the entry listed and copies nothing, so the program stays on the drive,
+    // still listed, its disposal reported as failed, and the user's file is untouched.
+    EXPECT_EQ(h.view.disposed,
+              (std::vector<std::pair<std::wstring, DisposeResult>>{{program, DisposeResult::CopyFailed}}));
+    EXPECT_EQ(h.view.added, std::vector<std::wstring>{program});
+    EXPECT_TRUE(Fs().Entry(program).has_value());
+    EXPECT_EQ(drive.Read(c.userFile), c.userBytes);
+    return;
+  }
+#endif
   EXPECT_EQ(DisposedPaths(h), std::vector<std::wstring>{program});
   EXPECT_FALSE(Fs().Entry(program).has_value());
   EXPECT_EQ(drive.Read(c.userFile), c.userBytes);

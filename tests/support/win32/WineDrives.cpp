@@ -55,6 +55,11 @@ bool DefineWineDrive(wchar_t letter, const std::string& unixFolder, uint32_t dri
 
 bool RemoveWineDrive(wchar_t letter) { return SendRequest(letter, "", DRIVE_NO_ROOT_DIR); }
 
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
 bool WaitForWineDrive(wchar_t letter, int timeoutMs) {
   const wchar_t root[] = {letter, L':', L'\\', 0};
   const wchar_t expected = static_cast<wchar_t>(letter & ~0x20);

@@ -18,5 +18,8 @@ bool RemoveWineDrive(wchar_t letter);
 // lack it, and a file there is named from Z: instead (a long path, which a check
 // of the file's final path then fails on).
 bool WaitForWineDrive(wchar_t letter, int timeoutMs);
+// Whether the tests run under Wine rather than Windows: where Wine behaves
+// otherwise, a test says what the program does there.
+bool RunningUnderWine();
 
 }  // namespace dw
