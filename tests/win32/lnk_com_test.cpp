@@ -13,10 +13,12 @@
 #include "common/Text.h"
 #include "platform/lnk.h"
 #include "support/ShortcutBuilder.h"
+#include "support/win32/ShellLinkWriter.h"
 
 namespace dw {
 namespace {
 
+using test::ShellLinkSettings;
 using test::ShortcutBuilder;
 
 // The machine as Win32 sees it, for the portable reader.
@@ -63,17 +65,6 @@ void DeleteTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
-struct ShellLinkSettings {
-  std::wstring target;
-  std::wstring arguments;
-  std::wstring workingDirectory;
-  std::wstring description;
-  std::wstring iconPath;
-  int iconIndex = 0;
-  int showCmd = SW_SHOWNORMAL;
-  WORD hotKey = 0;
-};
-
 class ShellLinkDifferential : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -109,21 +100,7 @@ class ShellLinkDifferential : public ::testing::Test {
 
   // A shortcut written by the Shell link object.
   void SaveWithShell(const std::wstring& lnk, const ShellLinkSettings& settings) {
-    IShellLinkW* link = nullptr;
-    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                           reinterpret_cast<void**>(&link))));
-    EXPECT_TRUE(SUCCEEDED(link->SetPath(settings.target.c_str())));
-    if (!settings.arguments.empty()) link->SetArguments(settings.arguments.c_str());
-    if (!settings.workingDirectory.empty()) link->SetWorkingDirectory(settings.workingDirectory.c_str());
-    if (!settings.description.empty()) link->SetDescription(settings.description.c_str());
-    if (!settings.iconPath.empty()) link->SetIconLocation(settings.iconPath.c_str(), settings.iconIndex);
-    link->SetShowCmd(settings.showCmd);
-    link->SetHotkey(settings.hotKey);
-    IPersistFile* file = nullptr;
-    ASSERT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
-    EXPECT_TRUE(SUCCEEDED(file->Save(lnk.c_str(), TRUE)));
-    file->Release();
-    link->Release();
+    ASSERT_TRUE(test::SaveWithShell(lnk, settings)) << WideToUtf8(lnk);
   }
 
   void SaveBytes(const std::wstring& lnk, const std::string& bytes) {
