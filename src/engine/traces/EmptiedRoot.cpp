@@ -15,10 +15,6 @@ namespace {
 // longer one.
 constexpr int kMaxRecycleBinEntries = 32;
 
-bool OnlyUnderscores(const std::wstring& shown) {
-  return !shown.empty() && shown.find_first_not_of(L'_') == std::wstring::npos;
-}
-
 // What the root's listing shows of the user's own: the visible launchers, and the
 // entries he cannot see.
 struct TRootShape {
@@ -29,9 +25,9 @@ struct TRootShape {
   // not show, or leave only a shortcut on his stick.
   bool wormSign = false;
 
-  void AddHidden(const FindData& entry, bool unseen) {
+  void AddHidden(const FindData& entry) {
     ++hidden;
-    if ((entry.attributes & kAttrSystem) || unseen) wormSign = true;
+    if ((entry.attributes & kAttrSystem) || HasUnseenName(entry)) wormSign = true;
   }
   // A user may hide a folder or two of his own beside his one program; a worm
   // hides everything.
@@ -80,7 +76,7 @@ class TEmptiedRootRule : public ITraceRule {
       if (look == BinLook::Unknown) return;
       if (look == BinLook::Genuine) continue;
       if (!IsHidden(*bin)) return;
-      shape.AddHidden(*bin, false);
+      shape.AddHidden(*bin);
     }
     if (!shape.Emptied()) return;
 
@@ -95,28 +91,16 @@ class TEmptiedRootRule : public ITraceRule {
   // False as soon as the root shows the user something of his own.
   static bool Shape(const std::vector<FindData>& entries, TRootShape& shape) {
     for (const FindData& entry : entries) {
-      if (IsSystemOwnEntry(entry)) continue;
-      const bool visible = !IsHidden(entry);
-      // An install medium presents itself with a visible autorun file; a worm hides its own.
-      if (IsAutorunFile(entry)) {
-        if (visible) return false;
-        continue;
+      switch (ShownAs(entry)) {
+        case TShownAs::Nothing: break;
+        case TShownAs::Content: return false;
+        case TShownAs::RecycleBin: shape.recycleBins.push_back(&entry); break;
+        case TShownAs::Launcher:
+          shape.launchers.push_back(&entry);
+          if (IsShortcutExtension(ExtensionPart(ShownName(entry.name)))) shape.wormSign = true;
+          break;
+        case TShownAs::Hidden: shape.AddHidden(entry); break;
       }
-      if (IsRecycleBinName(entry)) {
-        shape.recycleBins.push_back(&entry);
-        continue;
-      }
-      const std::wstring shown = ShownName(entry.name);
-      const std::wstring extension = ExtensionPart(shown);
-      if (visible && !(entry.attributes & kAttrDirectory) && IsLauncherExtension(extension)) {
-        shape.launchers.push_back(&entry);
-        if (IsShortcutExtension(extension)) shape.wormSign = true;
-        continue;
-      }
-      // A name that does not show, or only underscores, is a worm's hiding place in plain sight.
-      const bool unseen = shown.empty() || OnlyUnderscores(shown);
-      if (visible && !unseen) return false;
-      shape.AddHidden(entry, unseen);
     }
     return true;
   }

@@ -67,11 +67,21 @@ std::wstring WithoutSize(const std::wstring& stem) {
   return core;
 }
 
-bool NamedLikeDrive(const std::wstring& stem, const std::wstring& label) {
+bool NamedLikeDevice(const std::wstring& stem) {
   std::wstring core = WithoutSize(stem);
-  if (!label.empty() && (EqualsNoCase(stem, label) || EqualsNoCase(core, label))) return true;
   for (std::wstring_view name : kDeviceNames) {
     if (EqualsNoCase(core, name)) return true;
+  }
+  return false;
+}
+
+bool NamedLikeLabel(const std::wstring& stem, const std::wstring& label) {
+  return !label.empty() && (EqualsNoCase(stem, label) || EqualsNoCase(WithoutSize(stem), label));
+}
+
+bool ShowsContent(const std::vector<FindData>& entries) {
+  for (const FindData& entry : entries) {
+    if (ShownAs(entry) == TShownAs::Content) return true;
   }
   return false;
 }
@@ -115,18 +125,28 @@ class TImpersonatingLauncherRule : public ITraceRule {
     if (!folder.isRoot && siblings.Empty()) return;
     const std::wstring label = folder.isRoot ? ShownName(context.Label()) : std::wstring();
     std::optional<TClassicPairs> pairs;
+    std::optional<bool> showsContent;
 
     for (const FindData& entry : folder.entries) {
       if (!context.GoOn()) return;
       if (IsHidden(entry) || (entry.attributes & kAttrDirectory) || IsSystemOwnEntry(entry)) continue;
       const std::wstring shown = ShownName(entry.name);
-      const bool launcher = IsLauncherExtension(ExtensionPart(shown));
+      const std::wstring extension = ExtensionPart(shown);
+      const bool launcher = IsLauncherExtension(extension);
       // A file without a program's extension is one by its content only.
-      const std::wstring stem = ExtensionPart(shown).empty() ? shown : ShownStem(shown);
+      const std::wstring stem = extension.empty() ? shown : ShownStem(shown);
       if (stem.empty()) continue;
 
+      bool likeDrive = folder.isRoot && NamedLikeDevice(stem);
+      if (folder.isRoot && !likeDrive && NamedLikeLabel(stem, label)) {
+        // Many a stick carries its own program under its label (BACKUP's Backup.exe, a
+        // secure stick's unlocker) beside the user's files; a worm's stands alone. No
+        // one names his own shortcut after the stick.
+        if (!showsContent) showsContent = ShowsContent(folder.entries);
+        likeDrive = IsShortcutExtension(extension) || !*showsContent;
+      }
       TFindingWhy why;
-      if (folder.isRoot && NamedLikeDrive(stem, label)) {
+      if (likeDrive) {
         why = {Why::NamedLikeDrive, {}};
       } else if (const FindData* sibling = siblings.Find(stem)) {
         why = {Why::NamedLikeHidden, sibling->name};

@@ -112,6 +112,24 @@ bool IsRecycleBinName(const FindData& entry) {
          (EqualsNoCase(entry.name, L"$RECYCLE.BIN") || EqualsNoCase(entry.name, L"RECYCLER"));
 }
 
+bool HasUnseenName(const FindData& entry) {
+  const std::wstring shown = ShownName(entry.name);
+  return shown.find_first_not_of(L'_') == std::wstring::npos;
+}
+
+TShownAs ShownAs(const FindData& entry) {
+  if (IsSystemOwnEntry(entry)) return TShownAs::Nothing;
+  const bool visible = !IsHidden(entry);
+  // An install medium presents itself with a visible autorun file; a worm hides its own.
+  if (IsAutorunFile(entry)) return visible ? TShownAs::Content : TShownAs::Nothing;
+  if (IsRecycleBinName(entry)) return TShownAs::RecycleBin;
+  if (!visible || HasUnseenName(entry)) return TShownAs::Hidden;
+  if (!(entry.attributes & kAttrDirectory) && IsLauncherExtension(ExtensionPart(ShownName(entry.name)))) {
+    return TShownAs::Launcher;
+  }
+  return TShownAs::Content;
+}
+
 TClassicPairs::TClassicPairs(const std::vector<FindData>& entries) {
   for (const FindData& entry : entries) {
     if ((entry.attributes & kAttrDirectory) && (entry.attributes & (kAttrHidden | kAttrSystem))) {

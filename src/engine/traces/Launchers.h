@@ -34,6 +34,19 @@ bool IsAutorunFile(const FindData& entry);
 // $RECYCLE.BIN or RECYCLER: a folder of Windows if it holds what Windows puts there.
 bool IsRecycleBinName(const FindData& entry);
 
+// What the root's listing shows the user of an entry.
+enum class TShownAs {
+  Nothing,     // the system's own, or an autorun file a worm hid
+  Launcher,    // a visible program, script or shortcut
+  Content,     // something of his own he sees and knows
+  Hidden,      // hidden, or in sight under a name that does not show
+  RecycleBin,  // the system's own if a look inside says so
+};
+TShownAs ShownAs(const FindData& entry);
+// Empty once blanks and invisible characters are gone, or only underscores: a
+// worm's hiding place in plain sight.
+bool HasUnseenName(const FindData& entry);
+
 // The programs that the classic rule 5 reports in a folder (NAME.exe beside a
 // hidden or system folder NAME), so that they are not listed a second time.
 class TClassicPairs {
