@@ -19,8 +19,8 @@ constexpr std::wstring_view kDeviceNames[] = {L"USB Drive",         L"USB Disk",
                                               L"Flash Drive",       L"Thumb Drive",     L"Pen Drive",
                                               L"Pendrive",          L"Removable Disk",  L"Removable Drive",
                                               L"Removable Storage", L"Disque amovible", L"Lecteur amovible",
-                                              L"Lecteur USB",       L"Disque USB",      L"Clé USB",
-                                              L"Cle USB",           L"Clef USB",        L"Périphérique USB"};
+                                              L"Lecteur USB",       L"Disque USB",      L"Cl\u00E9 USB",
+                                              L"Cle USB",           L"Clef USB",        L"P\u00E9riph\u00E9rique USB"};
 
 // Programs that keep their settings, libraries and icons in a file of their own
 // name, which may well be hidden (autorun.exe beside a hidden autorun.ico).
