@@ -92,6 +92,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
 
   int count = 0;
   scan.FDriveErrors = 0;
+  scan.FErrorPaths.clear();
   scan.FCutShort = false;
   try {
     count = CheckAutorunFiles(scan, drive);
@@ -159,6 +160,7 @@ void AutoActionNotice(TScanThread& scan, DisposeResult result) {
 }
 
 void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind) {
+  if (!scan.FErrorPaths.insert(path).second) return;
   ++scan.FDriveErrors;
   scan.FError = {path, kind};
   scan.RunOnWindowThread([&] {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 
 #include "state/FindingWhy.h"
 #include "state/SharedState.h"
@@ -84,6 +85,9 @@ class TScanThread : public TWorkThread {
   // The scan errors of the drive scanned last, and the one being handed over.
   int FDriveErrors = 0;
   TScanError FError;
+  // The paths of the drive's scan errors: several rules may meet one part of the
+  // drive they cannot deal with, and the user is told of it once.
+  std::unordered_set<std::wstring> FErrorPaths;
   // The drive scanned now went away: its rules stop at their next entry.
   bool FCutShort = false;
   // Folders enumerated so far, for progress shown while a long scan runs.
