@@ -10,6 +10,7 @@
 #include "support/HostileEntries.h"
 #include "support/PulledOutFs.h"
 #include "support/ScanHarness.h"
+#include "support/ShortcutBuilder.h"
 
 namespace dw::test {
 
@@ -342,14 +343,14 @@ TEST(CliLabel, NamesTheDriveThatLaunchersImpersonate) {
   DriveFixture drive;
   ScanHarness harness;
   drive.WriteFile(L"notes.txt", "the user's");
-  drive.WriteFile(L"LAUREN V.exe", "MZ");
+  drive.WriteFile(L"LAUREN V.lnk", ShortcutBuilder(L"C:\\Windows\\notepad.exe").Build());
   harness.Drive(drive);
   // Without a label the launcher is named like nothing the drive is called.
   CliRun without = RunCli({L"scan", L"--dry-run", L"--json", drive.root()}, harness.data.path());
-  EXPECT_EQ(without.out.find("LAUREN V.exe"), std::string::npos) << without.out;
+  EXPECT_EQ(without.out.find("LAUREN V.lnk"), std::string::npos) << without.out;
   CliRun with = RunCli({L"scan", L"--dry-run", L"--json", L"--label", L"LAUREN V", drive.root()}, harness.data.path());
   EXPECT_EQ(with.status, kExitFound) << with.err;
-  EXPECT_NE(with.out.find(R"(LAUREN V.exe","kind":"threat","action":"listed","rule":"impersonating-launcher")"),
+  EXPECT_NE(with.out.find(R"(LAUREN V.lnk","kind":"threat","action":"listed","rule":"impersonating-launcher")"),
             std::string::npos)
       << with.out;
 }

@@ -157,6 +157,16 @@ class THidingPlaceRule : public ITraceRule {
     }
   }
 
+  // Windows install media and boot sticks keep their boot managers hidden on the
+  // root: programs, but no worm's (one that took their names still needs a
+  // launcher, which the other rules see).
+  static bool IsBootFile(const std::wstring& name) {
+    for (const wchar_t* boot : {L"bootmgr", L"bootmgr.efi", L"BOOTNXT"}) {
+      if (EqualsNoCase(name, boot)) return true;
+    }
+    return false;
+  }
+
   void InspectHiddenFile(const std::wstring& path, const FindData& entry) {
     if (FContext->Reported(path)) return;
     if (EqualsNoCase(entry.name, L"desktop.ini")) {
@@ -167,6 +177,7 @@ class THidingPlaceRule : public ITraceRule {
     bool hiddenSystem = HasAny(entry.attributes, kAttrHidden) && HasAny(entry.attributes, kAttrSystem);
     if (hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions)) return;
     if (entry.size < 2) return;  // too short to be anything but data
+    if (IsBootFile(entry.name)) return;
     std::optional<std::string> head = Read(path, kContentHeadBytes);
     if (head && JudgeContent(*head) != TContentKind::Other) {
       ReportKeepingListing(path, {Why::HiddenProgramByContent, {}});

@@ -9,9 +9,7 @@ namespace dw {
 TTraceContext::TTraceContext(TScanThread& scan, const PdiskInfo& drive, bool thorough)
     : FScan(scan), FDrive(drive), FThorough(thorough) {}
 
-bool TTraceContext::GoOn() const {
-  return !FScan.Terminated() && !FScan.FCutShort && !State().StopRequested.load();
-}
+bool TTraceContext::GoOn() const { return !FScan.Terminated() && !FScan.FCutShort && !State().StopRequested.load(); }
 
 void TTraceContext::Report(const std::wstring& path, FindingKind kind, TFindingWhy why) {
   if (!FReported.insert(ToLower(path)).second) return;
@@ -40,7 +38,7 @@ std::optional<TShellLinkFile> TTraceContext::Shortcut(const std::wstring& path) 
     bytes = ReadShortcutFile(path);
   } catch (const ShellLinkReadError& error) {
     using Reason = ShellLinkReadError::Reason;
-    ScanError(path, error.reason() == Reason::TooLarge        ? ScanErrorKind::TooLarge
+    ScanError(path, error.reason() == Reason::TooLarge         ? ScanErrorKind::TooLarge
                     : error.reason() == Reason::NotRegularFile ? ScanErrorKind::NotRegularFile
                                                                : ScanErrorKind::Unreadable);
     return std::nullopt;

@@ -22,7 +22,7 @@ namespace dw {
 
 // What one listing of a folder told the scan: names, attributes and sizes.
 struct TFolderView {
-  const std::wstring& path;             // ends with "\"
+  const std::wstring& path;              // ends with "\"
   const std::vector<FindData>& entries;  // without "." and ".."
   bool isRoot;
 };
