@@ -9,8 +9,8 @@
 #include "engine/disposal.h"
 #include "engine/drivepath.h"
 #include "engine/quarantine.h"
-#include "engine/traces/AutorunVerbs.h"
 #include "engine/scanthread.h"
+#include "engine/traces/AutorunVerbs.h"
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
 #include "platform/ProfileFile.h"
@@ -255,7 +255,9 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
         if (EqualsNoCase(targetRoot, drive->root)) {
           // The root as the shortcut spells it, each name below it as stored.
           DriveEntry onDrive = ResolveOnDrive(Fs().FullPath(target, L""), targetRoot);
-          if (onDrive.place == EntryPlace::OnDrive) ReportFinding(scan, onDrive.path, Suspicious, drive, why);
+          if (onDrive.place == EntryPlace::OnDrive) {
+            ReportFinding(scan, onDrive.path, Suspicious, drive, {Why::ShortcutTarget, entry.name});
+          }
         }
         ++count;
       }

@@ -104,6 +104,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Fichier caché qui contient un programme ou un script",
     L"Programme ou script dans le dossier de dissimulation %s",
     L"desktop.ini qui déguise un dossier en élément de Windows",
+    L"Fichier caché qu'ouvre le raccourci %s",
 };
 }  // namespace
 
@@ -199,6 +200,7 @@ std::wstring MsgWhyBidiName = kDefaults[88];
 std::wstring MsgWhyHiddenProgramByContent = kDefaults[89];
 std::wstring MsgWhyHidingPlaceContent = kDefaults[90];
 std::wstring MsgWhyDisguisingDesktopIni = kDefaults[91];
+std::wstring MsgWhyShortcutTarget = kDefaults[92];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -293,6 +295,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgWhyHiddenProgramByContent,
     &MsgWhyHidingPlaceContent,
     &MsgWhyDisguisingDesktopIni,
+    &MsgWhyShortcutTarget,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -99,8 +99,9 @@ extern std::wstring MsgWhyBidiName;                    // 89
 extern std::wstring MsgWhyHiddenProgramByContent;      // 90
 extern std::wstring MsgWhyHidingPlaceContent;          // 91
 extern std::wstring MsgWhyDisguisingDesktopIni;        // 92
+extern std::wstring MsgWhyShortcutTarget;             // 93
 
-constexpr int kCatalogueSize = 92;
+constexpr int kCatalogueSize = 93;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -23,6 +23,7 @@ const TReason kReasons[] = {
     {Why::HiddenSystemProgram, "hidden-system-program", &MsgWhyHiddenSystemProgram,
      L"Program hidden and marked as a system file"},
     {Why::ShortcutToHidden, "shortcut-to-hidden", &MsgWhyShortcutToHidden, L"Shortcut to the hidden file %s"},
+    {Why::ShortcutTarget, "shortcut-to-hidden", &MsgWhyShortcutTarget, L"Hidden file that the shortcut %s opens"},
     {Why::ProgramBesideFolder, "program-beside-folder", &MsgWhyProgramBesideFolder,
      L"Program named after the hidden folder %s"},
     {Why::InterpreterOnHidden, "interpreter-shortcut", &MsgWhyInterpreterOnHidden,

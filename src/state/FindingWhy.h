@@ -18,6 +18,7 @@ enum class Why : uint8_t {
   AutorunTarget,        // a program its open, shellexecute or shell\verb\command starts
   HiddenSystemProgram,  // a hidden system file with a program's extension
   ShortcutToHidden,     // a visible shortcut whose target is hidden; detail: the target's name
+  ShortcutTarget,       // that hidden target; detail: the shortcut's name
   ProgramBesideFolder,  // NAME.exe beside a hidden folder NAME; detail: the folder's name
   // Today's worms.
   InterpreterOnHidden,     // a shortcut that hands a hidden file of the drive to an interpreter; detail: cmd.exe

@@ -329,18 +329,7 @@ class THidingPlaceRule : public ITraceRule {
   // A file listed already (a program that the autorun file starts, maybe in an
   // earlier scan) keeps its row and its reason, and still counts in this scan: a
   // second row in the other list would only confuse.
-  void ReportKeepingListing(const std::wstring& path, TFindingWhy why) {
-    FindingKind kind = Suspicious;
-    if (std::optional<TFindingWhy> listed = State().FindingReasons.Get(path)) {
-      if (State().ThreatList.Contains(path)) {
-        kind = Threat;
-        why = *listed;
-      } else if (State().RiskList.Contains(path)) {
-        why = *listed;
-      }
-    }
-    FContext->Report(path, kind, why);
-  }
+  void ReportKeepingListing(const std::wstring& path, TFindingWhy why) { FContext->Report(path, Suspicious, why); }
 
   TTraceContext* FContext = nullptr;
   size_t FEntries = 0;

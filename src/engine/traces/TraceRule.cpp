@@ -13,6 +13,16 @@ bool TTraceContext::GoOn() const { return !FScan.Terminated() && !FScan.FCutShor
 
 void TTraceContext::Report(const std::wstring& path, FindingKind kind, TFindingWhy why) {
   if (!FReported.insert(ToLower(path)).second) return;
+  // A file that a classic rule (or an earlier scan) listed keeps its row, its kind
+  // and its reason: one row per file, under the design's own rules first.
+  TSharedState& state = State();
+  for (FindingKind listed : {Threat, Suspicious}) {
+    if ((listed == Threat ? state.ThreatList : state.RiskList).Contains(path)) {
+      kind = listed;
+      why = state.FindingReasons.Get(listed, path).value_or(why);
+      break;
+    }
+  }
   ReportFinding(FScan, path, kind, FDrive, why);
 }
 

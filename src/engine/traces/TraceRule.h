@@ -41,7 +41,8 @@ class TTraceContext {
   // False once the scan was stopped or the drive went away: a rule returns then.
   bool GoOn() const;
 
-  // Reports path (as the drive stores its names) as a finding, once per scan.
+  // Reports path (as the drive stores its names) as a finding, once per scan; a
+  // file listed already keeps its kind and reason.
   void Report(const std::wstring& path, FindingKind kind, TFindingWhy why);
   bool Reported(const std::wstring& path) const;
   // A part of the drive the rule could not look at: the drive is then not clean.
