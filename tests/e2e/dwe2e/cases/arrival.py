@@ -8,13 +8,17 @@ from ..settings import SEEDED_SETTINGS
 
 ARRIVING_LETTER = "e"  # the demo's lure shortcut leads to E:\photos.js
 THREAT, SUSPECT = "Menance", "Fichier suspect"
-DEMO_FINDINGS = {  # what a scan lists on the demo drive: name, kind, path
-    ("setup.exe", THREAT, "e:\\setup.exe"),
-    ("autorun.inf.ren", THREAT, "e:\\autorun.inf.ren"),
-    ("svchost.exe", SUSPECT, "e:\\svchost.exe"),
-    ("Photos.lnk", SUSPECT, "e:\\Photos.lnk"),
-    ("photos.js", SUSPECT, "E:\\photos.js"),  # as the shortcut names it
-    ("Holidays.exe", SUSPECT, "e:\\Holidays.exe"),
+DEMO_FINDINGS = {  # what a scan lists on the demo drive: name, kind, path, reason
+    ("setup.exe", THREAT, "e:\\setup.exe", "Programme que lance le fichier autorun du disque"),
+    ("autorun.inf.ren", THREAT, "e:\\autorun.inf.ren",
+     "Fichier autorun qui lance des programmes à l'insertion du disque"),
+    ("svchost.exe", SUSPECT, "e:\\svchost.exe", "Programme caché et marqué comme fichier système"),
+    ("Photos.lnk", SUSPECT, "e:\\Photos.lnk", "Raccourci vers le fichier caché photos.js"),
+    # as the shortcut names it
+    ("photos.js", SUSPECT, "E:\\photos.js", "Fichier caché qu'ouvre le raccourci Photos.lnk"),
+    ("Holidays.exe", SUSPECT, "e:\\Holidays.exe", "Programme qui porte le nom du dossier caché Holidays"),
+    ("DEMO_STICK.lnk", THREAT, "e:\\DEMO_STICK.lnk", "Raccourci qui lance cmd.exe sur un fichier caché du disque"),
+    ("~$sync.ciK", SUSPECT, "e:\\~$sync.ciK", "Fichier que le raccourci DEMO_STICK.lnk fait exécuter"),
 }
 
 
