@@ -1,6 +1,7 @@
 // Sticks laid out as today's worms lay them out (harmless stand-ins): a visible
 // shortcut to cmd, wscript, rundll32 or PowerShell whose arguments hand over a file
-// of the stick. Beside them, the user's own shortcuts, which stay no finding.
+// of the stick. Beside them, the user's own shortcuts, which stay no finding, and
+// the programs that an autorun file's shell\verb\command keys start.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -497,6 +498,60 @@ TEST(InterpreterShortcut, AShortcutThatCannotBeReadLeavesTheDriveNotClean) {
   EXPECT_EQ(h.view.errors, (Errors{{drive.Path(L"sub\\lure.lnk"), ScanErrorKind::NotRegularFile}}));
 }
 #endif
+
+// The programs that an autorun file's shell\<verb>\command keys start.
+// clang-format off
+const TStickCase kAutorunVerbs[] = {
+    {"MixedCaseSectionAndTheAutoVerb",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[AUtoRuN]\r\nshell\\auto\\command=SVCH0ST.EXE e\r\nshell=auto\r\n");
+       d.WriteFile(L"SVCH0ST.EXE", kProgram);
+     },
+     {{L"SVCH0ST.EXE", Why::AutorunTarget, L""}, {L"autorun.inf.ren", Why::AutorunFile, L""}}, {}},
+    {"OpenAndExploreVerbsWithMixedCaseKeys",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[autorun]\nShell\\Open\\Command=setup\\run.exe /s\nSHELL\\EXPLORE\\COMMAND=look.exe\n");
+       d.MakeFolder(L"setup");
+       d.WriteFile(L"setup\\run.exe", kProgram);
+       d.WriteFile(L"look.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}, {L"look.exe", Why::AutorunTarget, L""},
+      {L"setup\\run.exe", Why::AutorunTarget, L""}}, {}},
+    {"VerbCommandOffTheDrive",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[autorun]\nshell\\open\\command=b:\\run.exe\n");
+       d.WriteFile(L"run.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}}, {}},
+    {"OpenAndAVerbStartingOneProgramGiveOneFinding",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[autorun]\nopen=run.exe\nshell\\open\\command=RUN.EXE\nshell\\auto\\command=run.exe x\n");
+       d.WriteFile(L"run.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}, {L"run.exe", Why::AutorunTarget, L""}}, {}},
+    {"GarbageBeforeTheSection",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", std::string("\x8f\x01\xfe junk line\r\n;comment\r\n[autorun]\r\nshell\\auto\\command=x.exe\r\n"));
+       d.WriteFile(L"x.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}, {L"x.exe", Why::AutorunTarget, L""}}, {}},
+    {"QuotedProgramNameWithABlank",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[autorun]\nshell\\open\\command=\"my prog.exe\" /s\n");
+       d.WriteFile(L"my prog.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}, {L"my prog.exe", Why::AutorunTarget, L""}}, {}},
+    {"VerbKeysOfAnotherSectionStartNothing",
+     [](DriveFixture& d, ScanHarness&) {
+       d.WriteFile(L"autorun.inf", "[DeviceInstall]\nshell\\open\\command=run.exe\n");
+       d.WriteFile(L"run.exe", kProgram);
+     },
+     {{L"autorun.inf.ren", Why::AutorunFile, L""}}, {}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(AutorunVerbs, InterpreterShortcutTest, ::testing::ValuesIn(kAutorunVerbs),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 }  // namespace
 
