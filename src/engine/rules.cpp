@@ -46,12 +46,8 @@ bool ExistsAsFile(const std::wstring& path) {
 
 bool IsHiddenOrSystem(uint32_t attributes) { return attributes & (kAttrHidden | kAttrSystem); }
 
-// The program named by an autorun value: the text up to its first blank, made
-// absolute against the autorun file's folder.
-std::wstring AutorunTarget(const std::wstring& value, const std::wstring& folder) {
-  std::wstring target = value.substr(0, value.find_first_of(L" \t"));
-  return Fs().FullPath(target, folder);
-}
+// The program named by an open or shellexecute value: the text up to its first blank.
+std::wstring FirstWord(const std::wstring& value) { return value.substr(0, value.find_first_of(L" \t")); }
 
 ScanErrorKind ReadErrorKind() {
   return Fs().LastError() == kErrorBadFileType ? ScanErrorKind::NotRegularFile : ScanErrorKind::Unreadable;
@@ -191,9 +187,9 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
   const std::wstring folder = path.substr(0, path.find_last_of(L'\\') + 1);
   int count = 0;
   std::unordered_set<std::wstring> reported;
-  auto check = [&](const std::wstring& value, bool needsProgramExtension) {
-    if (value.empty()) return;
-    std::wstring full = AutorunTarget(value, folder);
+  auto check = [&](const std::wstring& program, bool needsProgramExtension) {
+    if (program.empty()) return;
+    std::wstring full = Fs().FullPath(program, folder);
     // Letter case counts here: the root is held in lower case.
     if (DriveRootOf(full) != drive->root) return;
     // The text is not enough: a folder on the way may be a link that leads off the
@@ -206,9 +202,9 @@ int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskI
     ReportFinding(scan, target.path, Threat, drive, {Why::AutorunTarget, {}});
     ++count;
   };
-  check(ProfileString(file->bytes, L"autorun", L"open", L"", 2048), false);
-  check(ProfileString(file->bytes, L"autorun", L"shellexecute", L"", 2048), true);
-  for (const std::wstring& command : AutorunVerbCommands(file->bytes)) check(command, false);
+  check(FirstWord(ProfileString(file->bytes, L"autorun", L"open", L"", 2048)), false);
+  check(FirstWord(ProfileString(file->bytes, L"autorun", L"shellexecute", L"", 2048)), true);
+  for (const std::wstring& command : AutorunVerbCommands(file->bytes)) check(CommandProgram(command), false);
   return count;
 }
 

@@ -12,16 +12,6 @@ namespace {
 
 std::wstring FitBuffer(const std::wstring& text) { return text.substr(0, kShellLinkBufferChars - 1); }
 
-bool HasDriveLetter(const std::wstring& path) {
-  return path.size() >= 2 && path[1] == L':' &&
-         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
-}
-
-bool IsKnownDrive(wchar_t letter, uint32_t drives) {
-  int index = (letter >= L'a' ? letter - L'a' : letter - L'A');
-  return (drives >> index) & 1u;
-}
-
 // The folder holding path, with its trailing "\"; empty when path names no folder.
 std::wstring FolderOf(const std::wstring& path) {
   size_t slash = path.find_last_of(L"\\/");
@@ -31,6 +21,16 @@ std::wstring FolderOf(const std::wstring& path) {
 std::string Describe(const std::wstring& path) { return WideToUtf8(path); }
 
 }  // namespace
+
+bool HasDriveLetter(std::wstring_view path) {
+  return path.size() >= 2 && path[1] == L':' &&
+         ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+}
+
+bool IsKnownDrive(wchar_t letter, uint32_t drives) {
+  int index = (letter >= L'a' ? letter - L'a' : letter - L'A');
+  return (drives >> index) & 1u;
+}
 
 bool TPlatformLinkHost::Exists(const std::wstring& path) { return Fs().Attributes(path) != kInvalidAttributes; }
 

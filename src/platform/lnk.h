@@ -80,6 +80,13 @@ class TPlatformLinkHost : public TLinkHost {
   std::optional<std::wstring> Variable(const std::wstring& name) override;
 };
 
+// Whether path starts with a drive letter ("e:").
+bool HasDriveLetter(std::wstring_view path);
+// Whether letter (a-z or A-Z) is a drive of this machine; drives as GetLogicalDrives
+// gives them. A stick gets another letter on each PC: a path it recorded under a
+// letter this machine lacks now lies on the stick's own drive.
+bool IsKnownDrive(wchar_t letter, uint32_t drives);
+
 // %NAME% replaced by the variable's value; names that are not set stay as written.
 std::wstring ExpandVariables(std::wstring_view text, TLinkHost& host);
 

@@ -33,4 +33,9 @@ std::vector<std::wstring> AutorunVerbCommands(std::string_view bytes) {
   return commands;
 }
 
+std::wstring CommandProgram(std::wstring_view command) {
+  if (!command.empty() && command[0] == L'"') return std::wstring(command.substr(1, command.find(L'"', 1) - 1));
+  return std::wstring(command.substr(0, command.find_first_of(L" \t")));
+}
+
 }  // namespace dw

@@ -12,4 +12,8 @@ namespace dw {
 // as Windows reads them (letter case aside, quotes removed, 2047 characters).
 std::vector<std::wstring> AutorunVerbCommands(std::string_view bytes);
 
+// The program that such a command line starts: the quoted name, blanks and all,
+// when it begins with a quote ("my prog.exe" /s), else the text up to the first blank.
+std::wstring CommandProgram(std::wstring_view command);
+
 }  // namespace dw
