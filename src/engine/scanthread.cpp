@@ -35,9 +35,11 @@ void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, 
   TSharedState& state = State();
   // The look-up and the addition are one step, so two runs reporting the same path
   // at the same moment give one row.
-  // The reason is in place before the row shows.
-  state.FindingReasons.Set(kind, path, why);
+  // The reason is in place before the row shows; a row listed already keeps the
+  // reason it was listed for.
+  state.FindingReasons.SetIfAbsent(kind, path, why);
   if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return;
+  state.FindingReasons.Set(kind, path, why);
   state.FindingsSeen.Add(path);
   AddOnce(kind == Threat ? drive->threat : drive->Risk, path);
   scan.RunOnWindowThread([&] {

@@ -86,6 +86,11 @@ void TFindingReasons::Set(int kind, const std::wstring& path, const TFindingWhy&
   FItems[{kind, ToLower(path)}] = why;
 }
 
+void TFindingReasons::SetIfAbsent(int kind, const std::wstring& path, const TFindingWhy& why) {
+  std::lock_guard<std::mutex> lock(FLock);
+  FItems.emplace(std::make_pair(kind, ToLower(path)), why);
+}
+
 std::optional<TFindingWhy> TFindingReasons::Get(int kind, const std::wstring& path) const {
   std::lock_guard<std::mutex> lock(FLock);
   auto it = FItems.find({kind, ToLower(path)});

@@ -55,6 +55,7 @@ int ReasonEntry(Why why);
 class TFindingReasons {
  public:
   void Set(int kind, const std::wstring& path, const TFindingWhy& why);
+  void SetIfAbsent(int kind, const std::wstring& path, const TFindingWhy& why);
   std::optional<TFindingWhy> Get(int kind, const std::wstring& path) const;
   // Of either kind, a threat's first.
   std::optional<TFindingWhy> Get(const std::wstring& path) const;

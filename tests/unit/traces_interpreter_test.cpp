@@ -65,12 +65,24 @@ std::string Shortcut(const std::wstring& target, const std::wstring& arguments, 
   return builder.ShowCommand(show).Build();
 }
 
-// The findings of list in the order reported, with their reasons, relative to the root and sorted.
+// A file that a classic rule listed first keeps that rule's reason.
+TFinding HiddenSystemProgram(std::wstring path) { return {std::move(path), Why::HiddenSystemProgram, L""}; }
+
+// The findings of list in the order reported, with their reasons, relative to the root and sorted;
+// those of the other new rules (the kit of a hiding folder, a launcher named like its hidden
+// sibling) are theirs to test.
 std::vector<TFinding> Listed(const ScanHarness& h, const DriveFixture& drive, const std::vector<std::wstring>& list) {
   std::vector<TFinding> out;
   for (const std::wstring& path : h.view.added) {
     if (std::find(list.begin(), list.end(), path) == list.end()) continue;
     std::optional<TFindingWhy> why = State().FindingReasons.Get(path);
+    if (why) {
+      const std::string_view rule = RuleId(why->why);
+      if (rule == "hiding-place" || rule == "impersonating-launcher" || rule == "emptied-root" ||
+          rule == "disguised-name") {
+        continue;
+      }
+    }
     std::wstring plain = PlainPath(path);
     if (plain.rfind(drive.root(), 0) == 0) plain.erase(0, drive.root().size());
     out.push_back({plain, why ? why->why : Why::None, why ? why->detail : L""});
@@ -229,7 +241,7 @@ const TStickCase kFamilies[] = {
                                            L"/c start iTunesHelper.vbe&start explorer Photos&exit", 7));
      },
      {OnHidden(L"Photos.lnk", L"cmd.exe"), OnHidden(L"Secret Text File.lnk", L"cmd.exe")},
-     {Payload(L"iTunesHelper.vbe", L"Photos.lnk")}},
+     {HiddenSystemProgram(L"iTunesHelper.vbe")}},
     {"JenxcusShortcutNamedWithTheExtensionLeavesTheUsersInstaller",
      [](DriveFixture& d, ScanHarness&) {
        d.WriteFile(L"iTunesHelper.vbe", "' SIMULATED worm script (harmless)", kHiddenSystem);
@@ -239,7 +251,7 @@ const TStickCase kFamilies[] = {
        d.WriteFile(L"Setup.msi.lnk", Shortcut(kCmd, L"/c start iTunesHelper.vbe&start Setup.msi&exit"));
      },
      {OnHidden(L"Budget.xlsx.lnk", L"cmd.exe"), OnHidden(L"Setup.msi.lnk", L"cmd.exe")},
-     {Payload(L"iTunesHelper.vbe", L"Budget.xlsx.lnk")}},
+     {HiddenSystemProgram(L"iTunesHelper.vbe")}},
 
     {"MovemenoregScriptInTheUnderscoreFolder",
      [](DriveFixture& d, ScanHarness&) {
@@ -305,7 +317,7 @@ const TStickCase kFamilies[] = {
        d.WriteFile(L"Budget.xlsx.lnk", Shortcut(kWscript, L"//b //e:jscript \"sysupdate.js\""));
      },
      {OnHidden(L"Budget.xlsx.lnk", L"wscript.exe"), OnHidden(L"Report.docx.lnk", L"wscript.exe")},
-     {Payload(L"sysupdate.js", L"Budget.xlsx.lnk")}},
+     {HiddenSystemProgram(L"sysupdate.js")}},
 
     {"PaddingOfBlanksAndLineBreaksBeforeTheCommand",
      [](DriveFixture& d, ScanHarness&) {
