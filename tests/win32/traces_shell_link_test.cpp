@@ -37,7 +37,7 @@ TEST(ShellMadeShortcuts, APaddedCmdShortcutAndItsPayloadAreFound) {
   DriveFixture drive;
   ScanHarness h;
   drive.WriteFile(L"Report.pdf", "the user's", kAttrHidden);
-  drive.WriteFile(L"~$run.cmd", "@echo off\r\nrem SIMULATED payload, harmless\r\n", kAttrHidden | kAttrSystem);
+  drive.WriteFile(L"~$run.cmd", "@echo off\r\nrem SIMULATED payload, harmless\r\n", kAttrHidden);
   ShellLinkSettings settings;
   settings.target = SystemProgram(L"cmd.exe");
   // What the Properties dialog shows is blanks; the command comes after them.
