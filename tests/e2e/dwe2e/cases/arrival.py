@@ -57,7 +57,7 @@ def case_drive_arrival(session):
     check(session.panel_visible(), "findings were listed but the control panel stayed hidden")
     check(session.helper("current-page")[1] == "0", "the control panel did not come up on its findings page")
     log = session.log_text()
-    for _, kind, path in DEMO_FINDINGS:
+    for _, kind, path, _ in DEMO_FINDINGS:
         word = "Menace/threat" if kind == THREAT else "Menace/riskFile"
         check(f"{word} {path};" in log, f"the log lacks {word} {path}: {log!r}")
     check(len(drive_rows(session, root)) == 1, f"the drive list after the arrival: {list_rows(session, 'ListView3')}")
@@ -77,13 +77,13 @@ def case_drive_arrival(session):
         copy = info.with_suffix("")
         check(copy.exists(), f"a record without its stored copy: {info.name}")
         stored[info.read_bytes().decode("cp1252")] = copy.read_bytes()
-    for _, _, path in DEMO_FINDINGS:
+    for _, _, path, _ in DEMO_FINDINGS:
         source = [text for text in stored if path in text]
         check(len(source) == 1, f"the quarantine holds {len(source)} copies of {path}: {list(stored)}")
         name = path[3:].replace(".ren", "") if path.endswith(".ren") else path[3:]
         check(stored[source[0]] == originals[name], f"the stored copy of {path} differs from the file")
     log = session.log_text()
-    check(log.count("delete/threat ") == 2 and log.count("delete/riskFile ") == 4, f"deletions logged: {log!r}")
+    check(log.count("delete/threat ") == 3 and log.count("delete/riskFile ") == 5, f"deletions logged: {log!r}")
 
     check(session.helper("remove-drive", ARRIVING_LETTER)[0] == 0, "Wine's mount manager kept the drive")
     check(session.helper("announce", "removal", ARRIVING_LETTER)[0] == 0, "the removal was not broadcast")
