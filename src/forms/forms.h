@@ -149,6 +149,8 @@ struct TListRow {
   std::wstring Caption;
   std::vector<std::wstring> SubItems;
   bool Checked = false;
+  // Shown while the pointer rests on the row: what a column too narrow cuts off.
+  std::wstring Tip{};
   bool operator==(const TListRow&) const = default;
 };
 

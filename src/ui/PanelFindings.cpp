@@ -31,7 +31,10 @@ TListRow FindingRow(const std::wstring& path, int kind) {
   if (kind != -1) {
     if (std::optional<TFindingWhy> why = State().FindingReasons.Get(kind, path)) reason = ReasonText(*why);
   }
-  return {FileNamePart(path), {type, path, reason}};
+  TListRow row{FileNamePart(path), {type, path, reason}};
+  // A sentence is longer than its column is wide at any scale.
+  if (!reason.empty()) row.Tip = reason + L"\n" + path;
+  return row;
 }
 
 bool IsRegistered(const TWorkThread* worker) {

@@ -5,6 +5,16 @@ namespace dw::test {
 
 namespace {
 
+// A findings row as the view shows it: its reason in the last column and, in full
+// with the path, in the row's tip.
+TListRow Row(const std::wstring& name, const std::wstring& kind, const std::wstring& path, const std::wstring& reason) {
+  return {name, {kind, path, reason}, false, reason + L"\n" + path};
+}
+
+}  // namespace
+
+namespace {
+
 using FindingsScan = FindingsFixture;
 
 std::wstring Title(const std::wstring& label, const DriveFixture& drive) { return label + L" (" + drive.root() + L")"; }
@@ -24,7 +34,7 @@ TEST_F(FindingsScan, ASilentRunThatListsAFindingBringsThePanelUpOnItsFirstPage) 
   EXPECT_EQ(C(L"PageControl1").ActivePage(), L"TabSheet1");
   const std::wstring path = drive.Path(L"x.exe");
   EXPECT_EQ(C(L"ListView1").Rows(),
-            (std::vector<TListRow>{{L"x.exe", {MsgKindSuspect, path, MsgWhyHiddenSystemProgram}}}));
+            (std::vector<TListRow>{Row(L"x.exe", MsgKindSuspect, path, MsgWhyHiddenSystemProgram)}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"Menace/riskFile " + path});
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgThreatsDetected, 1}}));
   // A silent run leaves the scan controls alone.
@@ -46,18 +56,18 @@ TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
 
   const std::wstring run = drive.Path(L"run.exe"), ren = drive.Path(L"autorun.inf.ren"), x = drive.Path(L"x.exe");
   std::vector<TListRow> rows = C(L"ListView1").Rows();
-  std::vector<TListRow> expected = {{L"run.exe", {MsgKindThreat, run, MsgWhyAutorunTarget}},
-                                    {L"autorun.inf.ren", {MsgKindThreat, ren, MsgWhyAutorunFile}}};
+  std::vector<TListRow> expected = {Row(L"run.exe", MsgKindThreat, run, MsgWhyAutorunTarget),
+                                    Row(L"autorun.inf.ren", MsgKindThreat, ren, MsgWhyAutorunFile)};
   ASSERT_EQ(rows.size(), 4u);
   EXPECT_EQ(std::vector<TListRow>(rows.begin(), rows.begin() + 2), expected);
   // The walk's order among the suspicious files is the file system's.
   std::vector<TListRow> suspicious(rows.begin() + 2, rows.end());
-  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(),
-                      TListRow{L"run.exe", {MsgKindSuspect, run, MsgWhyHiddenSystemProgram}}),
-            suspicious.end());
-  EXPECT_NE(std::find(suspicious.begin(), suspicious.end(),
-                      TListRow{L"x.exe", {MsgKindSuspect, x, MsgWhyHiddenSystemProgram}}),
-            suspicious.end());
+  EXPECT_NE(
+      std::find(suspicious.begin(), suspicious.end(), Row(L"run.exe", MsgKindSuspect, run, MsgWhyHiddenSystemProgram)),
+      suspicious.end());
+  EXPECT_NE(
+      std::find(suspicious.begin(), suspicious.end(), Row(L"x.exe", MsgKindSuspect, x, MsgWhyHiddenSystemProgram)),
+      suspicious.end());
   ExpectRowsMatchFindingsSeen();
   EXPECT_EQ(LogText().size(), 4u);
 
@@ -82,7 +92,7 @@ TEST_F(FindingsScan, RowsFollowFindingsSeenWhenAnotherRunsStepComesLater) {
   ScanSilently(record);
   EXPECT_EQ(C(L"ListView1").Rows(),
             (std::vector<TListRow>{{L"y.exe", {MsgKindSuspect, pending, L""}},
-                                   {L"x.exe", {MsgKindSuspect, drive.Path(L"x.exe"), MsgWhyHiddenSystemProgram}}}));
+                                   Row(L"x.exe", MsgKindSuspect, drive.Path(L"x.exe"), MsgWhyHiddenSystemProgram)}));
   ExpectRowsMatchFindingsSeen();
 }
 

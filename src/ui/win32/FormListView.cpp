@@ -1,5 +1,7 @@
 // Report-style list views and page controls: their windows, the model's rows and
 // pages, and the notifications that come back from them.
+#include <algorithm>
+
 #include "platform/Caught.h"
 #include "ui/win32/FormWindow.h"
 
@@ -46,8 +48,8 @@ void TFormWindow::CreateListView(TBoundControl& bound, HWND parent) {
 void TFormWindow::ApplyListOptions(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window) return;
-  DWORD mask = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER;
-  DWORD styles = LVS_EX_DOUBLEBUFFER;
+  DWORD mask = LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP;
+  DWORD styles = LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP;
   if (c.HasOption(kOptRowSelect)) styles |= LVS_EX_FULLROWSELECT;
   if (c.HasOption(kOptCheckBoxes)) styles |= LVS_EX_CHECKBOXES;
   SendMessageW(bound.Window, LVM_SETEXTENDEDLISTVIEWSTYLE, mask, styles);
@@ -165,6 +167,19 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       return true;
     }
     case NM_DBLCLK: RunEvent(c.OnDblClick, c); return true;
+    case LVN_GETINFOTIPW: {
+      auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
+      if (tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= c.Rows().size() || !tip.pszText || tip.cchTextMax <= 0) {
+        return true;
+      }
+      const std::wstring& text = c.Rows()[static_cast<size_t>(tip.iItem)].Tip;
+      if (text.empty()) return true;  // the control shows a cut-off caption itself
+      const size_t room = static_cast<size_t>(tip.cchTextMax) - 1;
+      const size_t length = std::min(text.size(), room);
+      text.copy(tip.pszText, length);
+      tip.pszText[length] = L'\0';
+      return true;
+    }
     case NM_CUSTOMDRAW: {
       if (!c.OnCustomDraw) return false;
       auto& draw = reinterpret_cast<NMLVCUSTOMDRAW&>(header);
