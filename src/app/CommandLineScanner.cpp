@@ -5,6 +5,7 @@
 
 #include "common/Text.h"
 #include "engine/quarantine.h"
+#include "engine/repair.h"
 #include "engine/scanthread.h"
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
@@ -20,6 +21,7 @@ const char* const kUsage =
     "usage: drivewarden-cli scan [--thorough] [--dry-run] [--threats ask|delete|quarantine]\n"
     "                            [--suspicious ask|delete|quarantine] [--label TEXT] [--json]\n"
     "                            [--data-dir DIR] ROOT...\n"
+    "       drivewarden-cli repair [--dry-run] [--json] [--data-dir DIR] [--label TEXT] ROOT...\n"
     "       drivewarden-cli quarantine list|restore NAME DIR|erase NAME|empty [--data-dir DIR] [--json]\n"
     "       drivewarden-cli --help | --version\n";
 
@@ -45,12 +47,28 @@ const char* const kHelp =
     "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}.\n"
     "  --data-dir DIR  The folder of the quarantine and the log (default: the program's own).\n"
     "\n"
+    "repair ROOT...  Gives back what a worm hid: scans each ROOT thoroughly and puts every finding\n"
+    "                in the quarantine, whatever --threats and --suspicious would say; moves the\n"
+    "                user's items out of the worm's hiding folders to the root (by renaming on the\n"
+    "                drive; a name taken there gives \"Report (2).docx\", nothing is replaced); puts\n"
+    "                what the worm left in them in the quarantine and removes the emptied folders;\n"
+    "                takes hidden and system off the user's items at the root (not off the\n"
+    "                system's own: System Volume Information, desktop.ini, ~$ files, dot files...).\n"
+    "                Each step is printed as it is done: quarantined, moved, unhidden, removed,\n"
+    "                kept (a hiding folder that still holds something) or failed, with why.\n"
+    "  --dry-run     Changes nothing: prints what the repair would do.\n"
+    "  --json        One JSON object per line: {\"action\", \"path\", \"to\" (moves), \"reason\"} per\n"
+    "                step, then {\"summary\": {\"drives\", \"quarantined\", \"moved\", \"unhidden\",\n"
+    "                \"removed\", \"kept\", \"failed\"}}.\n"
+    "  --label TEXT, --data-dir DIR  As for scan.\n"
+    "\n"
     "quarantine      The copies kept of what was disposed of:\n"
     "  list          Lists the stored files with their size and where they came from.\n"
     "  restore NAME DIR  Puts a stored file back into DIR; a file of that name there is never replaced.\n"
     "  erase NAME    Deletes one stored file.  empty  Deletes them all.\n"
     "\n"
-    "Exit codes: 0 nothing found (scan) or done; 1 threats or suspicious files found; 2 an error:\n"
+    "Exit codes: 0 nothing found (scan) or done (repair); 1 threats or suspicious files found (scan),\n"
+    "or a step that could not be done (repair); 2 an error:\n"
     "bad usage, a ROOT that cannot be read, a part of a drive that could not be scanned (such a\n"
     "drive is never reported clean), or a disposal or quarantine command that failed.\n"
     "\n"
@@ -97,6 +115,12 @@ Options Parse(const std::vector<std::wstring>& args) {
       o.json = true;
     } else if (a == L"--data-dir") {
       o.dataDir = value();
+    } else if (o.command == L"repair" && (a == L"--dry-run" || a == L"--label")) {
+      if (a == L"--dry-run") {
+        o.dryRun = true;
+      } else {
+        o.label = value();
+      }
     } else if (o.command == L"scan" && a == L"--thorough") {
       o.thorough = true;
     } else if (o.command == L"scan" && a == L"--dry-run") {
@@ -216,9 +240,9 @@ void SetUpState(const std::wstring& dataFolder, const CliHost& host) {
   });
 }
 
-int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
-  if (o.operands.empty()) throw UsageError{"scan: at least one ROOT is required"};
-  std::vector<PdiskInfo> drives;
+// The drive records of the ROOT operands; false (told on err) when one cannot be used.
+bool DrivesOf(const Options& o, const CliHost& host, std::vector<PdiskInfo>& drives) {
+  if (o.operands.empty()) throw UsageError{WideToUtf8(o.command) + ": at least one ROOT is required"};
   for (const std::wstring& arg : o.operands) {
     std::wstring error;
     std::optional<std::wstring> root = host.mountRoot(arg, error);
@@ -226,7 +250,7 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
     if (root && !Vol().VolumeInformation(ToUpper(*root), info)) error = L"the volume cannot be read";
     if (!root || !error.empty()) {
       Print(host.err, L"drivewarden-cli: ROOT '" + arg + L"': " + error + L"\n");
-      return kExitError;
+      return false;
     }
     PdiskInfo drive = MakeDiskInfo((*root)[0]);
     drive->VolName = o.label ? *o.label : info.name;
@@ -234,6 +258,12 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
     drive->VolSerial = info.serial;
     drives.push_back(drive);
   }
+  return true;
+}
+
+int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
+  std::vector<PdiskInfo> drives;
+  if (!DrivesOf(o, host, drives)) return kExitError;
 
   SetUpState(dataFolder, host);
   TSharedState& state = State();
@@ -280,6 +310,69 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
   // A scan that could not finish has not found everything there may be.
   if (view.scanErrors > 0) return kExitError;
   return view.threats + view.suspicious > 0 ? kExitFound : kExitClean;
+}
+
+int Repair(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
+  std::vector<PdiskInfo> drives;
+  if (!DrivesOf(o, host, drives)) return kExitError;
+  SetUpState(dataFolder, host);
+  QueueMainThread mainThread;
+  ScopedPlatform useQueue(Platform{.mainThread = &mainThread});
+
+  TRepairCounts total;
+  auto printStep = [&](const TRepairStep& step) {
+    const std::string path = WideToUtf8(host.displayPath(step.path));
+    const std::string action(RepairActionName(step.action));
+    if (o.json) {
+      nlohmann::ordered_json line = {{"action", action}, {"path", path}};
+      if (!step.to.empty()) line["to"] = WideToUtf8(host.displayPath(step.to));
+      if (!step.reason.empty()) line["reason"] = WideToUtf8(step.reason);
+      std::fprintf(host.out, "%s\n", line.dump().c_str());
+    } else if (!step.to.empty()) {
+      std::fprintf(host.out, "%-11s %s -> %s\n", action.c_str(), path.c_str(),
+                   WideToUtf8(host.displayPath(step.to)).c_str());
+    } else if (!step.reason.empty()) {
+      std::fprintf(host.out, "%-11s %s: %s\n", action.c_str(), path.c_str(), WideToUtf8(step.reason).c_str());
+    } else {
+      std::fprintf(host.out, "%-11s %s\n", action.c_str(), path.c_str());
+    }
+    std::fflush(host.out);
+  };
+  // One drive after the other: a second drive's findings must not wait on the first's moves.
+  for (const PdiskInfo& drive : drives) {
+    bool ended = false;
+    auto onEnd = [&](const TRepairCounts& counts) {
+      total.quarantined += counts.quarantined;
+      total.moved += counts.moved;
+      total.unhidden += counts.unhidden;
+      total.removed += counts.removed;
+      total.kept += counts.kept;
+      total.failed += counts.failed;
+      ended = true;
+    };
+    StartWorker(new TRepairThread(drive, o.dryRun, printStep, onEnd), &State().WorkThreads);
+    mainThread.PumpUntil([&] { return ended && State().WorkThreads.Count() == 0; }, 50);
+  }
+
+  if (o.json) {
+    nlohmann::ordered_json summary = {{"summary",
+                                       {{"drives", drives.size()},
+                                        {"quarantined", total.quarantined},
+                                        {"moved", total.moved},
+                                        {"unhidden", total.unhidden},
+                                        {"removed", total.removed},
+                                        {"kept", total.kept},
+                                        {"failed", total.failed}}}};
+    std::fprintf(host.out, "%s\n", summary.dump().c_str());
+  } else {
+    std::fprintf(host.out,
+                 "%zu drive(s) %s: %d file(s) quarantined, %d item(s) moved to the root, %d unhidden, "
+                 "%d folder(s) removed, %d kept, %d failed%s\n",
+                 drives.size(), o.dryRun ? "looked at" : "repaired", total.quarantined, total.moved, total.unhidden,
+                 total.removed, total.kept, total.failed, o.dryRun ? " (dry run: nothing was changed)" : "");
+  }
+  // A hiding folder left with something in it has not given everything back.
+  return total.failed + total.kept > 0 ? kExitFound : kExitClean;
 }
 
 int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
@@ -395,6 +488,7 @@ int RunCommandLine(const std::vector<std::wstring>& args, const CliHost& host) {
     Options o = Parse(args);
     std::wstring dataFolder = o.dataDir.empty() ? host.defaultDataFolder : host.folderPath(o.dataDir);
     if (o.command == L"scan") return Scan(o, host, dataFolder);
+    if (o.command == L"repair") return Repair(o, host, dataFolder);
     if (o.command == L"quarantine") return QuarantineCommand(o, host, dataFolder);
     throw UsageError{"'" + WideToUtf8(o.command) + "' is not a command"};
   } catch (const UsageError& e) {

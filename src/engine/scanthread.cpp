@@ -122,7 +122,10 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
                    const TFindingWhy& why) {
   TSharedState& state = State();
   int action = kind == Threat ? state.ThreatAction.load() : state.RiskAction.load();
+  // A dry run changes nothing on the drive, whatever the settings say.
+  if (scan.FFindings || scan.FDryRun) action = Ask;
   scan.sync = {path, kind, action, why};
+  if (scan.FFindings) scan.FFindings->push_back(scan.sync);
   switch (action) {
     case Ask: ListFinding(scan, path, kind, drive, why); return;
     case Delete:

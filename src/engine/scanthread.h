@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "state/FindingWhy.h"
 #include "state/SharedState.h"
@@ -82,6 +83,9 @@ class TScanThread : public TWorkThread {
   // Report autorun files under their own names instead of setting them aside, and
   // change nothing on the drive (the command-line scanner's dry run).
   bool FDryRun = false;
+  // When set, every finding is listed and handed here, whatever the configured
+  // actions: the repair disposes of them itself, after reading what they open.
+  std::vector<TScanSync>* FFindings = nullptr;
   // The scan errors of the drive scanned last, and the one being handed over.
   int FDriveErrors = 0;
   TScanError FError;

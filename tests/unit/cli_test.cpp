@@ -7,6 +7,7 @@
 
 #include "app/CommandLineScanner.h"
 #include "common/Text.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/HostileEntries.h"
 #include "support/PulledOutFs.h"
 #include "support/ScanHarness.h"
@@ -315,6 +316,100 @@ TEST(Cli, AScanThatCouldNotFinishSaysSoAndExitsWithTwo) {
       }
     }
   }
+}
+
+// movemenoreg's layout: the user's report in "_" beside the script, one shortcut.
+void UnderscoreStick(DriveFixture& d) {
+  d.WriteFile(L"PENDRIVE.lnk", ShortcutBuilder(L"C:\\Windows\\System32\\cmd.exe")
+                                   .Arguments(L"/c start _\\movemenoreg.vbs & start explorer _")
+                                   .Build());
+  d.MakeFolder(L"_", kAttrHidden | kAttrSystem | kAttrDirectory);
+  d.WriteFile(L"_\\movemenoreg.vbs", "WScript.Echo \"SIMULATED payload - harmless\"\r\n");
+  d.WriteFile(L"_\\Report.docx", "PK report", kAttrHidden);
+}
+
+std::string JsonPath(const std::wstring& path) {
+  std::string out;
+  for (char c : WideToUtf8(path)) out += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  return out;
+}
+
+TEST(CliRepair, PrintsEachStepAsJsonAndGivesTheFilesBack) {
+  DriveFixture drive;
+  ScanHarness harness;
+  UnderscoreStick(drive);
+  harness.Drive(drive);
+  CliRun run = RunCli({L"repair", L"--json", drive.root()}, harness.data.path());
+  EXPECT_EQ(run.status, kExitClean) << run.out << run.err;
+  std::vector<std::string> lines = Lines(run.out);
+  auto has = [&](const std::string& line) { return std::find(lines.begin(), lines.end(), line) != lines.end(); };
+  EXPECT_TRUE(has(R"({"action":"quarantined","path":")" + JsonPath(drive.Path(L"PENDRIVE.lnk")) + R"("})")) << run.out;
+  EXPECT_TRUE(has(R"({"action":"moved","path":")" + JsonPath(drive.Path(L"_\\Report.docx")) + R"(","to":")" +
+                  JsonPath(drive.Path(L"Report.docx")) + R"("})"))
+      << run.out;
+  EXPECT_TRUE(has(R"({"action":"unhidden","path":")" + JsonPath(drive.Path(L"Report.docx")) + R"("})")) << run.out;
+  EXPECT_TRUE(has(R"({"action":"removed","path":")" + JsonPath(drive.Path(L"_")) + R"("})")) << run.out;
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(),
+            R"({"summary":{"drives":1,"quarantined":2,"moved":1,"unhidden":1,"removed":1,"kept":0,"failed":0}})");
+  EXPECT_EQ(drive.Read(L"Report.docx"), "PK report");
+  EXPECT_FALSE(drive.Exists(L"_"));
+}
+
+TEST(CliRepair, DryRunPrintsWhatItWouldDoAndChangesNothing) {
+  DriveFixture drive;
+  ScanHarness harness;
+  UnderscoreStick(drive);
+  harness.Drive(drive);
+  CliRun run = RunCli({L"repair", L"--dry-run", drive.root()}, harness.data.path());
+  EXPECT_EQ(run.status, kExitClean) << run.out << run.err;
+  EXPECT_NE(run.out.find("moved       " + WideToUtf8(drive.Path(L"_\\Report.docx")) + " -> " +
+                         WideToUtf8(drive.Path(L"Report.docx"))),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("(dry run: nothing was changed)"), std::string::npos) << run.out;
+  EXPECT_EQ(drive.Read(L"_\\Report.docx"), "PK report");
+  EXPECT_TRUE(drive.Exists(L"PENDRIVE.lnk"));
+  EXPECT_TRUE(drive.Exists(L"_\\movemenoreg.vbs"));
+}
+
+// A drive that refuses every rename.
+class RefusingMoveFs : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  bool Move(const std::wstring&, const std::wstring&) override {
+    refused_ = true;
+    return false;
+  }
+  uint32_t LastError() override { return refused_ ? 5 : ForwardingFileSystem::LastError(); }
+
+ private:
+  bool refused_ = false;
+};
+
+TEST(CliRepair, AStepThatCannotBeDoneIsPrintedFailedAndExitsWithOne) {
+  DriveFixture drive;
+  ScanHarness harness;
+  UnderscoreStick(drive);
+  harness.Drive(drive);
+  RefusingMoveFs refusing(Fs());
+  CliRun run;
+  {
+    ScopedPlatform guard(Platform{.fs = &refusing});
+    run = RunCli({L"repair", drive.root()}, harness.data.path());
+  }
+  EXPECT_EQ(run.status, kExitFound) << run.out << run.err;
+  EXPECT_NE(run.out.find("failed      " + WideToUtf8(drive.Path(L"_\\Report.docx")) + ": could not be moved"),
+            std::string::npos)
+      << run.out;
+  EXPECT_EQ(drive.Read(L"_\\Report.docx"), "PK report");
+}
+
+TEST(CliRepair, AMissingRootIsAnError) {
+  TempFolder data;
+  EXPECT_EQ(RunCli({L"repair"}, data.path()).status, kExitError);
+  EXPECT_EQ(RunCli({L"repair", L"not-a-root"}, data.path()).status, kExitError);
+  EXPECT_EQ(RunCli({L"repair", L"--thorough", L"m:\\"}, data.path()).status, kExitError);
 }
 
 }  // namespace

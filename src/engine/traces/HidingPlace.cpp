@@ -26,62 +26,10 @@ constexpr size_t kMaxReads = 20000;
 // matter may stand anywhere in one: more of it is read than of other files.
 constexpr size_t kDesktopIniBytes = 4096;
 
-// The bins of Windows before Vista, which no Windows of today makes and worms
-// still do, so that their folder passes for one; and today's name, when it is not
-// the root's real bin (a look-alike, or one below the root).
-constexpr std::wstring_view kFakeBins[] = {L"recycler", L"recycler.bin", L"recyclers.bin", L"recycled",
-                                           L"$recycle.bin"};
-
 bool HasAny(uint32_t attributes, uint32_t bits) { return (attributes & bits) != 0; }
 
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
-// Prints as nothing, or as underscores only: "\u00A0", "_", "__".
-bool IsInvisibleName(std::wstring_view name) {
-  if (name.empty()) return false;
-  for (size_t i = 0; i < name.size();) {
-    char32_t c = NextCodePoint(name, i);
-    if (c != U'_' && !IsBlankOrFormat(c)) return false;
-  }
-  return true;
-}
-
-// "RECYCLER.BIN" also when blanks, format characters or trailing dots are slipped
-// in: Explorer shows them as the same name.
-bool IsFakeBinName(std::wstring_view name) {
-  std::wstring bare;
-  for (size_t i = 0; i < name.size();) {
-    size_t start = i;
-    if (!IsBlankOrFormat(NextCodePoint(name, i))) bare.append(name.substr(start, i - start));
-  }
-  while (!bare.empty() && bare.back() == L'.') bare.pop_back();
-  bare = AsciiLower(bare);
-  for (std::wstring_view fake : kFakeBins) {
-    if (bare == fake) return true;
-  }
-  return false;
-}
-
-bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
-
-// "Recycle Bin.{645FF040-5081-101B-9F08-00AA002F954E}": Explorer shows the class's
-// item in its place and never lists the folder's content.
-bool EndsWithClassId(std::wstring_view name) {
-  constexpr size_t kLength = 39;  // ".{" 8-4-4-4-12 "}"
-  if (name.size() < kLength) return false;
-  std::wstring_view id = name.substr(name.size() - kLength);
-  if (id.substr(0, 2) != L".{" || id.back() != L'}') return false;
-  for (size_t i = 0; i < 36; ++i) {
-    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
-    if (dash ? id[2 + i] != L'-' : !IsHexDigit(id[2 + i])) return false;
-  }
-  return true;
-}
-
-bool IsHidingName(std::wstring_view name) {
-  return IsInvisibleName(name) || IsFakeBinName(name) || EndsWithClassId(name);
 }
 
 // The name as the user can read it: an invisible one as its code points, since it

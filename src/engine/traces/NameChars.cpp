@@ -1,6 +1,10 @@
 #include "engine/traces/NameChars.h"
 
 #include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "common/Text.h"
 
 namespace dw {
 
@@ -18,6 +22,44 @@ constexpr TRange kBlankOrFormat[] = {
     {0x2028, 0x202F}, {0x205F, 0x206F}, {0x2800, 0x2800}, {0x3000, 0x3000},   {0x3164, 0x3164},   {0xFE00, 0xFE0F},
     {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0}, {0xFFF9, 0xFFFB}, {0x1D173, 0x1D17A}, {0xE0000, 0xE0FFF},
 };
+
+// The bins of Windows before Vista, which no Windows of today makes and worms
+// still do, so that their folder passes for one; and today's name, when it is not
+// the root's real bin (a look-alike, or one below the root).
+constexpr std::wstring_view kFakeBins[] = {L"recycler", L"recycler.bin", L"recyclers.bin", L"recycled",
+                                           L"$recycle.bin"};
+
+// "RECYCLER.BIN" also when blanks, format characters or trailing dots are slipped
+// in: Explorer shows them as the same name.
+bool IsFakeBinName(std::wstring_view name) {
+  std::wstring bare;
+  for (size_t i = 0; i < name.size();) {
+    size_t start = i;
+    if (!IsBlankOrFormat(NextCodePoint(name, i))) bare.append(name.substr(start, i - start));
+  }
+  while (!bare.empty() && bare.back() == L'.') bare.pop_back();
+  bare = AsciiLower(bare);
+  for (std::wstring_view fake : kFakeBins) {
+    if (bare == fake) return true;
+  }
+  return false;
+}
+
+bool IsHexDigit(wchar_t c) { return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f') || (c >= L'A' && c <= L'F'); }
+
+// "Recycle Bin.{645FF040-5081-101B-9F08-00AA002F954E}": Explorer shows the class's
+// item in its place and never lists the folder's content.
+bool EndsWithClassId(std::wstring_view name) {
+  constexpr size_t kLength = 39;  // ".{" 8-4-4-4-12 "}"
+  if (name.size() < kLength) return false;
+  std::wstring_view id = name.substr(name.size() - kLength);
+  if (id.substr(0, 2) != L".{" || id.back() != L'}') return false;
+  for (size_t i = 0; i < 36; ++i) {
+    bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash ? id[2 + i] != L'-' : !IsHexDigit(id[2 + i])) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -61,6 +103,19 @@ std::wstring CodePointsText(std::wstring_view name, size_t max) {
     ++count;
   }
   return out;
+}
+
+bool IsInvisibleName(std::wstring_view name) {
+  if (name.empty()) return false;
+  for (size_t i = 0; i < name.size();) {
+    char32_t c = NextCodePoint(name, i);
+    if (c != U'_' && !IsBlankOrFormat(c)) return false;
+  }
+  return true;
+}
+
+bool IsHidingName(std::wstring_view name) {
+  return IsInvisibleName(name) || IsFakeBinName(name) || EndsWithClassId(name);
 }
 
 }  // namespace dw

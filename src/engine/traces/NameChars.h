@@ -19,6 +19,13 @@ bool IsBidiReordering(char32_t c);
 // The marks (LRM, RLM, ALM): they only steer the neutral characters near them.
 bool IsBidiMark(char32_t c);
 
+// Prints as nothing, or as underscores only: "\u00A0", "_", "__". Worms name
+// their hiding folders so.
+bool IsInvisibleName(std::wstring_view name);
+// Invisible, a recycle bin's name where no Windows of today makes one, or ending
+// with a class id that Explorer shows in the folder's place.
+bool IsHidingName(std::wstring_view name);
+
 // "U+00A0 U+00A0" for a name that prints as nothing: the only way to tell the user
 // which entry is meant. At most max code points, then "...".
 std::wstring CodePointsText(std::wstring_view name, size_t max = 8);
