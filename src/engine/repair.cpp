@@ -32,6 +32,8 @@ constexpr uint32_t kHiddenOrSystem = kAttrHidden | kAttrSystem;
 
 bool HasAny(uint32_t attributes, uint32_t bits) { return (attributes & bits) != 0; }
 
+bool HasAll(uint32_t attributes, uint32_t bits) { return (attributes & bits) == bits; }
+
 bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
   return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
 }
@@ -45,6 +47,14 @@ bool IsSystemsOwn(const FindData& entry) {
   }
   if (StartsWithNoCase(name, L"~$") || StartsWithNoCase(name, L".")) return true;
   return HasAny(entry.attributes, kAttrDirectory) && EqualsNoCase(name, L"AUTORUN.INF");
+}
+
+// Windows marks a folder read-only or system, never hidden, to dress it with its
+// desktop.ini (a custom icon): taking system off would undress it.
+bool IsDressedFolder(const std::wstring& path, uint32_t attributes) {
+  if (!HasAny(attributes, kAttrDirectory) || HasAny(attributes, kAttrHidden)) return false;
+  std::optional<FindData> ini = Fs().Entry(path + L"\\desktop.ini");
+  return ini && !HasAny(ini->attributes, kAttrDirectory | kAttrReparsePoint);
 }
 
 // What a worm leaves in its folder besides the user's items: its folder's look,
@@ -79,7 +89,9 @@ class TRepairRun {
       if (Stopped()) break;
       EmptyHidingFolder(folder);
     }
-    if (!findings.empty() || !hidingFolders.empty()) UnhideRoot();
+    // A stick on which nothing of a worm is left is the user's as he made it; a
+    // repair pulled out half-way left the user's items hidden and system.
+    if (!findings.empty() || !hidingFolders.empty() || FWormMarked) UnhideRoot();
     return FCounts;
   }
 
@@ -113,6 +125,10 @@ class TRepairRun {
     FScan.FDryRun = FDryRun;
     ScanDrive(FScan, FDrive, true);
     FScan.FFindings = nullptr;
+    // Two rules may report one file (a classic rule and one of today's, under the
+    // other kind): it is dealt with once.
+    std::set<std::wstring> seen;
+    std::erase_if(findings, [&](const TScanSync& f) { return !seen.insert(ToLower(f.CurrMenace)).second; });
     if (FScan.FDriveErrors > 0) {
       // What the scan could not look at may hold more of the worm.
       Step(RepairAction::Failed, FRoot, {}, L"parts of the drive could not be scanned; their content is unchecked");
@@ -237,6 +253,8 @@ class TRepairRun {
       const bool hidden = HasAny(entry.attributes, kHiddenOrSystem);
       if (IsSystemsOwn(entry)) continue;
       if (!hidden) userItemShows = true;
+      // What a user never does himself: hide an item and mark it system.
+      if (HasAll(entry.attributes, kHiddenOrSystem)) FWormMarked = true;
       if (!folder) {
         if (hidden) hiddenUserFile = true;
         continue;
@@ -252,7 +270,8 @@ class TRepairRun {
     }
     // A root emptied of all but the worm's launchers, with one hidden folder: the
     // worm moved everything in there. Several hidden items are hidden in place.
-    if (infected && folders.empty() && !userItemShows && !hiddenUserFile && hiddenFolders.size() == 1) {
+    if (folders.empty() && !userItemShows && !hiddenUserFile && hiddenFolders.size() == 1 &&
+        (infected || HasAll(hiddenFolders[0]->attributes, kHiddenOrSystem))) {
       folders.push_back(EntryPath(FRoot, hiddenFolders[0]->name));
     }
     return folders;
@@ -418,6 +437,7 @@ class TRepairRun {
       if (IsSystemsOwn(entry) || IsFinding(path)) continue;
       // Hiding folders still there were named as kept; their names show nothing.
       if (IsInvisibleName(entry.name)) continue;
+      if (IsDressedFolder(path, entry.attributes)) continue;
       Unhide(path, entry.attributes);
     }
   }
@@ -432,6 +452,7 @@ class TRepairRun {
   std::set<std::wstring> FFindingFolders;  // lower case
   std::set<std::wstring> FOpened;          // root folder names, lower case
   std::set<std::wstring> FImpersonated;    // root folder names, lower case
+  bool FWormMarked = false;                // a user's item at the root is hidden and system
   std::set<std::wstring> FPlanned;         // root names a dry run gave out, lower case
 };
 

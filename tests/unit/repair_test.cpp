@@ -177,6 +177,10 @@ void DocumentsReplacedByShortcuts(DriveFixture& d) {
   d.WriteFile(L"Notes.lnk", Shortcut(kCmd, L"/c start sysupd.vbs&start Notes.txt&exit"));
   d.MakeFolder(L"Holidays", kHiddenFolder);
   d.WriteFile(L"Holidays\\beach.jpg", kPhoto);
+  // Windows' own dressing of a folder with a custom icon.
+  d.MakeFolder(L"Projects", kAttrSystem | kAttrDirectory);
+  d.WriteFile(L"Projects\\desktop.ini",
+              "[.ShellClassInfo]\r\nIconResource=C:\\Windows\\System32\\imageres.dll,-112\r\n", kHiddenSystem);
 }
 
 struct InfectedStick {
@@ -185,7 +189,7 @@ struct InfectedStick {
   std::function<void(DriveFixture&)> arrange;
   std::map<std::wstring, std::string> userFiles;  // where each is afterwards, and its bytes
   std::vector<std::wstring> gone;                 // the worm's entries
-  std::vector<std::wstring> stillHidden;          // the system's own
+  std::vector<std::wstring> untouched;            // the system's own: their attributes stay
 };
 
 void PrintTo(const InfectedStick& c, std::ostream* os) { *os << c.name; }
@@ -232,7 +236,7 @@ const InfectedStick kInfectedSticks[] = {
      DocumentsReplacedByShortcuts,
      {{L"Report.docx", kReport}, {L"Notes.txt", kNotes}, {L"Holidays\\beach.jpg", kPhoto}},
      {L"sysupd.vbs", L"Report.docx.lnk", L"Notes.lnk"},
-     {}},
+     {L"Projects", L"Projects\\desktop.ini"}},
 };
 
 class InfectedStickTest : public ::testing::TestWithParam<InfectedStick> {};
@@ -244,6 +248,8 @@ TEST_P(InfectedStickTest, GivesEveryFileBackAtTheRootAndLeavesNoLauncher) {
   stick.arrange(drive);
   PdiskInfo record = h.Drive(drive);
   record->VolName = stick.label;
+  std::map<std::wstring, uint32_t> attributesBefore;
+  for (const std::wstring& rel : stick.untouched) attributesBefore[rel] = drive.Attributes(rel);
 
   RepairRun run = Repair(h, record);
   const std::string steps = StepsText(run);
@@ -255,7 +261,8 @@ TEST_P(InfectedStickTest, GivesEveryFileBackAtTheRootAndLeavesNoLauncher) {
     EXPECT_EQ(drive.Attributes(top) & (kAttrHidden | kAttrSystem), 0u) << WideToUtf8(top) << "\n" << steps;
   }
   for (const std::wstring& rel : stick.gone) EXPECT_FALSE(drive.Exists(rel)) << WideToUtf8(rel) << "\n" << steps;
-  for (const std::wstring& rel : stick.stillHidden) EXPECT_TRUE(drive.Attributes(rel) & kAttrHidden) << WideToUtf8(rel);
+  for (const auto& [rel, attributes] : attributesBefore)
+    EXPECT_EQ(drive.Attributes(rel), attributes) << WideToUtf8(rel);
   EXPECT_GT(QuarantinedFiles(), 0);
   // The log holds each step.
   int logged = 0;
@@ -271,6 +278,56 @@ TEST_P(InfectedStickTest, GivesEveryFileBackAtTheRootAndLeavesNoLauncher) {
 
 INSTANTIATE_TEST_SUITE_P(Families, InfectedStickTest, ::testing::ValuesIn(kInfectedSticks),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// A repair pulled out once the launchers had gone: what the worm did to the user's
+// items still shows, and the next run completes the job.
+TEST(Repair, ARunAfterOneCutShortCompletesTheJob) {
+  struct Case {
+    const char* name;
+    std::function<void(DriveFixture&)> arrange;
+    std::map<std::wstring, std::string> userFiles;
+  };
+  const Case cases[] = {
+      {"HiddenInPlace",
+       [](DriveFixture& d) {
+         d.WriteFile(L"Secret Text File.txt", kNotes, kHiddenSystem);
+         d.MakeFolder(L"Photos", kHiddenSystemFolder);
+         d.WriteFile(L"Photos\\cat.jpg", kPhoto);
+         SystemVolumeInformation(d);
+       },
+       {{L"Secret Text File.txt", kNotes}, {L"Photos\\cat.jpg", kPhoto}}},
+      {"MovedIntoOneFolder",
+       [](DriveFixture& d) {
+         d.MakeFolder(L"wqxkzprt", kHiddenSystemFolder);
+         d.WriteFile(L"wqxkzprt\\Report.docx", kReport);
+       },
+       {{L"Report.docx", kReport}}},
+      {"HalfMovedOutOfAChain",
+       [](DriveFixture& d) {
+         d.WriteFile(L"Report.docx", kReport);
+         d.MakeFolder(kNbsp, kHiddenSystemFolder);
+         d.MakeFolder(kNbsp + L"\\" + kNbsp, kHiddenSystemFolder);
+         d.WriteFile(kNbsp + L"\\" + kNbsp + L"\\Notes.txt", kNotes);
+       },
+       {{L"Report.docx", kReport}, {L"Notes.txt", kNotes}}},
+  };
+  for (const Case& c : cases) {
+    DriveFixture drive;
+    ScanHarness h;
+    c.arrange(drive);
+    RepairRun run = Repair(h, h.Drive(drive));
+    const std::string steps = StepsText(run);
+    EXPECT_EQ(run.counts.failed + run.counts.kept, 0) << c.name << "\n" << steps;
+    for (const auto& [rel, bytes] : c.userFiles) {
+      EXPECT_EQ(drive.Read(rel), bytes) << c.name << " " << WideToUtf8(rel) << "\n" << steps;
+      const std::wstring top = rel.substr(0, rel.find(L'\\'));
+      EXPECT_EQ(drive.Attributes(top) & (kAttrHidden | kAttrSystem), 0u) << c.name << " " << WideToUtf8(top);
+    }
+    EXPECT_TRUE(drive.Attributes(L"System Volume Information") == kInvalidAttributes ||
+                (drive.Attributes(L"System Volume Information") & kAttrHidden))
+        << c.name;
+  }
+}
 
 TEST(Repair, ATakenNameGetsANumberAndNothingIsReplaced) {
   DriveFixture drive;
