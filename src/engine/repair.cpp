@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "platform/ShellLinkFormat.h"
 #include "platform/lnk.h"
+#include "platform/usbdeviceUtils.h"
 #include "state/SharedState.h"
 
 namespace dw {
@@ -81,9 +82,14 @@ class TRepairRun {
       : FScan(scan), FDrive(drive), FRoot(drive->root), FDryRun(dryRun), FReport(report) {}
 
   TRepairCounts Run() {
+    // Without a scan the launchers would stay beside the files that come back.
+    if (!Scannable()) return FCounts;
     std::vector<TScanSync> findings = ScanAndCollect();
     // The launchers go first: the user must not meet them again beside his files.
-    for (const TScanSync& finding : findings) Dispose(finding);
+    for (const TScanSync& finding : findings) {
+      if (Stopped()) return FCounts;
+      Dispose(finding);
+    }
     std::vector<std::wstring> hidingFolders = FindHidingFolders(!findings.empty());
     for (const std::wstring& folder : hidingFolders) {
       if (Stopped()) break;
@@ -117,6 +123,17 @@ class TRepairRun {
       LogItem(L"repair/" + std::wstring(word.begin(), word.end()), arg);
     }
     if (FReport) FReport({action, path, to, reason});
+  }
+
+  bool Scannable() {
+    const wchar_t* why = nullptr;
+    if (FDrive->FileSysName.empty() || !IsDriveReady(FRoot)) {
+      why = L"the drive cannot be read; nothing was done";
+    } else if (State().ExcludedDrives.Contains(FRoot) || !State().ProtectionEnabled.load()) {
+      why = L"the drive is excluded from scanning, or the protection is off; nothing was done";
+    }
+    if (why) Step(RepairAction::Failed, FRoot, {}, why);
+    return why == nullptr;
   }
 
   std::vector<TScanSync> ScanAndCollect() {

@@ -423,6 +423,19 @@ TEST(Repair, AMoveThatFailsIsReportedFailedAndTheFileStaysWhole) {
   EXPECT_EQ(drive.Read(L"_\\Notes.txt"), kNotes);
 }
 
+TEST(Repair, ADriveThatIsNotScannedIsLeftAsItWas) {
+  DriveFixture drive;
+  ScanHarness h;
+  Underscore(drive);
+  PdiskInfo record = h.Drive(drive);
+  State().ExcludedDrives.Add(record->root);
+  const Tree before = Snapshot(drive);
+  RepairRun run = Repair(h, record);
+  EXPECT_EQ(run.counts.failed, 1) << StepsText(run);
+  EXPECT_EQ(run.steps.size(), 1u) << StepsText(run);
+  EXPECT_EQ(Snapshot(drive), before);
+}
+
 #ifndef _WIN32
 void WriteHostFile(const std::filesystem::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
