@@ -16,6 +16,8 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b);
 std::wstring ToLower(std::wstring_view s);  // every letter
 std::wstring ToUpper(std::wstring_view s);
 std::wstring AsciiLower(std::wstring_view s);  // A-Z only
+bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix);
+bool EndsWithNoCase(std::wstring_view text, std::wstring_view suffix);
 
 // Arguments of a catalogue text: "%s" takes a text, "%d" an integer.
 using FormatArg = std::variant<std::wstring, int64_t>;

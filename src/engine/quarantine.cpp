@@ -38,10 +38,6 @@ constexpr size_t kKeptExtension = 16;
 // this many the copy-in fails rather than copy the source again and again.
 constexpr int kTakenSlots = 8;
 
-bool EndsWithNoCase(std::wstring_view text, std::wstring_view suffix) {
-  return text.size() >= suffix.size() && EqualsNoCase(text.substr(text.size() - suffix.size()), suffix);
-}
-
 // Characters that a Windows file name cannot hold; on Linux they can come off a
 // stick, and some of them are wildcards or separators to FindFirstFileW.
 bool IsForbiddenInName(wchar_t c) {

@@ -8,6 +8,7 @@
 #include "engine/drivepath.h"
 #include "engine/tools.h"
 #include "engine/traces/InterpreterArgs.h"
+#include "engine/traces/Launchers.h"
 #include "engine/traces/NameChars.h"
 #include "platform/Caught.h"
 #include "platform/ComApartment.h"
@@ -35,15 +36,12 @@ bool HasAny(uint32_t attributes, uint32_t bits) { return (attributes & bits) != 
 
 bool HasAll(uint32_t attributes, uint32_t bits) { return (attributes & bits) == bits; }
 
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 // Entries that Windows, Office, macOS or this program keep hidden on purpose.
 bool IsSystemsOwn(const FindData& entry) {
   const std::wstring& name = entry.name;
   if (NeverRepaired(name)) return true;
-  for (const wchar_t* own : {L"desktop.ini", L"Thumbs.db", L"bootmgr", L"bootmgr.efi", L"BOOTNXT"}) {
+  if (IsBootManager(name)) return true;
+  for (const wchar_t* own : {L"desktop.ini", L"Thumbs.db"}) {
     if (EqualsNoCase(name, own)) return true;
   }
   if (StartsWithNoCase(name, L"~$") || StartsWithNoCase(name, L".")) return true;

@@ -49,19 +49,6 @@ bool IsHiddenOrSystem(uint32_t attributes) { return attributes & (kAttrHidden | 
 // The program named by an open or shellexecute value: the text up to its first blank.
 std::wstring FirstWord(const std::wstring& value) { return value.substr(0, value.find_first_of(L" \t")); }
 
-ScanErrorKind ReadErrorKind() {
-  return Fs().LastError() == kErrorBadFileType ? ScanErrorKind::NotRegularFile : ScanErrorKind::Unreadable;
-}
-
-ScanErrorKind KindOf(ShellLinkReadError::Reason reason) {
-  switch (reason) {
-    case ShellLinkReadError::Reason::TooLarge: return ScanErrorKind::TooLarge;
-    case ShellLinkReadError::Reason::NotRegularFile: return ScanErrorKind::NotRegularFile;
-    case ShellLinkReadError::Reason::Unreadable: break;
-  }
-  return ScanErrorKind::Unreadable;
-}
-
 // Whether folder + name reaches the entry that folder listed under name. A name
 // with a separator in it would lead elsewhere; a name that a lossy conversion made
 // (Wine turns each byte that is not UTF-8 into U+FFFD) can be shared by two entries,
@@ -178,7 +165,7 @@ int CheckAutorunFiles(TScanThread& scan, const PdiskInfo& drive) {
 int AnalyseAutorunFile(TScanThread& scan, const std::wstring& path, const PdiskInfo& drive) {
   std::optional<FileStart> file = Fs().ReadRegular(path, kMaxAutorunBytes);
   if (!file) {
-    ReportScanError(scan, path, ReadErrorKind());
+    ReportScanError(scan, path, ReadErrorKind(Fs().LastError()));
     return 0;
   }
   // What the start of the file names is still found, but keys further on are not
@@ -237,7 +224,7 @@ int CheckShortcuts(TScanThread& scan, const std::wstring& folder, const PdiskInf
       try {
         target = ReadShellLink(shortcut).PathName;
       } catch (const ShellLinkReadError& error) {
-        ReportScanError(scan, shortcut, KindOf(error.reason()));
+        ReportScanError(scan, shortcut, ShortcutErrorKind(error.reason()));
       } catch (const std::exception&) {
         // A malformed shortcut leads nowhere; the scan goes on with the next one.
       }

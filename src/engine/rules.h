@@ -1,13 +1,12 @@
 // The detection rules: what makes a file on a drive a finding.
 #pragma once
 
-#include <string>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/Platform.h"
-
 #include "state/diskinfo.h"
 
 namespace dw {

@@ -50,6 +50,19 @@ void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, 
 
 }  // namespace
 
+ScanErrorKind ReadErrorKind(uint32_t error) {
+  return error == kErrorBadFileType ? ScanErrorKind::NotRegularFile : ScanErrorKind::Unreadable;
+}
+
+ScanErrorKind ShortcutErrorKind(ShellLinkReadError::Reason reason) {
+  switch (reason) {
+    case ShellLinkReadError::Reason::TooLarge: return ScanErrorKind::TooLarge;
+    case ShellLinkReadError::Reason::NotRegularFile: return ScanErrorKind::NotRegularFile;
+    case ShellLinkReadError::Reason::Unreadable: break;
+  }
+  return ScanErrorKind::Unreadable;
+}
+
 void SetScanView(IScanView* view) { currentView.store(view); }
 IScanView* ScanView() { return currentView.load(); }
 

@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/lnk.h"
 #include "state/FindingWhy.h"
 #include "state/SharedState.h"
 #include "state/diskinfo.h"
@@ -36,6 +37,11 @@ enum class ScanErrorKind {
   DriveGone,        // the drive went away or failed during the scan
   Failed,           // the rules ended with an error
 };
+
+// The kind of a failed regular-file read, from the error it left; and of a
+// shortcut that could not be read whole.
+ScanErrorKind ReadErrorKind(uint32_t error);
+ScanErrorKind ShortcutErrorKind(ShellLinkReadError::Reason reason);
 
 struct TScanError {
   std::wstring path;

@@ -103,9 +103,4 @@ std::optional<TFindingWhy> TFindingReasons::Get(const std::wstring& path) const 
   return why ? why : Get(1, path);
 }
 
-void TFindingReasons::Clear() {
-  std::lock_guard<std::mutex> lock(FLock);
-  FItems.clear();
-}
-
 }  // namespace dw

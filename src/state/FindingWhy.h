@@ -59,7 +59,6 @@ class TFindingReasons {
   std::optional<TFindingWhy> Get(int kind, const std::wstring& path) const;
   // Of either kind, a threat's first.
   std::optional<TFindingWhy> Get(const std::wstring& path) const;
-  void Clear();
 
  private:
   mutable std::mutex FLock;

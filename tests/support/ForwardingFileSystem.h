@@ -48,4 +48,18 @@ class ForwardingFileSystem : public FileSystem {
   FileSystem& inner_;
 };
 
+// A drive that refuses every rename, as a full or failing stick does.
+class RefusingMoveFs : public ForwardingFileSystem {
+ public:
+  using ForwardingFileSystem::ForwardingFileSystem;
+  bool Move(const std::wstring&, const std::wstring&) override {
+    refused_ = true;
+    return false;
+  }
+  uint32_t LastError() override { return refused_ ? 5 : ForwardingFileSystem::LastError(); }
+
+ private:
+  bool refused_ = false;
+};
+
 }  // namespace dw::test

@@ -373,20 +373,6 @@ TEST(CliRepair, DryRunPrintsWhatItWouldDoAndChangesNothing) {
   EXPECT_TRUE(drive.Exists(L"_\\movemenoreg.vbs"));
 }
 
-// A drive that refuses every rename.
-class RefusingMoveFs : public ForwardingFileSystem {
- public:
-  using ForwardingFileSystem::ForwardingFileSystem;
-  bool Move(const std::wstring&, const std::wstring&) override {
-    refused_ = true;
-    return false;
-  }
-  uint32_t LastError() override { return refused_ ? 5 : ForwardingFileSystem::LastError(); }
-
- private:
-  bool refused_ = false;
-};
-
 TEST(CliRepair, AStepThatCannotBeDoneIsPrintedFailedAndExitsWithOne) {
   DriveFixture drive;
   ScanHarness harness;

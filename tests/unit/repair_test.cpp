@@ -389,20 +389,6 @@ std::vector<CleanStick> SticksWithoutFindings() {
 INSTANTIATE_TEST_SUITE_P(OrdinarySticks, CleanStickRepairTest, ::testing::ValuesIn(SticksWithoutFindings()),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
-// A move that the drive refuses.
-class RefusingMoveFs : public ForwardingFileSystem {
- public:
-  using ForwardingFileSystem::ForwardingFileSystem;
-  bool Move(const std::wstring&, const std::wstring&) override {
-    refused_ = true;
-    return false;
-  }
-  uint32_t LastError() override { return refused_ ? 5 : ForwardingFileSystem::LastError(); }
-
- private:
-  bool refused_ = false;
-};
-
 TEST(Repair, AMoveThatFailsIsReportedFailedAndTheFileStaysWhole) {
   DriveFixture drive;
   ScanHarness h;

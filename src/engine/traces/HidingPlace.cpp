@@ -7,6 +7,7 @@
 #include "common/Text.h"
 #include "engine/rules.h"
 #include "engine/traces/Content.h"
+#include "engine/traces/Launchers.h"
 #include "engine/traces/NameChars.h"
 #include "engine/traces/TraceRule.h"
 #include "state/SharedState.h"
@@ -27,10 +28,6 @@ constexpr size_t kMaxReads = 20000;
 constexpr size_t kDesktopIniBytes = 4096;
 
 bool HasAny(uint32_t attributes, uint32_t bits) { return (attributes & bits) != 0; }
-
-bool StartsWithNoCase(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
-}
 
 // The name as the user can read it: an invisible one as its code points, since it
 // would print as nothing in the finding's reason. Underscores read as they are.
@@ -105,16 +102,6 @@ class THidingPlaceRule : public ITraceRule {
     }
   }
 
-  // Windows install media and boot sticks keep their boot managers hidden on the
-  // root: programs, but no worm's (one that took their names still needs a
-  // launcher, which the other rules see).
-  static bool IsBootFile(const std::wstring& name) {
-    for (const wchar_t* boot : {L"bootmgr", L"bootmgr.efi", L"BOOTNXT"}) {
-      if (EqualsNoCase(name, boot)) return true;
-    }
-    return false;
-  }
-
   void InspectHiddenFile(const std::wstring& path, const FindData& entry) {
     if (FContext->Reported(path)) return;
     if (EqualsNoCase(entry.name, L"desktop.ini")) {
@@ -125,7 +112,7 @@ class THidingPlaceRule : public ITraceRule {
     bool hiddenSystem = HasAny(entry.attributes, kAttrHidden) && HasAny(entry.attributes, kAttrSystem);
     if (hiddenSystem && ExtensionMatches(entry.name, SuspiciousExtensions)) return;
     if (entry.size < 2) return;  // too short to be anything but data
-    if (IsBootFile(entry.name)) return;
+    if (IsBootManager(entry.name)) return;
     std::optional<std::string> head = Read(path, kContentHeadBytes);
     if (head && JudgeContent(*head) != TContentKind::Other) {
       ReportKeepingListing(path, {Why::HiddenProgramByContent, {}});

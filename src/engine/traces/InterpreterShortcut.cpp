@@ -208,7 +208,9 @@ class TInterpreterShortcutRule : public ITraceRule {
   void InspectShortcut(const TFolderView& view, const std::wstring& name, TTraceContext& context) {
     const std::wstring& folder = view.path;
     const std::wstring path = EntryPath(folder, name);
-    std::optional<TShellLinkFile> link = view.isRoot ? ReadQuietly(path) : context.Shortcut(path);
+    // On the root the classic shortcut rule has read it first; a read error is
+    // reported once per drive scan whoever meets it.
+    std::optional<TShellLinkFile> link = context.Shortcut(path);
     if (!link) return;
     const std::vector<TInterpreter> interpreters = InterpretersOf(*link);
     if (interpreters.empty()) return;
@@ -273,16 +275,6 @@ class TInterpreterShortcutRule : public ITraceRule {
       }
     }
     return reach;
-  }
-
-  // The classic shortcut rule has read each visible shortcut of the root before and
-  // said which it could not read.
-  static std::optional<TShellLinkFile> ReadQuietly(const std::wstring& path) {
-    try {
-      return ParseShellLink(ReadShortcutFile(path));
-    } catch (const ShellLinkError&) {
-      return std::nullopt;
-    }
   }
 
   // The entry of the drive that text names, looked for where the interpreter would

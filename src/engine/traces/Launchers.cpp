@@ -47,19 +47,15 @@ bool InList(std::wstring_view name, const auto& list) {
   return false;
 }
 
-bool StartsNoCase(std::wstring_view name, std::wstring_view prefix) {
-  return name.size() >= prefix.size() && EqualsNoCase(name.substr(0, prefix.size()), prefix);
-}
-
 void TrimEnd(std::wstring& text) {
   while (!text.empty() && (text.back() == L' ' || text.back() == L'.')) text.pop_back();
 }
 
 bool IsOwnerFile(const FindData& entry) {
   if (entry.size > kMaxOwnerFileBytes) return false;
-  if (StartsNoCase(entry.name, L"~$")) return InList(ExtensionPart(entry.name), kOfficeExtensions);
+  if (StartsWithNoCase(entry.name, L"~$")) return InList(ExtensionPart(entry.name), kOfficeExtensions);
   // LibreOffice's: ".~lock.Report.docx#".
-  return StartsNoCase(entry.name, L".~lock.") && entry.name.back() == L'#';
+  return StartsWithNoCase(entry.name, L".~lock.") && entry.name.back() == L'#';
 }
 
 }  // namespace
@@ -97,10 +93,17 @@ bool IsHidden(const FindData& entry) { return entry.attributes & kAttrHidden; }
 bool IsSystemOwnEntry(const FindData& entry) {
   if (entry.attributes & kAttrDirectory) {
     // A Linux desktop's trash: ".Trash-1000".
-    return InList(entry.name, kSystemFolders) || StartsNoCase(entry.name, L".Trash-");
+    return InList(entry.name, kSystemFolders) || StartsWithNoCase(entry.name, L".Trash-");
   }
   // "._Report.docx": the resource fork macOS writes beside each file it copies.
-  return InList(entry.name, kSystemFiles) || StartsNoCase(entry.name, L"._") || IsOwnerFile(entry);
+  return InList(entry.name, kSystemFiles) || StartsWithNoCase(entry.name, L"._") || IsOwnerFile(entry);
+}
+
+bool IsBootManager(std::wstring_view name) {
+  for (const wchar_t* boot : {L"bootmgr", L"bootmgr.efi", L"BOOTNXT"}) {
+    if (EqualsNoCase(name, boot)) return true;
+  }
+  return false;
 }
 
 bool IsAutorunFile(const FindData& entry) {

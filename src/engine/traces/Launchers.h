@@ -29,6 +29,10 @@ bool IsHidden(const FindData& entry);
 // and Linux desktops' own entries. The recycle bins are not among them: only a look
 // inside tells a genuine one.
 bool IsSystemOwnEntry(const FindData& entry);
+// The boot managers that Windows install media and boot sticks keep hidden on
+// their root: programs, but no worm's (one that took their names still needs a
+// launcher, which the rules see).
+bool IsBootManager(std::wstring_view name);
 // autorun.inf, autorun.ini, and either once the classic rule set it aside.
 bool IsAutorunFile(const FindData& entry);
 // $RECYCLE.BIN or RECYCLER: a folder of Windows if it holds what Windows puts there.

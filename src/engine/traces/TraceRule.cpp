@@ -36,7 +36,7 @@ std::optional<std::string> TTraceContext::Head(const std::wstring& path, size_t 
     uint32_t error = Fs().LastError();
     // Gone meanwhile: nothing to judge, and nothing missed.
     if (error == kErrorFileNotFound || error == kErrorPathNotFound) return std::nullopt;
-    ScanError(path, error == kErrorBadFileType ? ScanErrorKind::NotRegularFile : ScanErrorKind::Unreadable);
+    ScanError(path, ReadErrorKind(error));
     return std::nullopt;
   }
   return std::move(file->bytes);
@@ -47,10 +47,7 @@ std::optional<TShellLinkFile> TTraceContext::Shortcut(const std::wstring& path) 
   try {
     bytes = ReadShortcutFile(path);
   } catch (const ShellLinkReadError& error) {
-    using Reason = ShellLinkReadError::Reason;
-    ScanError(path, error.reason() == Reason::TooLarge         ? ScanErrorKind::TooLarge
-                    : error.reason() == Reason::NotRegularFile ? ScanErrorKind::NotRegularFile
-                                                               : ScanErrorKind::Unreadable);
+    ScanError(path, ShortcutErrorKind(error.reason()));
     return std::nullopt;
   } catch (const ShellLinkError&) {
     return std::nullopt;  // gone meanwhile
@@ -86,7 +83,6 @@ TTraceRun::TTraceRun(TScanThread& scan, const PdiskInfo& drive, bool thorough)
 
 void TTraceRun::Inspect(const std::wstring& folder, const std::vector<FindData>& entries) {
   TFolderView view{folder, entries, folder == FContext.Root()};
-  if (view.isRoot) FContext.SetRootEntries(entries);
   for (const auto& rule : FRules) {
     if (!FContext.GoOn()) return;
     rule->Inspect(view, FContext);

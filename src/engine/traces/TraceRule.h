@@ -61,9 +61,6 @@ class TTraceContext {
   // cannot be listed. Bounded by the caller: list only what is suspected.
   std::optional<std::vector<FindData>> List(const std::wstring& folder);
 
-  // The root's listing, as the scan walked it (the root is inspected first).
-  const std::vector<FindData>& RootEntries() const { return FRootEntries; }
-  void SetRootEntries(const std::vector<FindData>& entries) { FRootEntries = entries; }
   // The findings reported so far.
   int Count() const { return static_cast<int>(FReported.size()); }
 
@@ -72,7 +69,6 @@ class TTraceContext {
   PdiskInfo FDrive;
   bool FThorough;
   std::unordered_set<std::wstring> FReported;  // lower-case paths
-  std::vector<FindData> FRootEntries;
 };
 
 class ITraceRule {
