@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/Text.h"
+#include "loc/LangLocStrings.h"
 #include "engine/disposal.h"
 #include "engine/drivepath.h"
 #include "engine/tools.h"
@@ -140,6 +141,7 @@ class TRepairRun {
     FScan.FDryRun = FDryRun;
     ScanDrive(FScan, FDrive, true);
     FScan.FFindings = nullptr;
+    AddStillListed(findings);
     // Two rules may report one file (a classic rule and one of today's, under the
     // other kind): it is dealt with once.
     std::set<std::wstring> seen;
@@ -153,6 +155,21 @@ class TRepairRun {
       if (EqualsNoCase(ExtensionPart(finding.CurrMenace), L".lnk")) NoteOpenedFolders(finding.CurrMenace);
     }
     return findings;
+  }
+
+  // What an earlier scan of this drive listed and the user still sees: an autorun
+  // file set aside then is no autorun file to this scan, nor is its program the one
+  // it starts. The drive's own record holds them: another stick at the same letter
+  // has a record of its own.
+  void AddStillListed(std::vector<TScanSync>& findings) const {
+    TSharedState& state = State();
+    for (const auto& [listed, kind] : {std::pair{&FDrive->threat, Threat}, std::pair{&FDrive->Risk, Suspicious}}) {
+      for (const std::wstring& path : listed->Snapshot()) {
+        if (!state.ThreatList.Contains(path) && !state.RiskList.Contains(path)) continue;
+        if (!StartsWithNoCase(path, FRoot) || !Fs().Entry(path)) continue;
+        findings.push_back({path, kind, Ask, {}});
+      }
+    }
   }
 
   bool IsFinding(const std::wstring& path) const { return FFindingPaths.count(ToLower(path)) != 0; }
@@ -487,6 +504,28 @@ std::string_view RepairActionName(RepairAction action) {
 
 TRepairCounts RepairDrive(TScanThread& scan, const PdiskInfo& drive, bool dryRun, const RepairReport& report) {
   return TRepairRun(scan, drive, dryRun, report).Run();
+}
+
+TRepairSummary SummariseRepair(const std::wstring& drive, const TRepairCounts& counts) {
+  TRepairSummary summary;
+  summary.complete = counts.failed == 0 && counts.kept == 0;
+  summary.title = FormatText(summary.complete ? MsgRepairDoneTitle : MsgRepairFailedTitle, {drive});
+  std::wstring done;
+  auto add = [&](int count, const std::wstring& one, const std::wstring& many) {
+    if (count == 0) return;
+    if (!done.empty()) done += L", ";
+    done += FormatText(count == 1 ? one : many, {int64_t{count}});
+  };
+  add(counts.unhidden, MsgRepairUnhiddenOne, MsgRepairUnhiddenMany);
+  add(counts.moved, MsgRepairMovedOne, MsgRepairMovedMany);
+  add(counts.quarantined, MsgRepairQuarantinedOne, MsgRepairQuarantinedMany);
+  std::vector<std::wstring> lines;
+  if (!done.empty()) lines.push_back(done);
+  if (counts.kept > 0) lines.push_back(FormatText(MsgRepairKept, {int64_t{counts.kept}}));
+  if (counts.failed > 0) lines.push_back(FormatText(MsgRepairFailedSteps, {int64_t{counts.failed}}));
+  if (lines.empty()) lines.push_back(MsgRepairNothing);
+  for (const std::wstring& line : lines) summary.text += (summary.text.empty() ? L"" : L"\n") + line;
+  return summary;
 }
 
 TRepairThread::TRepairThread(PdiskInfo drive, bool dryRun, RepairReport onStep,

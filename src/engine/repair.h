@@ -37,6 +37,15 @@ struct TRepairCounts {
 
 using RepairReport = std::function<void(const TRepairStep&)>;
 
+// The end pop-up of a repair, in the user's language: its title says "repaired"
+// only when no step failed and no hiding folder was left holding something.
+struct TRepairSummary {
+  std::wstring title, text;
+  bool complete = true;
+};
+// drive: as the user knows it, "<volume name> (<ROOT>)".
+TRepairSummary SummariseRepair(const std::wstring& drive, const TRepairCounts& counts);
+
 // Repairs drive, thoroughly scanned by scan (a worker's: the scan hands its steps
 // to the window thread). Each step goes to report, on the calling thread, and to
 // the log. dryRun: nothing on the drive is changed, and report is told what would

@@ -105,6 +105,19 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Programme ou script dans le dossier de dissimulation %s",
     L"desktop.ini qui déguise un dossier en élément de Windows",
     L"Fichier caché qu'ouvre le raccourci %s",
+    L"%s va réparer le disque %s :\r\n- les fichiers du virus qu'il trouve sont mis en quarantaine ;\r\n- vos fichiers que le virus a déplacés dans des dossiers cachés reviennent à la racine ;\r\n- vos fichiers cachés redeviennent visibles.\r\nAucun de vos fichiers n'est supprimé. Voulez-vous continuer ?",
+    L"Le disque %s a été réparé",
+    L"Le disque %s n'a pas pu être entièrement réparé",
+    L"%d fichier rendu visible",
+    L"%d fichiers rendus visibles",
+    L"%d déplacé à la racine",
+    L"%d déplacés à la racine",
+    L"%d fichier du virus mis en quarantaine",
+    L"%d fichiers du virus mis en quarantaine",
+    L"%d dossier(s) caché(s) laissé(s) en place : ils contiennent encore des éléments",
+    L"%d étape(s) n'ont pas pu être faites : voir le journal",
+    L"Rien n'était à réparer sur ce disque",
+    L"Réparation du disque %s en cours...",
 };
 }  // namespace
 
@@ -201,6 +214,19 @@ std::wstring MsgWhyHiddenProgramByContent = kDefaults[89];
 std::wstring MsgWhyHidingPlaceContent = kDefaults[90];
 std::wstring MsgWhyDisguisingDesktopIni = kDefaults[91];
 std::wstring MsgWhyShortcutTarget = kDefaults[92];
+std::wstring MsgRepairConfirm = kDefaults[93];
+std::wstring MsgRepairDoneTitle = kDefaults[94];
+std::wstring MsgRepairFailedTitle = kDefaults[95];
+std::wstring MsgRepairUnhiddenOne = kDefaults[96];
+std::wstring MsgRepairUnhiddenMany = kDefaults[97];
+std::wstring MsgRepairMovedOne = kDefaults[98];
+std::wstring MsgRepairMovedMany = kDefaults[99];
+std::wstring MsgRepairQuarantinedOne = kDefaults[100];
+std::wstring MsgRepairQuarantinedMany = kDefaults[101];
+std::wstring MsgRepairKept = kDefaults[102];
+std::wstring MsgRepairFailedSteps = kDefaults[103];
+std::wstring MsgRepairNothing = kDefaults[104];
+std::wstring MsgRepairRunning = kDefaults[105];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -296,6 +322,19 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgWhyHidingPlaceContent,
     &MsgWhyDisguisingDesktopIni,
     &MsgWhyShortcutTarget,
+    &MsgRepairConfirm,
+    &MsgRepairDoneTitle,
+    &MsgRepairFailedTitle,
+    &MsgRepairUnhiddenOne,
+    &MsgRepairUnhiddenMany,
+    &MsgRepairMovedOne,
+    &MsgRepairMovedMany,
+    &MsgRepairQuarantinedOne,
+    &MsgRepairQuarantinedMany,
+    &MsgRepairKept,
+    &MsgRepairFailedSteps,
+    &MsgRepairNothing,
+    &MsgRepairRunning,
 };
 
 const wchar_t* CatalogueDefault(int number) {

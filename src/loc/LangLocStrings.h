@@ -100,8 +100,21 @@ extern std::wstring MsgWhyHiddenProgramByContent;      // 90
 extern std::wstring MsgWhyHidingPlaceContent;          // 91
 extern std::wstring MsgWhyDisguisingDesktopIni;        // 92
 extern std::wstring MsgWhyShortcutTarget;             // 93
+extern std::wstring MsgRepairConfirm;                  // 94
+extern std::wstring MsgRepairDoneTitle;                // 95
+extern std::wstring MsgRepairFailedTitle;              // 96
+extern std::wstring MsgRepairUnhiddenOne;              // 97
+extern std::wstring MsgRepairUnhiddenMany;             // 98
+extern std::wstring MsgRepairMovedOne;                 // 99
+extern std::wstring MsgRepairMovedMany;                // 100
+extern std::wstring MsgRepairQuarantinedOne;           // 101
+extern std::wstring MsgRepairQuarantinedMany;          // 102
+extern std::wstring MsgRepairKept;                     // 103
+extern std::wstring MsgRepairFailedSteps;              // 104
+extern std::wstring MsgRepairNothing;                  // 105
+extern std::wstring MsgRepairRunning;                  // 106
 
-constexpr int kCatalogueSize = 93;
+constexpr int kCatalogueSize = 106;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -87,7 +87,8 @@ void TPanelfrm::ScanStarted(TScanThread& scan) {
 
 void TPanelfrm::DriveScanDone(TScanThread& scan) {
   const PdiskInfo& drive = scan.FdiskInfo;
-  if (!drive) return;
+  // A repair's scan: the repair tells the user what it did, once it is done.
+  if (!drive || scan.FFindings) return;
   TSharedState& state = State();
   std::wstring title = FormatText(L"%s (%s)", {drive->VolName, drive->root});
   bool listed = drive->threat.Count() > 0 || drive->Risk.Count() > 0;
@@ -127,7 +128,7 @@ void TPanelfrm::FindingAdded(TScanThread& scan) {
   // The engine has already logged the finding.
   AddMissingFindingRows(&scan.sync);
   refreshBt();
-  if (!Visible()) {
+  if (!Visible() && !scan.FFindings) {
     SetWindowState(TWindowState::Normal);
     Component(L"PageControl1").SetActivePage(L"TabSheet1");
     Show();

@@ -60,8 +60,8 @@ const std::vector<TLayoutRow> kLayout = {
      .Columns = kDriveColumnsTools, .Options = kListView | kOptShowSelectionAlways},
     {.Name = L"btToolChangeAttribute", .Kind = K::Button, .Parent = L"TabSheet3", .Place = {8, 240, 113, 25},
      .Caption = L"Reparer..",
-     .Hint = L"Modifie les attributs des dossiers. utile au cas ou votre disque a été infecté et que vos dossiers "
-             L"ont été tous masquer",
+     .Hint = L"Répare un disque infecté par un virus : met le virus en quarantaine et vous rend les fichiers qu'il "
+             L"a cachés ou déplacés. Ou change seulement les attributs.",
      .Options = kOptWordWrap},
     {.Name = L"btToolProtectionFolder", .Kind = K::Button, .Parent = L"TabSheet3", .Place = {128, 240, 169, 25},
      .Caption = L"Créer un dossier de protection",
@@ -131,6 +131,8 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"Afficher1", .Kind = K::MenuItem, .Parent = L"PopupMenu1", .Caption = L"Afficher",
      .Options = kOptDefaultItem},
     {.Name = L"N2", .Kind = K::MenuItem, .Parent = L"PopupMenu1", .Caption = L"-"},
+    {.Name = L"repairdisk_m", .Kind = K::MenuItem, .Parent = L"PopupMenu1", .Caption = L"Réparer le disque",
+     .Tag = -1},
     {.Name = L"resetfolder_m", .Kind = K::MenuItem, .Parent = L"PopupMenu1",
      .Caption = L"Reparer les attributs des dossiers dans", .Tag = -1},
     {.Name = L"resetfile_m", .Kind = K::MenuItem, .Parent = L"PopupMenu1",
@@ -153,6 +155,8 @@ const std::vector<TLayoutRow> kLayout = {
 
     // Shown by btToolChangeAttribute.
     {.Name = L"PopupMenu3", .Kind = K::PopupMenu},
+    {.Name = L"RepairDrive_m", .Kind = K::MenuItem, .Parent = L"PopupMenu3", .Caption = L"Réparer le disque"},
+    {.Name = L"N6", .Kind = K::MenuItem, .Parent = L"PopupMenu3", .Caption = L"-"},
     {.Name = L"ChangeFoldersAttr_m", .Kind = K::MenuItem, .Parent = L"PopupMenu3",
      .Caption = L"Attributs des dossiers"},
     {.Name = L"ChangeFilesAttr_m", .Kind = K::MenuItem, .Parent = L"PopupMenu3", .Caption = L"Attributs des fichiers"},

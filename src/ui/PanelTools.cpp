@@ -1,6 +1,11 @@
 // The control panel's repair-tool commands: the tools page and the tray menu's
 // drive entries.
+#include "common/Text.h"
+#include "engine/repair.h"
 #include "engine/tools.h"
+#include "loc/LangLocStrings.h"
+#include "state/Elevation.h"
+#include "state/Notify.h"
 #include "state/SharedState.h"
 #include "ui/DriveEntry.h"
 #include "ui/main.h"
@@ -9,6 +14,7 @@ namespace dw {
 
 void TPanelfrm::BindTools() {
   Bind(L"btToolChangeAttribute", &TComponent::OnClick, &TPanelfrm::btToolChangeAttributeClick);
+  Bind(L"RepairDrive_m", &TComponent::OnClick, &TPanelfrm::RepairDrive_mClick);
   Bind(L"ChangeFoldersAttr_m", &TComponent::OnClick, &TPanelfrm::ChangeFoldersAttr_mClick);
   Bind(L"ChangeFilesAttr_m", &TComponent::OnClick, &TPanelfrm::ChangeFilesAttr_mClick);
   Bind(L"btToolProtectionFolder", &TComponent::OnClick, &TPanelfrm::btToolProtectionFolderClick);
@@ -38,6 +44,42 @@ void TPanelfrm::StartTool(int toolId, const std::wstring& root, bool registered)
   }
   StartWorker(tool, registered ? &State().WorkThreads : nullptr);
 }
+
+void TPanelfrm::StartRepair(const PdiskInfo& drive) {
+  if (!drive) return;
+  const std::wstring root = ToUpper(drive->root);
+  const std::wstring name = FormatText(L"%s (%s)", {drive->VolName, root});
+  if (FRepairing.count(root)) {
+    ShowNotification(MsgInformationTitle, FormatText(MsgRepairRunning, {name}), 0);
+    return;
+  }
+  const std::wstring question = FormatText(MsgRepairConfirm, {std::wstring(kProductName), name});
+  if (ShowMessageBox(question, MsgConfirmationTitle, kMbYesNoCancel) != kIdYes) return;
+  FRepairing.insert(root);
+  Component(L"Label13").SetCaption(FormatText(MsgRepairRunning, {name}));
+  // The engine logs each step; the user is told once, at the end.
+  auto onEnd = [this, root, name](const TRepairCounts& counts) {
+    FRepairing.erase(root);
+    const TRepairSummary summary = SummariseRepair(name, counts);
+    Component(L"Label13").SetCaption(summary.title);
+    ShowNotification(summary.title, summary.text, summary.complete ? 0 : 1);
+    refreshBt();
+  };
+  // A quarantined finding has left the drive: its row goes with it.
+  auto onStep = [this](const TRepairStep& step) {
+    if (step.action == RepairAction::Quarantined) RemoveFindingRows(step.path);
+  };
+  StartWorker(new TRepairThread(drive, false, onStep, onEnd), &State().WorkThreads);
+}
+
+void TPanelfrm::RepairDrive_mClick(TComponent&) {
+  const std::wstring root = SelectedToolDrive();
+  for (const PdiskInfo& drive : State().DriveList.Snapshot()) {
+    if (EqualsNoCase(drive->root, root)) return StartRepair(drive);
+  }
+}
+
+void TPanelfrm::_repairDrive(TComponent& sender) { StartRepair(DriveOfEntry(sender)); }
 
 void TPanelfrm::btToolChangeAttributeClick(TComponent&) { Component(L"PopupMenu3").Popup(); }
 

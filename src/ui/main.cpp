@@ -61,8 +61,13 @@ void TPanelfrm::refreshBt() {
   TComponent& headline = Component(L"Label8");
   TComponent& tools = Component(L"ListView3");
 
+  // A finding or a drive coming or going refreshes the list: the user's pick stays.
+  const std::wstring picked = SelectedToolDrive();
   tools.ClearRows();
   FillDriveListView(state.DriveList, tools, true);
+  for (int row = 0; row < tools.RowCount(); ++row) {
+    if (!picked.empty() && EqualsNoCase(tools.Rows()[static_cast<size_t>(row)].Caption, picked)) tools.SetSelectedRow(row);
+  }
 
   int image;
   if (!state.ProtectionEnabled) {
@@ -113,10 +118,12 @@ void TPanelfrm::cprotectionControlClick(TComponent&) {
 void TPanelfrm::PopupMenu1Popup(TComponent&) {
   TSharedState& state = State();
   bool haveDrives = state.DriveList.Count() > 0;
+  Component(L"repairdisk_m").SetEnabled(haveDrives);
   Component(L"resetfolder_m").SetEnabled(haveDrives);
   Component(L"safeopen_m").SetEnabled(haveDrives);
   Component(L"Scan_m").SetEnabled(haveDrives);
 
+  BuildDriveMenu(state.DriveList, Component(L"repairdisk_m"), Handler(&TPanelfrm::_repairDrive));
   BuildDriveMenu(state.DriveList, Component(L"resetfolder_m"), Handler(&TPanelfrm::_resetFolderAttribute));
   BuildDriveMenu(state.DriveList, Component(L"resetfile_m"), Handler(&TPanelfrm::resetfile_mClick));
   BuildDriveMenu(state.DriveList, Component(L"safeopen_m"), Handler(&TPanelfrm::_safeopen));

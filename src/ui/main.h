@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -53,6 +54,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // The drive entries of the tray menu; sender's Tag is the drive's position in
   // DriveList. Their work belongs to the repair tools, the scan and the antivirus
   // command, which fill these in.
+  void _repairDrive(TComponent& sender);
   void _resetFolderAttribute(TComponent& sender);
   void resetfile_mClick(TComponent& sender);
   void _safeopen(TComponent& sender);
@@ -64,6 +66,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   std::function<void(int)> WriteLanguageSetting;
   void BindTools();
   void btToolChangeAttributeClick(TComponent& sender);
+  void RepairDrive_mClick(TComponent& sender);
   void ChangeFoldersAttr_mClick(TComponent& sender);
   void ChangeFilesAttr_mClick(TComponent& sender);
   void btToolProtectionFolderClick(TComponent& sender);
@@ -73,6 +76,8 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   std::wstring SelectedToolDrive() const;
   // Starts a repair tool on root; registered tools join WorkThreads.
   void StartTool(int toolId, const std::wstring& root, bool registered);
+  // Asks, then repairs drive on a worker; one repair a drive at a time.
+  void StartRepair(const PdiskInfo& drive);
   // The button (tag -1) opens PopupMenu2 with the drives; its items (tag = the
   // drive's position in DriveList) ask, then exclude.
   void btexcludeDiskClick(TComponent& sender);
@@ -136,6 +141,8 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // The stored name of each row of ListView4: the display name is shortened and
   // cannot be turned back into it.
   std::vector<std::wstring> FQuarantineNames;
+  // The roots being repaired (window thread only).
+  std::set<std::wstring> FRepairing;
 };
 
 }  // namespace dw

@@ -28,9 +28,11 @@ using PanelLayoutTest = PanelFixture;
 // The renderer and the language files find components by name, and each window is
 // created inside its parent's: a name twice or a parent missing breaks both.
 TEST_F(PanelLayoutTest, NamesAreUniqueAndEveryParentIsAContainerOfThePanel) {
+  // Look-ups ignore case, as the language files' do: two names that differ in case
+  // alone would reach one component.
   std::set<std::wstring> seen;
   for (const auto& c : panel->Components()) {
-    EXPECT_TRUE(seen.insert(c->Name()).second) << "named twice: " << WideToUtf8(c->Name());
+    EXPECT_TRUE(seen.insert(ToLower(c->Name())).second) << "named twice: " << WideToUtf8(c->Name());
   }
   const std::set<TComponentKind> containers = {TComponentKind::Panel,     TComponentKind::PageControl,
                                                TComponentKind::TabSheet,  TComponentKind::GroupBox,
@@ -64,18 +66,18 @@ TEST_F(PanelLayoutTest, PagesComeInOrderWithTheFirstActive) {
 
 TEST_F(PanelLayoutTest, TrayMenuItemsAreInOrderAndDriveParentsCarryMinusOne) {
   std::vector<TComponent*> items = panel->ChildrenOf(L"PopupMenu1");
-  EXPECT_EQ(Names(items), (std::vector<std::wstring>{L"Afficher1", L"N2", L"resetfolder_m", L"resetfile_m", L"N5",
+  EXPECT_EQ(Names(items), (std::vector<std::wstring>{L"Afficher1", L"N2", L"repairdisk_m", L"resetfolder_m", L"resetfile_m", L"N5",
                                                      L"safeopen_m", L"N4", L"Scan_m", L"Antivirusscan_m", L"N1",
                                                      L"ActiverDsactiverlaprotection1", L"N3", L"Fermer1"}));
   for (TComponent* item : items) {
-    bool driveParent = item->Name() == L"resetfolder_m" || item->Name() == L"resetfile_m" ||
+    bool driveParent = item->Name() == L"repairdisk_m" || item->Name() == L"resetfolder_m" || item->Name() == L"resetfile_m" ||
                        item->Name() == L"safeopen_m" || item->Name() == L"Scan_m" || item->Name() == L"Antivirusscan_m";
     EXPECT_EQ(item->Tag(), driveParent ? -1 : 0) << std::string(item->Name().begin(), item->Name().end());
   }
   EXPECT_TRUE(C(L"Afficher1").HasOption(kOptDefaultItem));
   EXPECT_TRUE(panel->ChildrenOf(L"PopupMenu2").empty());
   EXPECT_EQ(Captions(panel->ChildrenOf(L"PopupMenu3")),
-            (std::vector<std::wstring>{L"Attributs des dossiers", L"Attributs des fichiers"}));
+            (std::vector<std::wstring>{L"Réparer le disque", L"-", L"Attributs des dossiers", L"Attributs des fichiers"}));
 }
 
 TEST_F(PanelLayoutTest, ListsChoicesAndColumnsAreAsDesigned) {
@@ -97,9 +99,10 @@ TEST_F(PanelLayoutTest, ListsChoicesAndColumnsAreAsDesigned) {
 }
 
 TEST_F(PanelLayoutTest, HintsTagsStatesAndLooksAreAsDesigned) {
+  // The button's menu begins with the whole repair of the drive, which its hint names.
   EXPECT_EQ(C(L"btToolChangeAttribute").Hint(),
-            L"Modifie les attributs des dossiers. utile au cas ou votre disque a été infecté et que vos dossiers ont "
-            L"été tous masquer");
+            L"Répare un disque infecté par un virus : met le virus en quarantaine et vous rend les fichiers qu'il a "
+            L"cachés ou déplacés. Ou change seulement les attributs.");
   EXPECT_EQ(C(L"btToolProtectionFolder").Hint(),
             L"Créer un dossier AUTORUN.INF pour proteger votre disque USB des attaques .");
   EXPECT_EQ(C(L"antiviruscmd_txt").Hint(), L"Facultatif");

@@ -389,6 +389,28 @@ std::vector<CleanStick> SticksWithoutFindings() {
 INSTANTIATE_TEST_SUITE_P(OrdinarySticks, CleanStickRepairTest, ::testing::ValuesIn(SticksWithoutFindings()),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
+// The scan at the drive's arrival set its autorun file aside: to a second scan it
+// is no autorun file, and its program no autorun target. What the user still sees
+// listed goes all the same.
+TEST(Repair, WhatAnEarlierScanListedIsQuarantinedToo) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"autorun.inf", "[autorun]\r\nopen=setup.exe\r\n");
+  drive.WriteFile(L"setup.exe", "MZ the worm");
+  drive.WriteFile(L"Report.docx", kReport);
+  const PdiskInfo record = h.Drive(drive);
+  ASSERT_GT(h.Scan(record), 0);
+  ASSERT_TRUE(drive.Exists(L"autorun.inf.ren"));
+
+  RepairRun run = Repair(h, record);
+  const std::string steps = StepsText(run);
+  EXPECT_FALSE(drive.Exists(L"autorun.inf.ren")) << steps;
+  EXPECT_FALSE(drive.Exists(L"setup.exe")) << steps;
+  EXPECT_EQ(drive.Read(L"Report.docx"), kReport);
+  EXPECT_EQ(run.counts.quarantined, 2) << steps;
+  EXPECT_EQ(State().ThreatList.Count() + State().RiskList.Count(), 0);
+}
+
 TEST(Repair, AMoveThatFailsIsReportedFailedAndTheFileStaysWhole) {
   DriveFixture drive;
   ScanHarness h;
@@ -420,6 +442,36 @@ TEST(Repair, ADriveThatIsNotScannedIsLeftAsItWas) {
   EXPECT_EQ(run.counts.failed, 1) << StepsText(run);
   EXPECT_EQ(run.steps.size(), 1u) << StepsText(run);
   EXPECT_EQ(Snapshot(drive), before);
+}
+
+// The end pop-up says "repaired" only of a repair that gave everything back, and
+// counts only what was done, in French of the right number.
+TEST(Repair, TheSummaryCountsWhatWasDoneAndNeverClaimsAFailedRepair) {
+  const std::wstring drive = L"CLE (E:\\)";
+  struct Case {
+    TRepairCounts counts;
+    bool complete;
+    std::wstring text;
+  } cases[] = {
+      {{.quarantined = 2, .moved = 3, .unhidden = 12}, true,
+       L"12 fichiers rendus visibles, 3 déplacés à la racine, 2 fichiers du virus mis en quarantaine"},
+      {{.quarantined = 1, .moved = 1, .unhidden = 1}, true,
+       L"1 fichier rendu visible, 1 déplacé à la racine, 1 fichier du virus mis en quarantaine"},
+      {{.quarantined = 4, .removed = 1}, true, L"4 fichiers du virus mis en quarantaine"},
+      {{}, true, L"Rien n'était à réparer sur ce disque"},
+      {{.moved = 2, .kept = 1}, false,
+       L"2 déplacés à la racine\n1 dossier(s) caché(s) laissé(s) en place : ils contiennent encore des éléments"},
+      {{.quarantined = 1, .failed = 2}, false,
+       L"1 fichier du virus mis en quarantaine\n2 étape(s) n'ont pas pu être faites : voir le journal"},
+      {{.failed = 1}, false, L"1 étape(s) n'ont pas pu être faites : voir le journal"},
+  };
+  for (const Case& c : cases) {
+    const TRepairSummary summary = SummariseRepair(drive, c.counts);
+    EXPECT_EQ(summary.complete, c.complete) << WideToUtf8(c.text);
+    EXPECT_EQ(summary.text, c.text);
+    EXPECT_EQ(summary.title, c.complete ? L"Le disque CLE (E:\\) a été réparé"
+                                        : L"Le disque CLE (E:\\) n'a pas pu être entièrement réparé");
+  }
 }
 
 #ifndef _WIN32

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/repair.h"
 #include "engine/tools.h"
 #include "support/DriveFixture.h"
 #include "tools_fixture.h"
@@ -165,6 +166,66 @@ TEST_F(ToolsRepairTest, TrayEntriesRepairTheDriveWithItsLowerCaseRoot) {
 
   const std::vector<Notification> expected(2, {MsgSuccessTitle, ChangedText(drive.root()), 0});
   EXPECT_EQ(notifications, expected);
+}
+
+// The whole repair of a drive, from the tools page and from the tray menu: it
+// asks first, naming the drive, and ends with one notice of what it did.
+TEST_F(ToolsRepairTest, TheDriveRepairAsksThenGivesTheFilesBackAndSaysWhatItDid) {
+  TempFolder data;  // the quarantine's
+  State().DataFolder = data.path();
+  const std::wstring nbsp = L"\u00A0";
+  drive.MakeFolder(L"Holidays", H);
+  drive.MakeFolder(nbsp, H | S);
+  drive.WriteFile(nbsp + L"\\Report.docx", "the user's report");
+  // Listed by the drive's scan at its arrival; the repair takes it and its row.
+  drive.WriteFile(L"svchost.exe", "MZ the worm", H | S);
+  State().DriveList.Get(0)->Risk.Add(drive.root() + L"svchost.exe");
+  State().RiskList.Add(drive.root() + L"svchost.exe");
+  State().FindingsSeen.Add(drive.root() + L"svchost.exe");
+  panel->RefreshFindingsView(0);
+  const std::wstring named = L"USBSTICK (" + root + L")";
+
+  // A refresh of the page (a finding, a drive arriving) keeps the drive picked.
+  SelectToolDrive(root);
+  panel->refreshBt();
+  EXPECT_EQ(panel->SelectedToolDrive(), root);
+
+  for (int answer : {kIdNo, kIdCancel}) {
+    system.QueueAnswer(answer);
+    Click(L"RepairDrive_m");
+    EXPECT_EQ(State().WorkThreads.Count(), 0);
+  }
+  EXPECT_EQ(Bits(L"Holidays"), D | H);
+  EXPECT_TRUE(notifications.empty());
+
+  system.QueueAnswer(kIdYes);
+  Click(L"RepairDrive_m");
+  ASSERT_TRUE(Pump([&] { return notifications.size() == 1; }));
+  ASSERT_TRUE(WaitForTools());
+  ASSERT_EQ(system.MessageBoxes().size(), 3u);
+  EXPECT_EQ(system.MessageBoxes()[2].text, FormatText(MsgRepairConfirm, {std::wstring(L"Drivewarden"), named}));
+  EXPECT_EQ(system.MessageBoxes()[2].caption, L"Confirmation");
+  EXPECT_EQ(Bits(L"Holidays"), D);
+  EXPECT_EQ(drive.Read(L"Report.docx"), "the user's report");
+  EXPECT_FALSE(drive.Exists(nbsp));
+  EXPECT_FALSE(drive.Exists(L"svchost.exe"));
+  EXPECT_EQ(C(L"ListView1").RowCount(), 0);
+  EXPECT_EQ(State().FindingsSeen.Count(), 0);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{L"Le disque " + named + L" a été réparé",
+                                                       L"1 fichier rendu visible, 1 déplacé à la racine, "
+                                                       L"1 fichier du virus mis en quarantaine",
+                                                       0}}));
+  EXPECT_EQ(C(L"Label13").Caption(), L"Le disque " + named + L" a été réparé");
+
+  // The tray menu's entry; a drive the protection may not touch is not called repaired.
+  State().ProtectionEnabled = false;
+  system.QueueAnswer(kIdYes);
+  PickTrayEntry(L"repairdisk_m", named);
+  ASSERT_TRUE(Pump([&] { return notifications.size() == 2; }));
+  ASSERT_TRUE(WaitForTools());
+  EXPECT_EQ(notifications[1].title, L"Le disque " + named + L" n'a pas pu être entièrement réparé");
+  EXPECT_EQ(notifications[1].itype, 1);
+  State().ProtectionEnabled = true;
 }
 
 TEST_F(ToolsRepairTest, AStoppedWalkEndsAfterTheEntryInHand) {

@@ -11,7 +11,7 @@ HIDDEN, SYSTEM = 0x2, 0x4
 
 def make_demo_drive(folder, label="DEMO_STICK"):
     """demo/drive with its DOS attributes (demo/attributes.txt), under the given volume label."""
-    shutil.copytree(SOURCE_DIR / "demo" / "drive", folder)
+    shutil.copytree(SOURCE_DIR / "demo" / "drive", folder, dirs_exist_ok=True)
     (folder / ".windows-label").write_text(label + "\n")
     for line in (SOURCE_DIR / "demo" / "attributes.txt").read_text().splitlines():
         if not line.strip() or line.startswith("#"):

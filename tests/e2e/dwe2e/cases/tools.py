@@ -3,7 +3,7 @@ over a restart."""
 
 from ..checks import check, wait_for, wait_until
 from ..config import SCREEN
-from ..drive import HIDDEN, SYSTEM, dos_attributes, folder_listing, set_dos_attributes
+from ..drive import HIDDEN, SYSTEM, dos_attributes, folder_listing, make_demo_drive, set_dos_attributes
 from ..panel import (LIST_VIEWS, drive_row_index, list_rows, popup_hidden, show_panel_page, wait_for_notice,
                      wait_for_quiet_popup)
 from ..settings import SEEDED_SETTINGS
@@ -16,6 +16,13 @@ PROTECTION_TEXT = ("DOSSIER CREER PAR LE LOGICIEL DRIVEWARDEN\r\n"
                    "Ce dossier vous protège des autoruns des virus\r\n").encode("cp1252")
 # Wine's explorer.exe shows a folder in a window of this class.
 SHELL_FOLDER_WINDOW = "ExplorerWClass"
+# The items of the "Reparer.." menu and of the tray menu, as the arrow keys reach them.
+DRIVE_REPAIR, FOLDER_ATTRIBUTES, FILE_ATTRIBUTES = 0, 1, 2
+TRAY_DRIVE_REPAIR, TRAY_FOLDER_ATTRIBUTES = 1, 2
+NBSP = "\u00a0"
+# What a scan finds on the demo drive, as it is left on the drive once set aside.
+DEMO_FINDINGS = ["setup.exe", "autorun.inf.ren", "svchost.exe", "Photos.lnk", "photos.js", "Holidays.exe",
+                 "DEMO_STICK.lnk", "~$sync.ciK"]  # the lure shortcut leads to E:\\photos.js
 
 
 def run_attribute_repair(session, menu_item, answer):
@@ -60,13 +67,13 @@ def case_repair_tools(session):
     # Declined: nothing changes and no notice follows. The repair runs in a worker of
     # its own, which asks and then ends: once it has, any notice of it was raised.
     idle = session.threads()
-    run_attribute_repair(session, 0, 7)
+    run_attribute_repair(session, FOLDER_ATTRIBUTES, 7)
     wait_for(lambda: session.threads() <= idle, 20, "the declined repair's worker did not end")
     check(popup_hidden(session), "a declined repair raised a notice")
     now = {path.name: dos_attributes(path) for path in drive.iterdir()}
     check(now == before, f"a declined repair changed attributes: {before} -> {now}")
 
-    run_attribute_repair(session, 0, 6)
+    run_attribute_repair(session, FOLDER_ATTRIBUTES, 6)
     wait_for_notice(session)
     session.screenshot("tools-done-popup")
     for name in WORM_HIDDEN:
@@ -78,7 +85,7 @@ def case_repair_tools(session):
     check(dos_attributes(drive / "Photos" / "inside.txt") == HIDDEN | SYSTEM, "the repair went below the root")
     check(wait_until(lambda: popup_hidden(session), 30), "the repair's notice did not go away")
 
-    run_attribute_repair(session, 1, 6)
+    run_attribute_repair(session, FILE_ATTRIBUTES, 6)
     wait_for_notice(session)
     check(dos_attributes(drive / "notes.txt") == 0, "notes.txt is still hidden after the file repair")
     for name in NEVER_REPAIRED:
@@ -104,7 +111,7 @@ def case_repair_tools(session):
     # The tray menu's folder repair: the drive's entry under its second item.
     set_dos_attributes(drive / "Photos", HIDDEN | SYSTEM)
     check(session.helper("tray-menu", SCREEN[0] - 10, SCREEN[1] - 10)[0] == 0, "the tray menu was not asked for")
-    code, _ = session.helper("menu-pick", f"1/{row}", 10000)
+    code, _ = session.helper("menu-pick", f"{TRAY_FOLDER_ATTRIBUTES}/{row}", 10000)
     check(code == 0, f"the tray menu did not open or take the choice (helper said {code})")
     code, _ = session.helper("answer-box", "Confirmation", 6, 10000)
     check(code == 0, f"the tray menu's repair asked no confirmation (helper said {code})")
@@ -181,3 +188,98 @@ def case_exclude_drive_restart(session):
     check(any(row[0] == "R:\\" for row in rows), f"the drive included again is not on the tools page: {rows}")
     session.quit_through_main_window(process)
     check(session.read_settings()["scan"]["avoid"].upper() == "C:\\;", "the drive included again is still excluded")
+
+
+def confirm_drive_repair(session, start, answer, screenshot=None):
+    """start opens the menu and picks the repair; the confirmation names the drive."""
+    start()
+    code, text = session.helper("window-text", "#32770", "Confirmation", 10000)
+    check(code == 0, f"no confirmation was asked before the repair (helper said {code})")
+    check("DEMO_STICK (E:\\)" in text and "quarantaine" in text, f"the confirmation does not say what it does where: {text!r}")
+    if screenshot:
+        session.screenshot(screenshot)
+    check(session.helper("answer-box", "Confirmation", answer, 10000)[0] == 0, "the confirmation could not be answered")
+
+
+def case_drive_repair(session):
+    """The demo drive arrives as E:, its worm's launchers listed by the arrival's
+    scan, and with the user's report moved into a hidden folder named by a no-break
+    space, as PlugX leaves it: "Réparer le disque" on the tools page, once declined
+    and once confirmed, puts every finding and the worm's desktop.ini in the
+    quarantine, brings the report back to the root byte for byte, removes the
+    emptied folder and makes the hidden Holidays folder visible; the end notice
+    comes up, the findings page is empty and the log has each step. The tray
+    menu's entry then repairs the drive infected again the same way (screenshots of
+    the confirmation and of the end notice for review)."""
+    stick = session.root / "stick"
+    make_demo_drive(stick)
+    hiding = stick / NBSP
+    hiding.mkdir()
+    report = b"PK\x03\x04 the user's report"
+    (hiding / "Report.docx").write_bytes(report)
+    (hiding / "desktop.ini").write_text("[.ShellClassInfo]\r\nIconResource=%systemroot%\\system32\\SHELL32.dll,7\r\n")
+    set_dos_attributes(hiding, HIDDEN | SYSTEM)
+    documents = {path.name: path.read_bytes() for path in (stick / "Documents").iterdir()}
+
+    session.write_settings(SEEDED_SETTINGS)
+    process = session.start_and_wait()
+    wait_for_quiet_popup(session)
+    check(session.helper("define-drive", "e", stick)[0] == 0, "Wine's mount manager refused the drive")
+    check(session.helper("announce", "arrival", "e")[0] == 0, "the arrival was not broadcast")
+    check(wait_until(lambda: len(list_rows(session, "ListView1")) == len(DEMO_FINDINGS), 60),
+          f"the arriving drive's findings were not listed: {list_rows(session, 'ListView1')}")
+    wait_for_notice(session)
+    check(wait_until(lambda: popup_hidden(session), 30), "the arrival's notice did not go away")
+    show_panel_page(session, 1)
+    row = drive_row_index(session, "ListView3", "E:\\")
+    check(session.helper("select-row", LIST_VIEWS["ListView3"], row)[0] == 0, "drive E: could not be selected")
+
+    def from_tools_page():
+        check(session.helper("click", "Reparer..")[0] == 0, "\"Reparer..\" could not be pressed")
+        code, _ = session.helper("menu-pick", DRIVE_REPAIR, 10000)
+        check(code == 0, f"the repair menu did not open or take the choice (helper said {code})")
+
+    before = sorted(path.name for path in stick.iterdir())
+    confirm_drive_repair(session, from_tools_page, 7)
+    check(not wait_until(lambda: not popup_hidden(session), 5), "a declined repair raised a notice")
+    check(sorted(path.name for path in stick.iterdir()) == before, "a declined repair changed the drive")
+
+    confirm_drive_repair(session, from_tools_page, 6, "repair-confirmation")
+    wait_for_notice(session)
+    session.screenshot("repair-done-popup")
+    names = sorted(path.name for path in stick.iterdir() if path.name != ".windows-label")
+    check(names == ["Documents", "Holidays", "Report.docx"], f"the drive after the repair: {names}")
+    check((stick / "Report.docx").read_bytes() == report, "the report changed on its way to the root")
+    for name in ["Report.docx", "Holidays", "Documents"]:
+        check(dos_attributes(stick / name) == 0, f"{name} is not visible after the repair")
+    check({path.name: path.read_bytes() for path in (stick / "Documents").iterdir()} == documents,
+          "the repair changed the user's Documents")
+    check(list_rows(session, "ListView1") == [], f"findings still listed: {list_rows(session, 'ListView1')}")
+    log = session.log_text()
+    for name in DEMO_FINDINGS + ["desktop.ini"]:
+        check(any(entry.strip().split(" ", 3)[-1].startswith("repair/quarantined") and name in entry
+                  for entry in log.split(";")),
+              f"the log has no quarantine step for {name}: {log!r}")
+    for word in ["repair/moved", "repair/unhidden", "repair/removed"]:
+        check(word in log, f"the log has no {word} step: {log!r}")
+    check(wait_until(lambda: popup_hidden(session), 30), "the repair's notice did not go away")
+
+    # Infected again; the tray menu's entry for the drive repairs it.
+    hiding.mkdir()
+    (hiding / "Notes.txt").write_bytes(b"notes of the user")
+    set_dos_attributes(hiding, HIDDEN | SYSTEM)
+    set_dos_attributes(stick / "Documents", HIDDEN | SYSTEM)
+
+    def from_tray():
+        check(session.helper("tray-menu", SCREEN[0] - 10, SCREEN[1] - 10)[0] == 0, "the tray menu was not asked for")
+        code, _ = session.helper("menu-pick", f"{TRAY_DRIVE_REPAIR}/{row}", 10000)
+        check(code == 0, f"the tray menu did not open or take the choice (helper said {code})")
+
+    confirm_drive_repair(session, from_tray, 6)
+    wait_for_notice(session)
+    check(wait_until(lambda: (stick / "Notes.txt").exists(), 30), "the tray menu's repair did not bring Notes.txt back")
+    check((stick / "Notes.txt").read_bytes() == b"notes of the user", "Notes.txt changed on its way to the root")
+    check(wait_until(lambda: not hiding.exists(), 10), "the emptied hiding folder is still there")
+    check(dos_attributes(stick / "Documents") == 0, "Documents is still hidden after the tray menu's repair")
+    check(process.poll() is None, "the program ended while it repaired")
+    session.quit_through_main_window(process)
