@@ -30,22 +30,23 @@ bool NeverRepaired(std::wstring_view name) {
          AsciiLower(name.substr(0, kCheckDiskPrefix.size())) == kCheckDiskPrefix;
 }
 
-bool RepairAttributes(const std::wstring& root, uint32_t mask, const std::function<bool()>& terminated) {
+TAttributeRepair RepairAttributes(const std::wstring& root, uint32_t mask, const std::function<bool()>& terminated) {
   const bool foldersWanted = (mask & kAttrDirectory) != 0;
-  bool allChanged = true;
+  TAttributeRepair result;
   Fs().Find(root + L"*", [&](const FindData& entry) {
     const bool passedOver = (entry.attributes & kAttrDirectory) && !foldersWanted;
     if (!passedOver && (entry.attributes & mask) == mask && !NeverRepaired(entry.name)) {
       const uint32_t repaired = entry.attributes & ~(kAttrHidden | kAttrSystem);
       if (!Fs().SetAttributes(root + entry.name, repaired)) {
-        allChanged = false;
+        result.complete = false;
         RequestElevation();
         return false;
       }
+      ++result.changed;
     }
     return !(terminated && terminated());
   });
-  return allChanged;
+  return result;
 }
 
 std::wstring ProtectionNotePath(const std::wstring& root) {
@@ -82,12 +83,15 @@ TToolThread::~TToolThread() { --FAlive; }
 void TToolThread::Execute() {
   switch (FId) {
     case kToolRepairFolders:
-    case kToolRepairFiles:
+    case kToolRepairFiles: {
       Synchronize([this] { ConfirmAttributeChange(); });
       if (FmsgboxResult != kIdYes) return;
-      FFailed = !RepairAttributes(Froot, FId == kToolRepairFolders ? kRepairFoldersMask : kRepairFilesMask,
-                                  [this] { return Terminated(); });
+      const TAttributeRepair done = RepairAttributes(
+          Froot, FId == kToolRepairFolders ? kRepairFoldersMask : kRepairFilesMask, [this] { return Terminated(); });
+      FFailed = !done.complete;
+      FChanged = done.changed;
       break;
+    }
     case kToolProtectionFolder:
       switch (MakeProtectionFolder(Froot)) {
         case ProtectionFolderResult::NoteNotWritten: return;
@@ -112,10 +116,13 @@ void TToolThread::ToolFinished() {
   switch (FId) {
     case kToolRepairFolders:
     case kToolRepairFiles:
+      // A repair that found nothing to change did not succeed at anything: it says so.
       if (FFailed) {
         ShowNotification(MsgFailureTitle, FormatText(MsgAttributesNotChanged, {Froot}), 1);
+      } else if (FChanged == 0) {
+        ShowNotification(MsgInformationTitle, FormatText(MsgAttributesNothingChanged, {Froot}), 0);
       } else {
-        ShowNotification(MsgSuccessTitle, FormatText(MsgAttributesChanged, {Froot}), 0);
+        ShowNotification(MsgSuccessTitle, FormatText(MsgAttributesChangedCount, {Froot, int64_t{FChanged}}), 0);
       }
       break;
     case kToolProtectionFolder:

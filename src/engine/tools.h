@@ -31,11 +31,16 @@ inline constexpr wchar_t kProtectionFolderProduct[] = L"DRIVEWARDEN";
 // folders keep their attributes.
 bool NeverRepaired(std::wstring_view name);
 
+struct TAttributeRepair {
+  int changed = 0;        // entries that had hidden and system taken off
+  bool complete = true;   // false: an entry could not be changed
+};
+
 // Takes hidden and system off the root's own entries that carry every attribute
 // of mask (never descending into folders). A change that fails asks for
-// elevation and ends the walk; so does terminated() between entries. True unless
-// an entry could not be changed.
-bool RepairAttributes(const std::wstring& root, uint32_t mask, const std::function<bool()>& terminated = {});
+// elevation and ends the walk; so does terminated() between entries.
+TAttributeRepair RepairAttributes(const std::wstring& root, uint32_t mask,
+                                  const std::function<bool()>& terminated = {});
 
 enum class ProtectionFolderResult {
   Created,         // the folder, hidden, with its note
@@ -76,6 +81,7 @@ class TToolThread : public TWorkThread {
   void ToolFinished();
 
   bool FFailed = false;
+  int FChanged = 0;
   static std::atomic<int> FAlive;
 };
 

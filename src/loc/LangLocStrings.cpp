@@ -118,6 +118,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%d étape(s) n'ont pas pu être faites : voir le journal",
     L"Rien n'était à réparer sur ce disque",
     L"Réparation du disque %s en cours...",
+    L"Attributs réparés sur %s : %d élément(s) rendu(s) visible(s)",
+    L"Rien n'a été changé sur %s : aucun élément n'y était à la fois caché et système. « Réparer le disque » rend "
+    L"aussi visibles les éléments seulement cachés.",
 };
 }  // namespace
 
@@ -227,6 +230,8 @@ std::wstring MsgRepairKept = kDefaults[102];
 std::wstring MsgRepairFailedSteps = kDefaults[103];
 std::wstring MsgRepairNothing = kDefaults[104];
 std::wstring MsgRepairRunning = kDefaults[105];
+std::wstring MsgAttributesChangedCount = kDefaults[106];
+std::wstring MsgAttributesNothingChanged = kDefaults[107];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -335,6 +340,8 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgRepairFailedSteps,
     &MsgRepairNothing,
     &MsgRepairRunning,
+    &MsgAttributesChangedCount,
+    &MsgAttributesNothingChanged,
 };
 
 const wchar_t* CatalogueDefault(int number) {

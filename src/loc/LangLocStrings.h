@@ -113,8 +113,10 @@ extern std::wstring MsgRepairKept;                     // 103
 extern std::wstring MsgRepairFailedSteps;              // 104
 extern std::wstring MsgRepairNothing;                  // 105
 extern std::wstring MsgRepairRunning;                  // 106
+extern std::wstring MsgAttributesChangedCount;         // 107
+extern std::wstring MsgAttributesNothingChanged;       // 108
 
-constexpr int kCatalogueSize = 106;
+constexpr int kCatalogueSize = 108;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

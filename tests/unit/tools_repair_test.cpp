@@ -73,7 +73,9 @@ class ToolsRepairTest : public ToolsFixture {
     ASSERT_TRUE(WaitForTools());
   }
 
-  std::wstring ChangedText(const std::wstring& shownRoot) { return FormatText(MsgAttributesChanged, {shownRoot}); }
+  std::wstring ChangedText(const std::wstring& shownRoot, int count) {
+    return FormatText(MsgAttributesChangedCount, {shownRoot, int64_t{count}});
+  }
 
   DriveFixture drive;
   std::wstring root;
@@ -91,7 +93,7 @@ TEST_F(ToolsRepairTest, FolderRepairClearsHiddenSystemRootFoldersExceptTheSystem
   EXPECT_EQ(system.MessageBoxes()[0].text, MsgAttributeChangeWarning);
   EXPECT_EQ(system.MessageBoxes()[0].caption, L"Confirmation");
   EXPECT_EQ(system.MessageBoxes()[0].type, kMbYesNoCancel);
-  EXPECT_EQ(notifications, (std::vector<Notification>{{L"Opération réussi", ChangedText(root), 0}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{L"Opération réussi", ChangedText(root, 1), 0}}));
   EXPECT_FALSE(ElevationRequested());
 }
 
@@ -103,8 +105,23 @@ TEST_F(ToolsRepairTest, FileRepairClearsHiddenSystemRootFilesAndNeverFolders) {
     SCOPED_TRACE(WideToUtf8(e.name));
     EXPECT_EQ(Bits(e.name), e.afterFiles | (e.folder ? D : 0));
   }
-  // The file repair reports with the folders' text.
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, ChangedText(root), 0}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, ChangedText(root, 2), 0}}));
+}
+
+// Folders a worm hid without the system attribute are not the attribute repair's:
+// it changes nothing, and says so instead of calling that a success.
+TEST_F(ToolsRepairTest, ARepairThatFindsNothingToChangeSaysSo) {
+  drive.MakeFolder(L"Holidays", H);
+  drive.MakeFolder(L"RECYCLER", H | S);
+  for (const wchar_t* item : {L"ChangeFoldersAttr_m", L"ChangeFilesAttr_m"}) {
+    notifications.clear();
+    Repair(item, kIdYes);
+    EXPECT_EQ(notifications, (std::vector<Notification>{
+                                 {L"Information", FormatText(MsgAttributesNothingChanged, {root}), 0}}))
+        << WideToUtf8(item);
+    EXPECT_NE(notifications.at(0).msg.find(L"Rien n'a été changé sur " + root), std::wstring::npos);
+  }
+  EXPECT_EQ(Bits(L"Holidays"), D | H);
 }
 
 TEST_F(ToolsRepairTest, ALowerCaseRecyclerIsRepaired) {
@@ -164,7 +181,7 @@ TEST_F(ToolsRepairTest, TrayEntriesRepairTheDriveWithItsLowerCaseRoot) {
   ASSERT_TRUE(WaitForTools());
   EXPECT_EQ(Bits(L"secret.doc"), 0u);
 
-  const std::vector<Notification> expected(2, {MsgSuccessTitle, ChangedText(drive.root()), 0});
+  const std::vector<Notification> expected(2, {MsgSuccessTitle, ChangedText(drive.root(), 1), 0});
   EXPECT_EQ(notifications, expected);
 }
 
@@ -232,9 +249,9 @@ TEST_F(ToolsRepairTest, AStoppedWalkEndsAfterTheEntryInHand) {
   for (const wchar_t* name : {L"One", L"Two", L"Three"}) drive.MakeFolder(name, H | S);
   int asked = 0;
   EXPECT_TRUE(RepairAttributes(drive.root(), kRepairFoldersMask, [&] {
-    ++asked;
-    return true;
-  }));
+                ++asked;
+                return true;
+              }).complete);
   EXPECT_EQ(asked, 1);
   int repaired = 0;
   for (const wchar_t* name : {L"One", L"Two", L"Three"}) repaired += Bits(name) == D;
