@@ -121,6 +121,10 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Attributs réparés sur %s : %d élément(s) rendu(s) visible(s)",
     L"Rien n'a été changé sur %s : aucun élément n'y était à la fois caché et système. « Réparer le disque » rend "
     L"aussi visibles les éléments seulement cachés.",
+    L"Analyse des disques en cours...",
+    L"La protection est désactivée : aucun disque n'est analysé. Activez-la pour analyser ou réparer un "
+    L"disque.",
+    L"Votre antivirus n'a pas pu être lancé : %s",
 };
 }  // namespace
 
@@ -232,6 +236,9 @@ std::wstring MsgRepairNothing = kDefaults[104];
 std::wstring MsgRepairRunning = kDefaults[105];
 std::wstring MsgAttributesChangedCount = kDefaults[106];
 std::wstring MsgAttributesNothingChanged = kDefaults[107];
+std::wstring MsgScanningDrives = kDefaults[108];
+std::wstring MsgProtectionOffNoScan = kDefaults[109];
+std::wstring MsgAntivirusNotStarted = kDefaults[110];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -342,6 +349,9 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgRepairRunning,
     &MsgAttributesChangedCount,
     &MsgAttributesNothingChanged,
+    &MsgScanningDrives,
+    &MsgProtectionOffNoScan,
+    &MsgAntivirusNotStarted,
 };
 
 const wchar_t* CatalogueDefault(int number) {

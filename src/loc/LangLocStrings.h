@@ -115,8 +115,11 @@ extern std::wstring MsgRepairNothing;                  // 105
 extern std::wstring MsgRepairRunning;                  // 106
 extern std::wstring MsgAttributesChangedCount;         // 107
 extern std::wstring MsgAttributesNothingChanged;       // 108
+extern std::wstring MsgScanningDrives;                 // 109
+extern std::wstring MsgProtectionOffNoScan;            // 110
+extern std::wstring MsgAntivirusNotStarted;            // 111
 
-constexpr int kCatalogueSize = 108;
+constexpr int kCatalogueSize = 111;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

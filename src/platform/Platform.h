@@ -165,8 +165,8 @@ class System {
   virtual std::optional<std::wstring> UserName() = 0;
   // The folder of the running program, ending with "\".
   virtual std::wstring ProgramFolder() = 0;
-  // ShellExecuteW; its result is never looked at.
-  virtual void Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file,
+  // ShellExecuteW; true when it started what it was asked to.
+  virtual bool Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file,
                      const std::wstring& parameters, const std::wstring& directory, int show) = 0;
   // MessageBoxW owned by the control panel; the button id chosen.
   virtual int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) = 0;

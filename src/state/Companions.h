@@ -16,12 +16,19 @@ std::wstring UpdaterParameters(int mode, int languageId);
 // update.exe from the program's folder, owned by the control panel.
 void StartUpdater(int mode, int languageId);
 
-// The file to start for the antivirus on root: the command line with root put in
-// for each "%s", the whole text as the file. Empty when its placeholders do not
-// fit one text argument.
-std::optional<std::wstring> AntivirusFile(const std::wstring& commandLine, const std::wstring& root);
-// Starts it hidden; false (nothing started) when the command line does not fit.
-bool StartAntivirus(const std::wstring& commandLine, const std::wstring& root);
+struct TAntivirusCommand {
+  std::wstring program, arguments;
+};
+
+// The antivirus command line for root, split as Windows splits a command line: a
+// quoted program path, or the text up to the first blank, then its arguments, in
+// which each "%s" becomes root. Nothing when its placeholders do not fit one text
+// argument, or the quote that opens the program is never closed.
+std::optional<TAntivirusCommand> AntivirusCommand(const std::wstring& commandLine, const std::wstring& root);
+
+enum class AntivirusStart { Started, Invalid, NotStarted };
+// Starts it in a window of its own, for the user to follow.
+AntivirusStart StartAntivirus(const std::wstring& commandLine, const std::wstring& root);
 
 void OpenProductWebPage();
 

@@ -68,6 +68,8 @@ void TPanelfrm::BindFindings() {
 }
 
 void TPanelfrm::ScanStarted(TScanThread& scan) {
+  ++FScansRunning;
+  if (scan.FdiskInfo) FScansPending.erase(ToLower(scan.FdiskInfo->root));
   if (scan.FSilenceMode) return;
   Component(L"scanBt").SetVisible(false);
   TComponent& stop = Component(L"stopscanbt");
@@ -113,7 +115,11 @@ void TPanelfrm::ScanError(TScanThread&) {
 void TPanelfrm::ScanFinished(TScanThread& scan) {
   // The worker frees itself right after this step.
   if (CurrentScan == &scan) CurrentScan = nullptr;
-  if (scan.FSilenceMode) return;
+  if (FScansRunning > 0) --FScansRunning;
+  if (scan.FSilenceMode) {
+    refreshBt();
+    return;
+  }
   TSharedState& state = State();
   Component(L"stopscanbt").SetVisible(false);
   Component(L"scanBt").SetVisible(true);
@@ -176,7 +182,14 @@ TColor TPanelfrm::ListView1CustomDrawItem(TComponent&, int row) {
   return State().ThreatList.Contains(seen.Strings(row)) ? kClRed : kClBlack;
 }
 
+bool TPanelfrm::ProtectionOnOrSaySo() {
+  if (State().ProtectionEnabled.load()) return true;
+  ShowNotification(MsgInformationTitle, MsgProtectionOffNoScan, 0);
+  return false;
+}
+
 void TPanelfrm::scanbtClick(TComponent&) {
+  if (!ProtectionOnOrSaySo()) return;
   auto* scan = new TScanThread(true, false);
   StartWorker(scan, &State().WorkThreads);
   // The run cannot end before its ScanFinished has run here (the panel is the scan
@@ -197,7 +210,7 @@ void TPanelfrm::stopscanbtClick(TComponent&) {
 
 void TPanelfrm::_Scan(TComponent& sender) {
   PdiskInfo drive = State().DriveList.Get(sender.Tag());
-  if (!drive) return;
+  if (!drive || !ProtectionOnOrSaySo()) return;
   Show();
   StartWorker(new TScanThread(true, false, drive), nullptr);
 }

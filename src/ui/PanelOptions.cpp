@@ -5,6 +5,7 @@
 #include "loc/LangLocStrings.h"
 #include "state/Companions.h"
 #include "state/Elevation.h"
+#include "state/Notify.h"
 #include "state/SharedState.h"
 #include "ui/DriveEntry.h"
 #include "ui/DriveListing.h"
@@ -62,8 +63,15 @@ void TPanelfrm::_antivirusScan(TComponent& sender) {
   const std::wstring commandLine = State().AntivirusCommandLine;
   // The entry may have been built before the command line was cleared.
   if (!drive || commandLine.empty()) return;
-  if (!StartAntivirus(commandLine, drive->root))
-    ShowMessageBox(FormatText(MsgAntivirusCommandInvalid, {commandLine}), MsgFailureTitle, kMbOk | kMbIconError);
+  switch (StartAntivirus(commandLine, drive->root)) {
+    case AntivirusStart::Started: break;
+    case AntivirusStart::Invalid:
+      ShowMessageBox(FormatText(MsgAntivirusCommandInvalid, {commandLine}), MsgFailureTitle, kMbOk | kMbIconError);
+      break;
+    case AntivirusStart::NotStarted:
+      ShowNotification(MsgFailureTitle, FormatText(MsgAntivirusNotStarted, {commandLine}), 1);
+      break;
+  }
 }
 
 }  // namespace dw

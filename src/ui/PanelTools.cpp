@@ -46,7 +46,7 @@ void TPanelfrm::StartTool(int toolId, const std::wstring& root, bool registered)
 }
 
 void TPanelfrm::StartRepair(const PdiskInfo& drive) {
-  if (!drive) return;
+  if (!drive || !ProtectionOnOrSaySo()) return;
   const std::wstring root = ToUpper(drive->root);
   const std::wstring name = FormatText(L"%s (%s)", {drive->VolName, root});
   if (FRepairing.count(root)) {

@@ -1,6 +1,7 @@
 #include "ui/main.h"
 
 #include "common/Text.h"
+#include "devices/DrivePass.h"
 #include "loc/LangLocStrings.h"
 #include "state/Elevation.h"
 #include "state/Notify.h"
@@ -69,25 +70,33 @@ void TPanelfrm::refreshBt() {
     if (!picked.empty() && EqualsNoCase(tools.Rows()[static_cast<size_t>(row)].Caption, picked)) tools.SetSelectedRow(row);
   }
 
+  // Protection off comes first: findings listed before it was switched off are no
+  // news next to a PC that nothing protects now. No all-clear either while drives
+  // are still being scanned.
   int image;
+  const bool listed = state.ThreatList.Count() > 0 || state.RiskList.Count() > 0;
   if (!state.ProtectionEnabled) {
     band.SetColor(kClRed);
     image = kImageUnprotected;
     ModifyTrayIcon(kProductName, image);
     Component(L"Label13").SetCaption(MsgProtectionDisabled);
     headline.SetCaption(MsgSystemUnprotected);
-  } else {
-    band.SetColor(kClWhite);
-    image = kImageProtected;
-    ModifyTrayIcon(kProductName, image);
-    headline.SetCaption(MsgNoThreatDetected);
-  }
-  if (state.DriveList.Count() == 0) headline.SetCaption(MsgNoUsbDrive);
-  if (state.ThreatList.Count() > 0 || state.RiskList.Count() > 0) {
+  } else if (listed) {
     band.SetColor(kClRed);
     image = kImageFindings;
     ModifyTrayIcon(MsgThreatsDetected, image);
     headline.SetCaption(MsgThreatsDetected);
+  } else {
+    band.SetColor(kClWhite);
+    image = kImageProtected;
+    ModifyTrayIcon(kProductName, image);
+    if (state.DriveList.Count() == 0) {
+      headline.SetCaption(MsgNoUsbDrive);
+    } else if (FScansRunning > 0 || !FScansPending.empty()) {
+      headline.SetCaption(MsgScanningDrives);
+    } else {
+      headline.SetCaption(MsgNoThreatDetected);
+    }
   }
   SetIconIndex(image);
 }
@@ -100,7 +109,15 @@ void TPanelfrm::DisableProtection() {
 }
 
 void TPanelfrm::EnableProtection() {
-  State().ProtectionEnabled = true;
+  TSharedState& state = State();
+  state.ProtectionEnabled = true;
+  // Drives attached while it was off were never scanned: they are now, silently as
+  // at start-up, and the headline waits for them.
+  for (const PdiskInfo& drive : state.DriveList.Snapshot()) {
+    if (state.ExcludedDrives.Contains(drive->root)) continue;
+    FScansPending.insert(ToLower(drive->root));
+    StartSilentDriveScan(drive);
+  }
   refreshBt();
   ShowNotification(MsgAlertTitle, FormatText(MsgActive, {std::wstring(kProductName)}), 0);
   Component(L"Label13").SetCaption(MsgProtectionActive);

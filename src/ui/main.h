@@ -143,6 +143,13 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   std::vector<std::wstring> FQuarantineNames;
   // The roots being repaired (window thread only).
   std::set<std::wstring> FRepairing;
+  // Scans between their ScanStarted and ScanFinished, and the drives whose scan
+  // was started by switching the protection on but has not begun (lower-case
+  // roots); window thread only.
+  int FScansRunning = 0;
+  std::set<std::wstring> FScansPending;
+  // Says why nothing happens when the protection is off; true when it is on.
+  bool ProtectionOnOrSaySo();
 };
 
 }  // namespace dw

@@ -40,11 +40,14 @@ class FakeSystem : public System {
   std::wstring SystemDirectory() override { return systemDirectory; }
   std::optional<std::wstring> UserName() override { return userName; }
   std::wstring ProgramFolder() override { return programFolder; }
-  void Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+  bool Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
              const std::wstring& directory, int show) override {
     std::lock_guard<std::mutex> lock(mutex_);
     shellCalls_.push_back({owner, verb, file, parameters, directory, show});
+    return shellStarts;
   }
+  // What Shell answers: false stands for a program that could not be started.
+  bool shellStarts = true;
   int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) override {
     std::lock_guard<std::mutex> lock(mutex_);
     messageBoxes_.push_back({text, caption, type});

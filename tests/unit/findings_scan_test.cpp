@@ -43,6 +43,53 @@ TEST_F(FindingsScan, ASilentRunThatListsAFindingBringsThePanelUpOnItsFirstPage) 
   EXPECT_EQ(C(L"Shape1").Color(), kClRed);
 }
 
+// A drive attached while the protection was off was never scanned: switching it
+// on scans it, and the headline gives no all-clear until that scan has ended. A
+// scan asked for while it is off says why nothing happens.
+TEST_F(FindingsScan, SwitchingTheProtectionOnScansTheDrivesAttachedMeanwhile) {
+  DriveFixture drive;
+  DriveFixture excluded{1};
+  drive.WriteFile(L"autorun.inf", "[autorun]\r\nopen=setup.exe\r\n");
+  drive.WriteFile(L"setup.exe", "MZ");
+  excluded.WriteFile(L"autorun.inf", "[autorun]\r\nopen=other.exe\r\n");
+  AddFixtureDrive(drive);
+  AddFixtureDrive(excluded, L"OTHER");
+  State().ExcludedDrives.Add(excluded.root());
+  State().ProtectionEnabled = false;
+  panel->refreshBt();
+  EXPECT_EQ(C(L"Label8").Caption(), MsgSystemUnprotected);
+
+  Click(L"scanBt");
+  EXPECT_EQ(State().WorkThreads.Count(), 0);
+  ASSERT_EQ(notifications.size(), 1u);
+  EXPECT_EQ(notifications[0].msg, MsgProtectionOffNoScan);
+
+  notifications.clear();
+  const int before = view.finished;
+  Click(L"cprotectionControl");
+  EXPECT_EQ(C(L"Label8").Caption(), MsgScanningDrives);
+  Pump([&] { return view.finished > before; });
+  EXPECT_EQ(view.finished, before + 1);  // the excluded drive is not scanned
+  EXPECT_TRUE(State().ThreatList.Contains(drive.root() + L"setup.exe"));
+  EXPECT_TRUE(excluded.Exists(L"autorun.inf"));
+  EXPECT_EQ(C(L"Label8").Caption(), MsgThreatsDetected);
+}
+
+// A clean drive: the all-clear comes once its scan has ended.
+TEST_F(FindingsScan, TheAllClearWaitsForTheScansOfSwitchingTheProtectionOn) {
+  DriveFixture drive;
+  drive.WriteFile(L"Report.docx", "the user's");
+  AddFixtureDrive(drive);
+  State().ProtectionEnabled = false;
+  std::wstring headlineWhenStarted;
+  view.onStarted = [&](TScanThread&) { headlineWhenStarted = C(L"Label8").Caption(); };
+  const int before = view.finished;
+  panel->EnableProtection();
+  Pump([&] { return view.finished > before; });
+  EXPECT_EQ(headlineWhenStarted, MsgScanningDrives);
+  EXPECT_EQ(C(L"Label8").Caption(), MsgNoThreatDetected);
+}
+
 TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
   DriveFixture drive;
   // run.exe is an autorun target (a threat) and a hidden system program (suspicious).

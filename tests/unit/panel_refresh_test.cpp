@@ -29,14 +29,15 @@ std::vector<RefreshCase> RefreshCases() {
        L"Drivewarden"},
       {"no drive", true, false, 0, 0, kClWhite, L"Aucun disque USB détecté", kUntouched, kImageProtected,
        L"Drivewarden"},
-      {"no drive, protection off", false, false, 0, 0, kClRed, L"Aucun disque USB détecté", L"Protection Désactivée",
-       kImageUnprotected, L"Drivewarden"},
+      {"no drive, protection off", false, false, 0, 0, kClRed, L"Votre système n'est pas protégé",
+       L"Protection Désactivée", kImageUnprotected, L"Drivewarden"},
       {"threat listed", true, true, 1, 0, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
        L"Des menances on été détectés"},
       {"suspicious file listed", true, true, 0, 2, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
        L"Des menances on été détectés"},
-      {"finding, protection off", false, true, 1, 1, kClRed, L"Des menances on été détectés", L"Protection Désactivée",
-       kImageFindings, L"Des menances on été détectés"},
+      // Off comes first: nothing protects the PC, whatever was listed before.
+      {"finding, protection off", false, true, 1, 1, kClRed, L"Votre système n'est pas protégé",
+       L"Protection Désactivée", kImageUnprotected, L"Drivewarden"},
       {"finding, no drive left", true, false, 1, 0, kClRed, L"Des menances on été détectés", kUntouched, kImageFindings,
        L"Des menances on été détectés"},
   };
@@ -143,7 +144,8 @@ TEST_F(PanelRefreshTest, ProtectionToggleNotifiesAndSetsTheStatusLine) {
   EXPECT_EQ(notifications, (std::vector<Notification>{{L"Alerte", L"Drivewarden est actif", 0}}));
   EXPECT_EQ(C(L"Label13").Caption(), L"Protection active");
   EXPECT_EQ(C(L"Shape1").Color(), kClWhite);
-  EXPECT_EQ(C(L"Label8").Caption(), L"Aucune menance détecter");
+  // The drive attached is scanned again before any all-clear.
+  EXPECT_EQ(C(L"Label8").Caption(), L"Analyse des disques en cours...");
   EXPECT_EQ(TrayIcon().Icon, kImageProtected);
 }
 

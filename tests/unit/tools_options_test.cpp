@@ -80,20 +80,28 @@ TEST(UpdaterParametersTest, ModeOneIsTheHiddenStartAndEveryOtherModeTheUsersRequ
   EXPECT_EQ(UpdaterParameters(-1, 12), L" /langid=12 /no_update_check");
 }
 
-TEST_F(ToolsOptionsTest, AntivirusStartsTheWholeFormattedCommandLineHidden) {
+// The command line splits as Windows splits one: the program, quoted or up to
+// the first blank, then its arguments with the root in them; the program runs in
+// a window of its own.
+TEST_F(ToolsOptionsTest, AntivirusStartsItsProgramWithItsArgumentsVisibly) {
   AddDrive(L'e', L"USBSTICK");
   struct Case {
     const wchar_t* commandLine;
-    const wchar_t* file;  // null: refused
+    const wchar_t* program;  // null: refused
+    const wchar_t* arguments;
   };
   const Case cases[] = {
-      {L"C:\\AV\\scan.exe /scan=%s", L"C:\\AV\\scan.exe /scan=e:\\"},
-      {L"\"C:\\Program Files\\AV\\scan.exe\" \"%s\"", L"\"C:\\Program Files\\AV\\scan.exe\" \"e:\\\""},
-      {L"C:\\AV\\scan.exe", L"C:\\AV\\scan.exe"},
-      {L"scan.exe %s /level=100%%", L"scan.exe e:\\ /level=100%"},
-      {L"scan.exe /drive=%d", nullptr},
-      {L"scan.exe %s %s", nullptr},
-      {L"scan.exe %x", nullptr},
+      {L"C:\\AV\\scan.exe /scan=%s", L"C:\\AV\\scan.exe", L"/scan=e:\\"},
+      {L"\"C:\\Program Files\\AV\\scan.exe\" /scan %s", L"C:\\Program Files\\AV\\scan.exe", L"/scan e:\\"},
+      // The root's backslash before a closing quote is doubled, or the quote would be part of it.
+      {L"\"C:\\Program Files\\AV\\scan.exe\" \"%s\"", L"C:\\Program Files\\AV\\scan.exe", L"\"e:\\\\\""},
+      {L"  C:\\AV\\scan.exe", L"C:\\AV\\scan.exe", L""},
+      {L"scan.exe %s /level=100%%", L"scan.exe", L"e:\\ /level=100%"},
+      {L"\"C:\\Program Files\\AV\\scan.exe /scan %s", nullptr, nullptr},
+      {L"scan.exe /drive=%d", nullptr, nullptr},
+      {L"scan.exe %s %s", nullptr, nullptr},
+      {L"scan.exe %x", nullptr, nullptr},
+      {L"   ", nullptr, nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(WideToUtf8(c.commandLine));
@@ -105,15 +113,15 @@ TEST_F(ToolsOptionsTest, AntivirusStartsTheWholeFormattedCommandLineHidden) {
 
     PickTrayEntry(L"Antivirusscan_m", L"USBSTICK (E:\\)");
 
-    if (c.file) {
+    if (c.program) {
       ASSERT_EQ(system.ShellCalls().size(), shellsBefore + 1);
       ShellCall call = LastShell();
       EXPECT_EQ(call.owner, OwnerWindow::Application);
       EXPECT_EQ(call.verb, L"open");
-      EXPECT_EQ(call.file, c.file);
-      EXPECT_EQ(call.parameters, L"");
+      EXPECT_EQ(call.file, c.program);
+      EXPECT_EQ(call.parameters, c.arguments);
       EXPECT_EQ(call.directory, L"");
-      EXPECT_EQ(call.show, kSwHide);
+      EXPECT_EQ(call.show, kSwShowNormal);
       EXPECT_EQ(system.MessageBoxes().size(), boxesBefore);
     } else {
       EXPECT_EQ(system.ShellCalls().size(), shellsBefore);
@@ -124,6 +132,17 @@ TEST_F(ToolsOptionsTest, AntivirusStartsTheWholeFormattedCommandLineHidden) {
       EXPECT_EQ(box.type & 0xF, kMbOk);
     }
   }
+  EXPECT_TRUE(notifications.empty());
+}
+
+TEST_F(ToolsOptionsTest, AnAntivirusThatCannotBeStartedIsToldOf) {
+  AddDrive(L'e', L"USBSTICK");
+  State().AntivirusCommandLine = L"C:\\AV\\missing.exe %s";
+  system.shellStarts = false;
+  PickTrayEntry(L"Antivirusscan_m", L"USBSTICK (E:\\)");
+  EXPECT_EQ(system.ShellCalls().size(), 1u);
+  EXPECT_EQ(notifications, (std::vector<Notification>{
+                               {MsgFailureTitle, FormatText(MsgAntivirusNotStarted, {State().AntivirusCommandLine}), 1}}));
 }
 
 TEST_F(ToolsOptionsTest, AnAntivirusEntryBuiltBeforeTheCommandLineWasClearedStartsNothing) {

@@ -234,14 +234,21 @@ TEST_F(ToolsRepairTest, TheDriveRepairAsksThenGivesTheFilesBackAndSaysWhatItDid)
                                                        0}}));
   EXPECT_EQ(C(L"Label13").Caption(), L"Le disque " + named + L" a été réparé");
 
-  // The tray menu's entry; a drive the protection may not touch is not called repaired.
-  State().ProtectionEnabled = false;
+  // The tray menu's entry; a drive that cannot be read is not called repaired.
+  State().DriveList.Get(0)->FileSysName.clear();
   system.QueueAnswer(kIdYes);
   PickTrayEntry(L"repairdisk_m", named);
   ASSERT_TRUE(Pump([&] { return notifications.size() == 2; }));
   ASSERT_TRUE(WaitForTools());
   EXPECT_EQ(notifications[1].title, L"Le disque " + named + L" n'a pas pu être entièrement réparé");
   EXPECT_EQ(notifications[1].itype, 1);
+
+  // With the protection off nothing is asked: the user is told why.
+  State().ProtectionEnabled = false;
+  PickTrayEntry(L"repairdisk_m", named);
+  EXPECT_EQ(system.MessageBoxes().size(), 4u);
+  EXPECT_EQ(notifications.back().msg, MsgProtectionOffNoScan);
+  EXPECT_EQ(State().WorkThreads.Count(), 0);
   State().ProtectionEnabled = true;
 }
 

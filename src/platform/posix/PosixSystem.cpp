@@ -74,9 +74,10 @@ std::wstring PosixSystem::ProgramFolder() {
   return Utf8ToWide(exe.substr(0, exe.find_last_of('/'))) + L"\\";
 }
 
-void PosixSystem::Shell(OwnerWindow, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&,
+bool PosixSystem::Shell(OwnerWindow, const std::wstring&, const std::wstring&, const std::wstring&, const std::wstring&,
                         int) {
   // Nothing to start on Linux: no companion programs, no Explorer for "open".
+  return false;
 }
 
 int PosixSystem::MessageDialog(const std::wstring&, const std::wstring&, uint32_t) {

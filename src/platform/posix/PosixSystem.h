@@ -15,7 +15,7 @@ class PosixSystem : public System {
   std::wstring SystemDirectory() override;
   std::optional<std::wstring> UserName() override;
   std::wstring ProgramFolder() override;
-  void Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
+  bool Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file, const std::wstring& parameters,
              const std::wstring& directory, int show) override;
   int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
   std::wstring LocalDateTimeText() override;

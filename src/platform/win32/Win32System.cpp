@@ -72,9 +72,12 @@ std::wstring Win32System::ProgramFolder() {
   return path.substr(0, path.find_last_of(L'\\') + 1);
 }
 
-void Win32System::Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file,
+bool Win32System::Shell(OwnerWindow owner, const std::wstring& verb, const std::wstring& file,
                         const std::wstring& parameters, const std::wstring& directory, int show) {
-  ShellExecuteW(OwnerWindowHandle(owner), OrNull(verb), file.c_str(), OrNull(parameters), OrNull(directory), show);
+  HINSTANCE started =
+      ShellExecuteW(OwnerWindowHandle(owner), OrNull(verb), file.c_str(), OrNull(parameters), OrNull(directory), show);
+  // Values up to 32 are the documented error codes.
+  return reinterpret_cast<INT_PTR>(started) > 32;
 }
 
 int Win32System::MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) {
