@@ -27,7 +27,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Information",
     L"L'analyse a été  stoppée",
     L"%d menaces trouvé(s) | %d fichier(s) suspect(s) trouvé(s)",
-    L"Le dossier des fichiers en quarantaire a été vidée",
+    L"Le fichier %s a été supprimé de la quarantaine",
     L"Tous les fichies en quarantaine on été supprimés",
     L"le fichier %s a été restauré dans %s",
     L"%s a été désactivé",
@@ -105,6 +105,14 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Programme ou script dans le dossier de dissimulation %s",
     L"desktop.ini qui déguise un dossier en élément de Windows",
     L"Fichier caché qu'ouvre le raccourci %s",
+    L"Êtes-vous sûr de vouloir supprimer %s ? Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
+    L"Êtes-vous sûr de vouloir supprimer les %d fichiers suspects de la liste ? Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
+    L"Le fichier %s n'est plus sur le disque : il a été retiré de la liste",
+    L"Le disque de %s n'est plus branché : ce fichier n'a pas été supprimé",
+    L"Menaces supprimées : %d ; non supprimées : %d",
+    L"Fichiers suspects supprimés : %d ; non supprimés : %d",
+    L"Supprimer définitivement %s (provenant de %s) de la quarantaine ? C'est peut-être la seule copie de ce fichier.",
+    L"Supprimer définitivement les %d fichiers de la quarantaine ? Pour certains, c'est peut-être la seule copie.",
 };
 }  // namespace
 
@@ -201,6 +209,14 @@ std::wstring MsgWhyHiddenProgramByContent = kDefaults[89];
 std::wstring MsgWhyHidingPlaceContent = kDefaults[90];
 std::wstring MsgWhyDisguisingDesktopIni = kDefaults[91];
 std::wstring MsgWhyShortcutTarget = kDefaults[92];
+std::wstring MsgConfirmDeleteFile = kDefaults[93];
+std::wstring MsgConfirmDeleteSuspects = kDefaults[94];
+std::wstring MsgFindingGone = kDefaults[95];
+std::wstring MsgFindingDriveGone = kDefaults[96];
+std::wstring MsgThreatsDeletedCount = kDefaults[97];
+std::wstring MsgSuspectsDeletedCount = kDefaults[98];
+std::wstring MsgConfirmEraseStored = kDefaults[99];
+std::wstring MsgConfirmEmptyQuarantine = kDefaults[100];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -296,6 +312,14 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgWhyHidingPlaceContent,
     &MsgWhyDisguisingDesktopIni,
     &MsgWhyShortcutTarget,
+    &MsgConfirmDeleteFile,
+    &MsgConfirmDeleteSuspects,
+    &MsgFindingGone,
+    &MsgFindingDriveGone,
+    &MsgThreatsDeletedCount,
+    &MsgSuspectsDeletedCount,
+    &MsgConfirmEraseStored,
+    &MsgConfirmEmptyQuarantine,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -100,8 +100,16 @@ extern std::wstring MsgWhyHiddenProgramByContent;      // 90
 extern std::wstring MsgWhyHidingPlaceContent;          // 91
 extern std::wstring MsgWhyDisguisingDesktopIni;        // 92
 extern std::wstring MsgWhyShortcutTarget;             // 93
+extern std::wstring MsgConfirmDeleteFile;             // 94
+extern std::wstring MsgConfirmDeleteSuspects;         // 95
+extern std::wstring MsgFindingGone;                   // 96
+extern std::wstring MsgFindingDriveGone;              // 97
+extern std::wstring MsgThreatsDeletedCount;           // 98
+extern std::wstring MsgSuspectsDeletedCount;          // 99
+extern std::wstring MsgConfirmEraseStored;            // 100
+extern std::wstring MsgConfirmEmptyQuarantine;        // 101
 
-constexpr int kCatalogueSize = 93;
+constexpr int kCatalogueSize = 101;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

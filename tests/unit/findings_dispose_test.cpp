@@ -24,11 +24,14 @@ class FindingsDispose : public FindingsFixture {
   // Nothing can be stored: a file stands where the quarantine folder goes.
   void BlockQuarantine() { ASSERT_TRUE(Fs().WriteAll(State().DataFolder + L"quarantine", "in the way")); }
 
-  void ExpectConfirmations(size_t count) {
+  // Each question names what it deletes: text, when given.
+  void ExpectConfirmations(size_t count, const std::wstring& text = L"") {
     std::vector<MessageBoxCall> boxes = system.MessageBoxes();
     ASSERT_EQ(boxes.size(), count);
     for (const MessageBoxCall& box : boxes) {
-      EXPECT_EQ(box.text, MsgConfirmDelete);
+      if (!text.empty()) {
+        EXPECT_EQ(box.text, text);
+      }
       EXPECT_EQ(box.caption, MsgWarningTitle);
       EXPECT_EQ(box.type, kMbYesNoCancel);
     }
@@ -84,7 +87,7 @@ TEST_F(FindingsDispose, DeletingASuspiciousFileAsksFirstAndOnlyYesGoesOn) {
     EXPECT_EQ(record->Risk.Contains(x), !c.deleted);
     ExpectRowsMatchFindingsSeen();
   }
-  ExpectConfirmations(3);
+  ExpectConfirmations(3, FormatText(MsgConfirmDeleteFile, {x}));
   EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuspectDeleted, x, 1}}));
   EXPECT_EQ(Log(L"delete/riskFile"), std::vector<std::wstring>{x});
 }
@@ -139,8 +142,9 @@ TEST_F(FindingsDispose, AFindingThatStaysOnTheDriveIsReportedAsSuchAndKeepsItsRo
   Pick(L"method_sel", 0);
   Click(L"tdelall");
   WaitForWorkers();
-  EXPECT_EQ(notifications.size(), 2u);
-  for (const Notification& n : notifications) EXPECT_EQ(n.title, MsgFailureTitle);
+  ASSERT_EQ(notifications.size(), 3u);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(notifications[i].title, MsgFailureTitle);
+  EXPECT_EQ(notifications[2], (Notification{L"", FormatText(MsgThreatsDeletedCount, {int64_t{0}, int64_t{2}}), 0}));
   EXPECT_EQ(State().ThreatList.Count(), 2);
   EXPECT_EQ(C(L"ListView1").RowCount(), 3);
   ExpectRowsMatchFindingsSeen();
@@ -170,7 +174,7 @@ TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
   }
   WaitForWorkers();
 
-  ExpectConfirmations(all ? 1 : 0);
+  ExpectConfirmations(all ? 1 : 0, FormatText(MsgConfirmDeleteFile, {run}));
   EXPECT_FALSE(drive.Exists(L"run.exe"));
   EXPECT_FALSE(State().FindingsSeen.Contains(run));
   EXPECT_EQ(State().RiskList.Count(), 0);
@@ -211,7 +215,7 @@ TEST_P(DeleteAll, DisposesOfTheChosenKinds) {
   Click(L"tdelall");
   WaitForWorkers();
 
-  ExpectConfirmations(c.questions);
+  ExpectConfirmations(c.questions, FormatText(MsgConfirmDeleteFile, {x}));
   EXPECT_EQ(drive.Exists(L"run.exe"), !c.threatsGone);
   EXPECT_EQ(State().ThreatList.Count() == 0, c.threatsGone);
   if (c.withSuspicious) {

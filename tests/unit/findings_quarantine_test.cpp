@@ -47,7 +47,7 @@ class QuarantinePage : public FindingsFixture {
 
 TEST_F(QuarantinePage, ListsEveryStoredFileWithItsSizeSourceAndTotal) {
   ShowPage();
-  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(0));  // an empty store takes no room
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
 
   Store(L"run.exe", "");
@@ -90,7 +90,11 @@ TEST_F(QuarantinePage, ErasingARowErasesThatStoredFileOnlyAndRefillsThePage) {
   EXPECT_FALSE(Stored(L"run.exe(0).quarantine"));
   EXPECT_TRUE(Stored(L"run.exe(0).quarantine.info"));  // until the store is emptied
   EXPECT_TRUE(Stored(L"run.exe.quarantine"));
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineEmptied, 0}}));
+  // The question and the notice name that one file, not the whole store.
+  ASSERT_EQ(system.MessageBoxes().size(), 1u);
+  EXPECT_EQ(system.MessageBoxes()[0].text, FormatText(MsgConfirmEraseStored, {L"run.exe(0)", drive.Path(L"sub\\run.exe")}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {L"run.exe(0)"}), 0}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase run.exe(0).quarantine"});
   EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"run.exe", {L"1ko", drive.Path(L"run.exe")}}}));
   EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
@@ -129,7 +133,10 @@ TEST_F(QuarantinePage, EmptyingRemovesEveryFileOfTheStore) {
   EXPECT_EQ(left, 0);
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
   EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineFilesDeleted, 0}}));
-  EXPECT_EQ(LogText().size(), 1u);  // the erase before; emptying logs nothing
+  // The erase before, then each file that emptying erased.
+  EXPECT_EQ(LogText(), (std::vector<std::wstring>{L"quarantineErase y.exe.quarantine",
+                                                  L"quarantineErase run.exe.quarantine"}));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(0));
 }
 
 TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {

@@ -65,6 +65,7 @@ TEST_F(ToolsPanelTest, RepairButtonOpensItsMenuEvenWithoutASelection) {
 
 TEST_F(ToolsPanelTest, ToolCommandsDoNothingWithoutASelectedDrive) {
   AddDrive(L'e');
+  AddDrive(L'f');  // one drive alone is picked for the user
   panel->refreshBt();
   ASSERT_EQ(C(L"ListView3").SelectedRow(), -1);
   for (const wchar_t* name : {L"ChangeFoldersAttr_m", L"ChangeFilesAttr_m", L"btToolProtectionFolder", L"safeopenbt"}) {
