@@ -78,6 +78,41 @@ TEST_F(ToolsPanelTest, ToolCommandsDoNothingWithoutASelectedDrive) {
   EXPECT_TRUE(system.ShellCalls().empty());
 }
 
+// The commands act on the picked drive: greyed out without one; a single drive is
+// picked for the user, and a pick survives the page's refills.
+TEST_F(ToolsPanelTest, TheCommandsAreGreyedOutUntilADriveIsPicked) {
+  auto enabled = [&] {
+    std::vector<bool> states;
+    for (const wchar_t* name : {L"btToolChangeAttribute", L"btToolProtectionFolder", L"safeopenbt"}) {
+      states.push_back(C(name).Enabled());
+    }
+    return states;
+  };
+  const std::vector<bool> none(3, false), all(3, true);
+  panel->refreshBt();
+  EXPECT_EQ(enabled(), none);
+
+  AddDrive(L'e');
+  panel->refreshBt();
+  EXPECT_EQ(panel->SelectedToolDrive(), L"E:\\");
+  EXPECT_EQ(enabled(), all);
+
+  AddDrive(L'd', L"OTHER");
+  panel->refreshBt();
+  EXPECT_EQ(panel->SelectedToolDrive(), L"E:\\");  // kept across the refill
+  EXPECT_EQ(enabled(), all);
+
+  TComponent& drives = C(L"ListView3");
+  drives.SetSelectedRow(-1);
+  drives.OnChange(drives);
+  EXPECT_EQ(enabled(), none);
+  panel->refreshBt();
+  EXPECT_EQ(enabled(), none);
+  drives.SetSelectedRow(0);
+  drives.OnChange(drives);
+  EXPECT_EQ(enabled(), all);
+}
+
 TEST_F(ToolsPanelTest, TrayEntriesOfADriveThatLeftDoNothing) {
   AddDrive(L'e', L"FIRST");
   AddDrive(L'f', L"SECOND");
