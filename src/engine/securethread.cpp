@@ -4,7 +4,6 @@
 
 namespace dw {
 
-
 TSecureThread::TSecureThread(int m_type, int opId, std::wstring arg, IDisposalView* view)
     : TWorkThread(work_quarantine), FOpID(opId), Farg(std::move(arg)), FMenacetype(m_type), FView(view) {}
 

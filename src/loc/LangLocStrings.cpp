@@ -106,7 +106,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"desktop.ini qui déguise un dossier en élément de Windows",
     L"Fichier caché qu'ouvre le raccourci %s",
     L"Êtes-vous sûr de vouloir supprimer %s ? Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
-    L"Êtes-vous sûr de vouloir supprimer les %d fichiers suspects de la liste ? Nous vous recommandons d'analyser vos disques USB avec un antivirus.",
+    L"Êtes-vous sûr de vouloir supprimer les %d fichiers suspects de la liste ? Nous vous recommandons d'analyser vos "
+    L"disques USB avec un antivirus.",
     L"Le fichier %s n'est plus sur le disque : il a été retiré de la liste",
     L"Le disque de %s n'est plus branché : ce fichier n'a pas été supprimé",
     L"Menaces supprimées : %d ; non supprimées : %d",

@@ -139,8 +139,7 @@ void TPanelfrm::ScanFinished(TScanThread& scan) {
   Component(L"Scan_m").SetEnabled(true);
   // What this run found, not what every run has listed so far.
   Component(L"Label13")
-      .SetCaption(FormatText(MsgScanSummary,
-                             {int64_t{scan.FoundCount(Threat)}, int64_t{scan.FoundCount(Suspicious)}}));
+      .SetCaption(FormatText(MsgScanSummary, {int64_t{scan.FoundCount(Threat)}, int64_t{scan.FoundCount(Suspicious)}}));
   if (scan.Terminated()) ShowNotification(MsgInformationTitle, MsgScanStopped, 0);
   refreshBt();
 }
@@ -323,12 +322,13 @@ void TPanelfrm::tdelallClick(TComponent&) {
 }
 
 intptr_t TPanelfrm::WMDeviceChange(uintptr_t wParam, const DeviceBroadcast& header) {
+  TDeviceChangeHooks hooks;
   // A drive that left takes its findings off the list.
-  return HandleDeviceChange(wParam, header, {[this] {
-                              RefreshFindingsView(0);
-                              refreshBt();
-                            },
-                                             {}});
+  hooks.Refresh = [this] {
+    RefreshFindingsView(0);
+    refreshBt();
+  };
+  return HandleDeviceChange(wParam, header, hooks);
 }
 
 }  // namespace dw

@@ -13,9 +13,7 @@ namespace dw {
 
 namespace {
 
-bool ConfirmErase(const std::wstring& text) {
-  return ShowMessageBox(text, MsgWarningTitle, kMbYesNoCancel) == kIdYes;
-}
+bool ConfirmErase(const std::wstring& text) { return ShowMessageBox(text, MsgWarningTitle, kMbYesNoCancel) == kIdYes; }
 
 }  // namespace
 

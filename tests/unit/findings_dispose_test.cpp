@@ -314,9 +314,8 @@ TEST_P(GoneBeforeDeletion, IsToldAsItIsAndLeavesTheList) {
   }
   WaitForWorkers();
 
-  const Notification told = c.unplugged
-                                ? Notification{MsgWarningTitle, FormatText(MsgFindingDriveGone, {run}), 1}
-                                : Notification{MsgInformationTitle, FormatText(MsgFindingGone, {run}), 0};
+  const Notification told = c.unplugged ? Notification{MsgWarningTitle, FormatText(MsgFindingDriveGone, {run}), 1}
+                                        : Notification{MsgInformationTitle, FormatText(MsgFindingGone, {run}), 0};
   EXPECT_EQ(std::count(notifications.begin(), notifications.end(), told), 1);
   for (const Notification& n : notifications) {
     EXPECT_FALSE(n.title == MsgThreatDeleted && n.msg == run);

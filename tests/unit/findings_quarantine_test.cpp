@@ -95,7 +95,8 @@ TEST_F(QuarantinePage, ErasingARowErasesThatStoredFileOnlyAndRefillsThePage) {
   EXPECT_TRUE(Stored(L"run.exe.quarantine"));
   // The question and the notice name that one file, not the whole store.
   ASSERT_EQ(system.MessageBoxes().size(), 1u);
-  EXPECT_EQ(system.MessageBoxes()[0].text, FormatText(MsgConfirmEraseStored, {L"run.exe(0)", drive.Path(L"sub\\run.exe")}));
+  EXPECT_EQ(system.MessageBoxes()[0].text,
+            FormatText(MsgConfirmEraseStored, {L"run.exe(0)", drive.Path(L"sub\\run.exe")}));
   EXPECT_EQ(notifications,
             (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {L"run.exe(0)"}), 0}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase run.exe(0).quarantine"});
@@ -137,8 +138,8 @@ TEST_F(QuarantinePage, EmptyingRemovesEveryFileOfTheStore) {
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
   EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineFilesDeleted, 0}}));
   // The erase before, then each file that emptying erased.
-  EXPECT_EQ(LogText(), (std::vector<std::wstring>{L"quarantineErase y.exe.quarantine",
-                                                  L"quarantineErase run.exe.quarantine"}));
+  EXPECT_EQ(LogText(),
+            (std::vector<std::wstring>{L"quarantineErase y.exe.quarantine", L"quarantineErase run.exe.quarantine"}));
   EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(0));
 }
 
@@ -150,8 +151,8 @@ TEST_F(QuarantinePage, ErasingAsksFirstNamingWhatGoes) {
     bool all;
     int answer;
   } cases[] = {
-      {"RowNo", false, kIdNo},   {"RowCancel", false, kIdCancel}, {"RowYes", false, kIdYes},
-      {"AllNo", true, kIdNo},    {"AllCancel", true, kIdCancel},  {"AllYes", true, kIdYes},
+      {"RowNo", false, kIdNo}, {"RowCancel", false, kIdCancel}, {"RowYes", false, kIdYes},
+      {"AllNo", true, kIdNo},  {"AllCancel", true, kIdCancel},  {"AllYes", true, kIdYes},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -208,8 +209,7 @@ TEST_F(QuarantinePage, EmptyingErasesOnlyWhatTheQuestionCounted) {
     WaitForWorkers();
   }
   ASSERT_EQ(asking.MessageBoxes().size(), 1u);
-  EXPECT_EQ(asking.MessageBoxes()[0].text,
-            FormatText(MsgConfirmEraseStored, {L"run.exe", drive.Path(L"run.exe")}));
+  EXPECT_EQ(asking.MessageBoxes()[0].text, FormatText(MsgConfirmEraseStored, {L"run.exe", drive.Path(L"run.exe")}));
   EXPECT_FALSE(Stored(L"run.exe.quarantine"));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"late.exe.quarantine"), "stored since");
   EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"late.exe", {L"1ko", drive.Path(L"late.exe")}}}));
@@ -218,9 +218,7 @@ TEST_F(QuarantinePage, EmptyingErasesOnlyWhatTheQuestionCounted) {
 // Erase and restore act on a row: greyed out without one, and the only row is
 // picked for the user.
 TEST_F(QuarantinePage, TheRowCommandsAreGreyedOutUntilARowIsPicked) {
-  auto enabled = [&] {
-    return std::make_pair(C(L"btquarantineDel").Enabled(), C(L"btquarantineRestore").Enabled());
-  };
+  auto enabled = [&] { return std::make_pair(C(L"btquarantineDel").Enabled(), C(L"btquarantineRestore").Enabled()); };
   ShowPage();
   EXPECT_EQ(enabled(), std::make_pair(false, false));
 

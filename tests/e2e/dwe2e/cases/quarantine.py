@@ -2,7 +2,7 @@
 and erases only once the user agrees, each file logged."""
 
 from ..checks import check, wait_until
-from ..panel import list_rows, show_panel_page, wait_for_quiet_popup
+from ..panel import LIST_VIEWS, list_rows, show_panel_page, wait_for_quiet_popup
 from ..settings import SEEDED_SETTINGS
 
 STORED = {"run.exe": b"MZ worm", "setup.exe": b"MZ other"}
@@ -23,9 +23,11 @@ def stored_names(folder):
 
 
 def case_quarantine_empty_confirm(session):
-    """"Vider" asks before it erases the two stored files (screenshot of the
-    question for review); "Non" keeps both and logs nothing, "Oui" erases both
-    and logs each one, and the page then shows an empty store."""
+    """"Vider" asks before it erases the two stored files, saying how many
+    (screenshot of the question for review), and "Supprimer" on a row asks naming
+    its file; "Non" keeps everything and logs nothing. Without a picked row the
+    row commands are greyed out. "Oui" to "Vider" erases both files and logs each
+    one, and the page then shows an empty store."""
     folder = store(session)
     before = stored_names(folder)
     session.write_settings(SEEDED_SETTINGS)
@@ -47,6 +49,15 @@ def case_quarantine_empty_confirm(session):
     # "Non" starts no work at all: the store is as it was at once.
     check(stored_names(folder) == before, "the store changed after \"Non\"")
     check("quarantineErase" not in session.log_text(), "an erase was logged after \"Non\"")
+
+    # One row picked: its "Supprimer" asks too, naming the file and where it came from.
+    rows = list_rows(session, "ListView4")
+    check(session.helper("select-row", LIST_VIEWS["ListView4"], 0)[0] == 0, "the first row could not be selected")
+    check(wait_until(lambda: session.helper("click", "Supprimer")[0] == 0, 10), "\"Supprimer\" stayed greyed out")
+    code, text = session.helper("box-text", "Attention", 10000)
+    check(code == 0 and rows[0][0] in text and rows[0][2] in text, f"the question does not name the file: {text!r}")
+    check(session.helper("answer-box", "Attention", 7, 10000)[0] == 0, "the question could not be answered")
+    check(stored_names(folder) == before, "the store changed after \"Non\"")
 
     check(session.helper("click", "Vider")[0] == 0, "\"Vider\" could not be pressed")
     check(session.helper("answer-box", "Attention", 6, 10000)[0] == 0, "no question was asked before emptying")
