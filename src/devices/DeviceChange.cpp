@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "devices/DrivePass.h"
+#include "engine/disposal.h"
 #include "platform/Platform.h"
 #include "state/SharedState.h"
 
@@ -49,6 +50,8 @@ void VolumeRemoved(wchar_t letter, const TDeviceChangeHooks& hooks) {
   for (size_t i = 0; i < drives.size(); ++i) {
     if (drives[i]->root != root) continue;
     State().DriveList.Delete(static_cast<int>(i));
+    // Its findings can no longer be disposed of; the drive's next arrival scans it again.
+    for (const std::wstring& path : ForgetDriveFindings(drives[i]->root)) LogItem(L"Menace/driveRemoved", path);
     Refresh(hooks);
     return;
   }

@@ -181,7 +181,8 @@ int CopyToQuarantine(const std::wstring& path) {
     for (int64_t n = -1; n < INT_MAX; ++n) {
       const std::wstring stored = SlotPath(folder, base, n);
       int reserved = ReserveSlot(stored, record);
-      if (reserved < 0) return -1;
+      // The store cannot be written: administrator rights may be what is missing.
+      if (reserved < 0) break;
       if (reserved == 0) continue;
       bool taken = false;
       if (PlaceCopy(path, stored, source->size, taken)) return 0;
@@ -255,6 +256,35 @@ bool EmptyQuarantineStore() {
     // Asked again of the file itself: Wine lists a link to a file as that file,
     // and deletes what it leads to.
     if (Fs().IsRegularFile(folder + name)) all = ForceDelete(folder + name) && all;
+  }
+  return all;
+}
+
+bool EraseQuarantineEntries(const std::vector<std::wstring>& storedNames,
+                            const std::function<void(const std::wstring&, bool)>& erased) {
+  if (QuarantineFolderRefused()) return false;
+  const std::wstring folder = QuarantineFolder();
+  bool all = true;
+  for (const std::wstring& name : storedNames) {
+    if (!StoredEntry(name)) continue;
+    bool gone = ForceDelete(folder + name);
+    const std::wstring record = folder + name + std::wstring(kRecordSuffix);
+    if (gone && Fs().IsRegularFile(record)) ForceDelete(record);
+    if (erased) erased(name, gone);
+    all = all && gone;
+  }
+  // A record whose copy-in failed, or whose stored file was erased alone, is left
+  // over; one beside a partial copy belongs to a copy-in under way.
+  std::vector<std::wstring> records;
+  Fs().Find(folder + L"*" + std::wstring(kStoredSuffix) + std::wstring(kRecordSuffix), [&](const FindData& entry) {
+    if (IsPlain(entry)) records.push_back(entry.name);
+    return true;
+  });
+  for (const std::wstring& record : records) {
+    const std::wstring stored = folder + record.substr(0, record.size() - kRecordSuffix.size());
+    if (Fs().Attributes(stored) != kInvalidAttributes) continue;
+    if (Fs().Attributes(stored + std::wstring(kPartialSuffix)) != kInvalidAttributes) continue;
+    if (Fs().IsRegularFile(folder + record)) ForceDelete(folder + record);
   }
   return all;
 }

@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dw {
 
@@ -49,6 +50,12 @@ bool ListQuarantineEntries(const std::function<bool(const QuarantineEntry&)>& vi
 bool EraseQuarantineEntry(const std::wstring& storedName);
 // Deletes every file of the store's own. True when all are gone.
 bool EmptyQuarantineStore();
+// Deletes the stored files named, each with its record, and the records that no
+// longer have a stored file; a file stored since the names were taken stays.
+// erased is told of each stored file deleted or not (one already gone is not
+// told). True when every one told of is gone.
+bool EraseQuarantineEntries(const std::vector<std::wstring>& storedNames,
+                            const std::function<void(const std::wstring& storedName, bool erased)>& erased);
 // The stored name without the ".quarantine" that the store added.
 std::wstring RestoredName(const std::wstring& storedName);
 

@@ -17,11 +17,13 @@ void TquarantineThread::HandOver(void (IQuarantineView::*step)(TquarantineThread
 
 void TquarantineThread::ListQuarantine() {
   FqfolderSize = 0;
+  FListed = 0;
   HandOver(&IQuarantineView::QuarantineListCleared);
   bool stopped = false;
   ListQuarantineEntries([&](const QuarantineEntry& entry) {
     sync = {entry.storedName, QuarantineFolder() + entry.storedName, entry.displayName, entry.sourcePath, entry.size};
     FqfolderSize += static_cast<int64_t>(entry.size);
+    ++FListed;
     HandOver(&IQuarantineView::QuarantineRowAdded);
     // A stop leaves the total line as it was; a termination still shows it.
     if (State().StopRequested.load()) {
@@ -40,10 +42,13 @@ void TquarantineThread::Execute() {
       ListQuarantine();
       return;
     case EraseAll: {
-      bool emptied = EmptyQuarantineStore();
+      // The store may hold the only copy of a user's file: each one erased is logged.
+      bool emptied = EraseQuarantineEntries(FNames, [](const std::wstring& name, bool erased) {
+        LogItem(erased ? L"quarantineErase" : L"quarantineErase/failed", name);
+      });
       HandOver(&IQuarantineView::QuarantineEmptiedShown, emptied);
-      // Show what could not be removed.
-      if (!emptied) ListQuarantine();
+      // What is left, and its size: what could not be erased, or was stored since.
+      ListQuarantine();
       return;
     }
     case ListEntries: ListQuarantine(); return;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/quarantine.h"
 #include "state/workthreads.h"
@@ -47,6 +48,9 @@ class TquarantineThread : public TWorkThread {
   std::wstring Farg1;
   std::wstring Farg2;
   int64_t FqfolderSize = 0;  // bytes listed so far
+  int FListed = 0;           // stored files listed so far
+  // EraseAll: the stored files the user agreed to erase.
+  std::vector<std::wstring> FNames;
 
  protected:
   void Execute() override;

@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "common/Text.h"
-#include "loc/LangLocStrings.h"
 #include "engine/disposal.h"
 #include "engine/drivepath.h"
 #include "engine/tools.h"
 #include "engine/traces/InterpreterArgs.h"
 #include "engine/traces/Launchers.h"
 #include "engine/traces/NameChars.h"
+#include "loc/LangLocStrings.h"
 #include "platform/Caught.h"
 #include "platform/ComApartment.h"
 #include "platform/Platform.h"

@@ -2,6 +2,7 @@
 
 #include "common/Text.h"
 #include "engine/disposal.h"
+#include "engine/drivepath.h"
 #include "engine/rules.h"
 #include "engine/traces/TraceRule.h"
 #include "loc/LangLocStrings.h"
@@ -48,6 +49,38 @@ void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, 
   });
 }
 
+// What was listed for the drive before this scan, that it did not report, and
+// whose file is gone: removed outside the program. A file still there stays
+// listed even when this scan did not report it: an autorun file set aside at the
+// arrival is no autorun file to a second scan, nor its program an autorun target,
+// and both are still on the stick.
+void DropUnreported(TScanThread& scan, const PdiskInfo& drive) {
+  auto stale = [&](int kind, const std::wstring& path) {
+    if (!EqualsNoCase(DriveRootOf(path), drive->root)) return false;
+    if (scan.FDriveFindings.count({kind, ToLower(path)})) return false;
+    return ResolveOnDrive(path, drive->root).place == EntryPlace::Missing;
+  };
+  std::vector<std::pair<int, std::wstring>> dropped;
+  for (int kind : {Threat, Suspicious}) {
+    for (const std::wstring& path : (kind == Threat ? State().ThreatList : State().RiskList).Snapshot()) {
+      if (stale(kind, path)) dropped.emplace_back(kind, path);
+    }
+  }
+  if (dropped.empty()) return;
+  // Only the window thread takes entries out of FindingsSeen.
+  scan.RunOnWindowThread([&] {
+    TSharedState& state = State();
+    for (const auto& [kind, path] : dropped) {
+      if (!(kind == Threat ? state.ThreatList : state.RiskList).Remove(path)) continue;
+      (kind == Threat ? drive->threat : drive->Risk).Remove(path);
+      // One entry per kind: a file listed as both keeps the other's.
+      state.FindingsSeen.Remove(path);
+      LogItem(kind == Threat ? L"Menace/threatNoMore" : L"Menace/riskFileNoMore", path);
+    }
+    if (IScanView* view = ScanView()) view->RefreshFindingsView(0);
+  });
+}
+
 }  // namespace
 
 ScanErrorKind ReadErrorKind(uint32_t error) {
@@ -71,6 +104,12 @@ TScanThread::TScanThread(bool advanced, bool silenceMode)
 
 TScanThread::TScanThread(bool advanced, bool silenceMode, PdiskInfo diskInfo)
     : TWorkThread(work_scan), Fadvanced(advanced), FSilenceMode(silenceMode), FdiskInfo(std::move(diskInfo)) {}
+
+int TScanThread::FoundCount(FindingKind kind) const {
+  int count = 0;
+  for (const auto& finding : FRunFindings) count += finding.first == kind ? 1 : 0;
+  return count;
+}
 
 void TScanThread::HandOver(void (IScanView::*step)(TScanThread&)) {
   Synchronize([&] {
@@ -106,6 +145,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   if (State().ExcludedDrives.Contains(drive->root) || !State().ProtectionEnabled.load()) return 0;
 
   int count = 0;
+  scan.FDriveFindings.clear();
   scan.FDriveErrors = 0;
   scan.FErrorPaths.clear();
   scan.FCutShort = false;
@@ -127,6 +167,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
     ReportScanError(scan, drive->root, ScanErrorKind::Failed);
   }
   scan.FMenaceCount = count;
+  if (!scan.FCutShort && !scan.Terminated() && scan.FDriveErrors == 0) DropUnreported(scan, drive);
   if (!scan.Terminated()) scan.HandOver(&IScanView::DriveScanDone);
   return count;
 }
@@ -138,6 +179,8 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
   // A dry run changes nothing on the drive, whatever the settings say.
   if (scan.FFindings || scan.FDryRun) action = Ask;
   scan.sync = {path, kind, action, why};
+  scan.FRunFindings.emplace(kind, ToLower(path));
+  scan.FDriveFindings.emplace(kind, ToLower(path));
   if (scan.FFindings) scan.FFindings->push_back(scan.sync);
   switch (action) {
     case Ask: ListFinding(scan, path, kind, drive, why); return;

@@ -5,8 +5,10 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "platform/lnk.h"
@@ -100,6 +102,12 @@ class TScanThread : public TWorkThread {
   std::unordered_set<std::wstring> FErrorPaths;
   // The drive scanned now went away: its rules stop at their next entry.
   bool FCutShort = false;
+  // The findings this run reported, by kind and lower-case path, whatever became
+  // of them; and those of the drive scanned now.
+  std::set<std::pair<int, std::wstring>> FRunFindings;
+  std::set<std::pair<int, std::wstring>> FDriveFindings;
+  // How many findings of the kind this run reported, each path once.
+  int FoundCount(FindingKind kind) const;
   // Folders enumerated so far, for progress shown while a long scan runs.
   std::atomic<uint64_t> FFoldersWalked{0};
 

@@ -2,7 +2,9 @@
 // every finding of one kind, and hands each result to the window thread.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/scanthread.h"
 
@@ -31,8 +33,13 @@ class TSecureThread : public TWorkThread {
   std::wstring Farg;
   int FMenacetype;
   std::wstring sync;  // the finding handed to FindingDeleted
-  // Findings of this run that stayed on the drive.
-  int FFailures = 0;
+  // Operation 2: the findings the user agreed to, when asked; otherwise those of
+  // the kind's list as the worker starts. Only those still listed are handled.
+  std::optional<std::vector<std::wstring>> FPaths;
+  // Findings of this run that left the drive, and those that did not (still
+  // there, or already gone), each told to the user in FindingDeleted.
+  int FDeleted = 0;
+  int FNotDeleted = 0;
 
  protected:
   void Execute() override;

@@ -32,8 +32,8 @@ inline constexpr wchar_t kProtectionFolderProduct[] = L"DRIVEWARDEN";
 bool NeverRepaired(std::wstring_view name);
 
 struct TAttributeRepair {
-  int changed = 0;        // entries that had hidden and system taken off
-  bool complete = true;   // false: an entry could not be changed
+  int changed = 0;       // entries that had hidden and system taken off
+  bool complete = true;  // false: an entry could not be changed
 };
 
 // Takes hidden and system off the root's own entries that carry every attribute

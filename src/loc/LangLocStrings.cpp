@@ -27,7 +27,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Information",
     L"L'analyse a été  stoppée",
     L"%d menaces trouvé(s) | %d fichier(s) suspect(s) trouvé(s)",
-    L"Le dossier des fichiers en quarantaire a été vidée",
+    L"Le fichier %s a été supprimé de la quarantaine",
     L"Tous les fichies en quarantaine on été supprimés",
     L"le fichier %s a été restauré dans %s",
     L"%s a été désactivé",
@@ -105,7 +105,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Programme ou script dans le dossier de dissimulation %s",
     L"desktop.ini qui déguise un dossier en élément de Windows",
     L"Fichier caché qu'ouvre le raccourci %s",
-    L"%s va réparer le disque %s :\r\n- les fichiers du virus qu'il trouve sont mis en quarantaine ;\r\n- vos fichiers que le virus a déplacés dans des dossiers cachés reviennent à la racine ;\r\n- vos fichiers cachés redeviennent visibles.\r\nAucun de vos fichiers n'est supprimé. Voulez-vous continuer ?",
+    L"%s va réparer le disque %s :\r\n- les fichiers du virus qu'il trouve sont mis en quarantaine ;\r\n- vos fichiers "
+    L"que le virus a déplacés dans des dossiers cachés reviennent à la racine ;\r\n- vos fichiers cachés redeviennent "
+    L"visibles.\r\nAucun de vos fichiers n'est supprimé. Voulez-vous continuer ?",
     L"Le disque %s a été réparé",
     L"Le disque %s n'a pas pu être entièrement réparé",
     L"%d fichier rendu visible",
@@ -125,6 +127,18 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"La protection est désactivée : aucun disque n'est analysé. Activez-la pour analyser ou réparer un "
     L"disque.",
     L"Votre antivirus n'a pas pu être lancé : %s",
+    L"Êtes-vous sûr de vouloir supprimer %s ? Nous vous recommandons d'analyser vos disques USB avec un "
+    L"antivirus.",
+    L"Êtes-vous sûr de vouloir supprimer les %d fichiers suspects de la liste ? Nous vous recommandons "
+    L"d'analyser vos disques USB avec un antivirus.",
+    L"Le fichier %s n'est plus sur le disque : il a été retiré de la liste",
+    L"Le disque de %s n'est plus branché : ce fichier n'a pas été supprimé",
+    L"Menaces supprimées : %d ; non supprimées : %d",
+    L"Fichiers suspects supprimés : %d ; non supprimés : %d",
+    L"Supprimer définitivement %s (provenant de %s) de la quarantaine ? C'est peut-être la seule copie de "
+    L"ce fichier.",
+    L"Supprimer définitivement les %d fichiers de la quarantaine ? Pour certains, c'est peut-être la "
+    L"seule copie.",
 };
 }  // namespace
 
@@ -239,6 +253,14 @@ std::wstring MsgAttributesNothingChanged = kDefaults[107];
 std::wstring MsgScanningDrives = kDefaults[108];
 std::wstring MsgProtectionOffNoScan = kDefaults[109];
 std::wstring MsgAntivirusNotStarted = kDefaults[110];
+std::wstring MsgConfirmDeleteFile = kDefaults[111];
+std::wstring MsgConfirmDeleteSuspects = kDefaults[112];
+std::wstring MsgFindingGone = kDefaults[113];
+std::wstring MsgFindingDriveGone = kDefaults[114];
+std::wstring MsgThreatsDeletedCount = kDefaults[115];
+std::wstring MsgSuspectsDeletedCount = kDefaults[116];
+std::wstring MsgConfirmEraseStored = kDefaults[117];
+std::wstring MsgConfirmEmptyQuarantine = kDefaults[118];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -352,6 +374,14 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgScanningDrives,
     &MsgProtectionOffNoScan,
     &MsgAntivirusNotStarted,
+    &MsgConfirmDeleteFile,
+    &MsgConfirmDeleteSuspects,
+    &MsgFindingGone,
+    &MsgFindingDriveGone,
+    &MsgThreatsDeletedCount,
+    &MsgSuspectsDeletedCount,
+    &MsgConfirmEraseStored,
+    &MsgConfirmEmptyQuarantine,
 };
 
 const wchar_t* CatalogueDefault(int number) {

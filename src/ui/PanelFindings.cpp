@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "common/Text.h"
+#include "engine/disposal.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "state/Elevation.h"
@@ -49,7 +50,25 @@ bool IsRegistered(const TWorkThread* worker) {
   return false;
 }
 
-bool ConfirmDeletion() { return ShowMessageBox(MsgConfirmDelete, MsgWarningTitle, kMbYesNoCancel) == kIdYes; }
+bool ConfirmDeletion(const std::wstring& text) {
+  return ShowMessageBox(text, MsgWarningTitle, kMbYesNoCancel) == kIdYes;
+}
+
+// The question names what goes: the file, or how many suspicious files.
+bool ConfirmSuspectsDeletion(const std::vector<std::wstring>& paths) {
+  if (paths.size() == 1) return ConfirmDeletion(FormatText(MsgConfirmDeleteFile, {paths[0]}));
+  return ConfirmDeletion(FormatText(MsgConfirmDeleteSuspects, {static_cast<int64_t>(paths.size())}));
+}
+
+// A delete-all of the suspicious files, for those the user agreed to: files that a
+// scan lists while the question waits were not named in it.
+void StartSuspectsDeletion(IDisposalView* view) {
+  std::vector<std::wstring> paths = State().RiskList.Snapshot();
+  if (!paths.empty() && !ConfirmSuspectsDeletion(paths)) return;
+  auto* worker = new TRisksSecure(2, L"", view);
+  worker->FPaths = std::move(paths);
+  StartWorker(worker, &State().WorkThreads);
+}
 
 }  // namespace
 
@@ -62,6 +81,8 @@ void TPanelfrm::BindFindings() {
   Bind(L"btquarantineDel", &TComponent::OnClick, &TPanelfrm::btquarantineDelClick);
   Bind(L"btquarantineRestore", &TComponent::OnClick, &TPanelfrm::btquarantineRestoreClick);
   Bind(L"btquarantineErase", &TComponent::OnClick, &TPanelfrm::btquarantineEraseClick);
+  Bind(L"ListView4", &TComponent::OnChange, &TPanelfrm::ListView4Change);
+  UpdateQuarantineButtons();
   Component(L"ListView1").OnCustomDraw = [this](TComponent& sender, int row) {
     return ListView1CustomDrawItem(sender, row);
   };
@@ -120,12 +141,12 @@ void TPanelfrm::ScanFinished(TScanThread& scan) {
     refreshBt();
     return;
   }
-  TSharedState& state = State();
   Component(L"stopscanbt").SetVisible(false);
   Component(L"scanBt").SetVisible(true);
   Component(L"Scan_m").SetEnabled(true);
+  // What this run found, not what every run has listed so far.
   Component(L"Label13")
-      .SetCaption(FormatText(MsgScanSummary, {int64_t{state.ThreatList.Count()}, int64_t{state.RiskList.Count()}}));
+      .SetCaption(FormatText(MsgScanSummary, {int64_t{scan.FoundCount(Threat)}, int64_t{scan.FoundCount(Suspicious)}}));
   if (scan.Terminated()) ShowNotification(MsgInformationTitle, MsgScanStopped, 0);
   refreshBt();
 }
@@ -230,17 +251,29 @@ void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
   TSharedState& state = State();
   const std::wstring& path = worker.sync;
   bool threat = worker.FMenacetype == Threat;
-  if (result == DisposeResult::CopyFailed || result == DisposeResult::DeleteFailed) {
-    // Still on the drive: it stays listed, with its row.
-    ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
-    LogItem(L"delete/failed", path);
-    refreshBt();
-    return;
-  }
-  // A file already gone (another worker disposed of it) only leaves the lists.
-  if (result == DisposeResult::Done) {
-    ShowNotification(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 1);
-    LogItem(threat ? L"delete/threat" : L"delete/riskFile", path);
+  switch (result) {
+    case DisposeResult::CopyFailed:
+    case DisposeResult::DeleteFailed:
+      // Still on the drive: it stays listed, with its row.
+      ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
+      LogItem(L"delete/failed", path);
+      refreshBt();
+      return;
+    case DisposeResult::Missing:
+      // Not deleted by us: a stick pulled out still holds it, and a file gone is
+      // gone by other hands. Either way it leaves the list, said as it is.
+      if (FindingDriveGone(path)) {
+        ShowNotification(MsgWarningTitle, FormatText(MsgFindingDriveGone, {path}), 1);
+        LogItem(L"delete/driveGone", path);
+      } else {
+        ShowNotification(MsgInformationTitle, FormatText(MsgFindingGone, {path}), 0);
+        LogItem(L"delete/missing", path);
+      }
+      break;
+    case DisposeResult::Done:
+      ShowNotification(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 1);
+      LogItem(threat ? L"delete/threat" : L"delete/riskFile", path);
+      break;
   }
   RemoveFindingRows(path);
   (threat ? state.ThreatList : state.RiskList).Remove(path);
@@ -257,9 +290,15 @@ void TPanelfrm::DeleteAllStarted(TSecureThread&) {
 }
 
 void TPanelfrm::DeleteAllFinished(TSecureThread& worker) {
-  // Each finding that stayed had its own alert; "all deleted" would be untrue.
-  if (worker.FFailures == 0) {
-    ShowNotification(L"", worker.FMenacetype == Threat ? MsgAllThreatsDeleted : MsgAllSuspectsDeleted, 0);
+  // Each finding had its own notice; "all deleted" is said only when it is true.
+  bool threats = worker.FMenacetype == Threat;
+  if (worker.FNotDeleted == 0) {
+    ShowNotification(L"", threats ? MsgAllThreatsDeleted : MsgAllSuspectsDeleted, 0);
+  } else {
+    ShowNotification(L"",
+                     FormatText(threats ? MsgThreatsDeletedCount : MsgSuspectsDeletedCount,
+                                {int64_t{worker.FDeleted}, int64_t{worker.FNotDeleted}}),
+                     0);
   }
   RefreshFindingsView(0);
   TComponent& del = Component(L"tdel");
@@ -278,7 +317,7 @@ void TPanelfrm::tdelClick(TComponent&) {
     StartWorker(new TthreatsSecure(1, path, this), &state.WorkThreads);
     return;
   }
-  if (state.RiskList.Contains(path) && ConfirmDeletion()) {
+  if (state.RiskList.Contains(path) && ConfirmDeletion(FormatText(MsgConfirmDeleteFile, {path}))) {
     StartWorker(new TRisksSecure(1, path, this), &state.WorkThreads);
   }
 }
@@ -287,13 +326,9 @@ void TPanelfrm::tdelallClick(TComponent&) {
   TSharedState& state = State();
   switch (Component(L"method_sel").ItemIndex()) {
     case 0: StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads); return;
-    case 1:
-      if (ConfirmDeletion()) StartWorker(new TRisksSecure(2, L"", this), &state.WorkThreads);
-      return;
+    case 1: StartSuspectsDeletion(this); return;
     case 2:
-      if (state.RiskList.Count() > 0 && ConfirmDeletion()) {
-        StartWorker(new TRisksSecure(2, L"", this), &state.WorkThreads);
-      }
+      if (state.RiskList.Count() > 0) StartSuspectsDeletion(this);
       StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
       return;
     default: return;
@@ -301,7 +336,13 @@ void TPanelfrm::tdelallClick(TComponent&) {
 }
 
 intptr_t TPanelfrm::WMDeviceChange(uintptr_t wParam, const DeviceBroadcast& header) {
-  return HandleDeviceChange(wParam, header, {[this] { refreshBt(); }, {}});
+  TDeviceChangeHooks hooks;
+  // A drive that left takes its findings off the list.
+  hooks.Refresh = [this] {
+    RefreshFindingsView(0);
+    refreshBt();
+  };
+  return HandleDeviceChange(wParam, header, hooks);
 }
 
 }  // namespace dw

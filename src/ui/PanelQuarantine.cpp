@@ -4,15 +4,23 @@
 #include "engine/quarantine.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
+#include "state/Elevation.h"
 #include "state/Notify.h"
 #include "state/SharedState.h"
 #include "ui/main.h"
 
 namespace dw {
 
+namespace {
+
+bool ConfirmErase(const std::wstring& text) { return ShowMessageBox(text, MsgWarningTitle, kMbYesNoCancel) == kIdYes; }
+
+}  // namespace
+
 void TPanelfrm::QuarantineListCleared(TquarantineThread&) {
   Component(L"ListView4").ClearRows();
   FQuarantineNames.clear();
+  UpdateQuarantineButtons();
 }
 
 void TPanelfrm::QuarantineRowAdded(TquarantineThread& worker) {
@@ -22,13 +30,27 @@ void TPanelfrm::QuarantineRowAdded(TquarantineThread& worker) {
 }
 
 void TPanelfrm::QuarantineSizeShown(TquarantineThread& worker) {
-  Component(L"IquarantineMemory")
-      .SetCaption(FormatText(MsgQuarantineSize, {static_cast<int64_t>(worker.FqfolderSize / 1024 + 1)}));
+  // An empty store takes no room; a stored file at least one ko.
+  int64_t ko = worker.FListed == 0 ? 0 : worker.FqfolderSize / 1024 + 1;
+  Component(L"IquarantineMemory").SetCaption(FormatText(MsgQuarantineSize, {ko}));
+  TComponent& rows = Component(L"ListView4");
+  if (rows.RowCount() == 1 && rows.SelectedRow() < 0) rows.SetSelectedRow(0);
+  UpdateQuarantineButtons();
 }
+
+// Erase and restore act on the selected row: without one they cannot act.
+void TPanelfrm::UpdateQuarantineButtons() {
+  bool selected = !SelectedStoredName().empty();
+  Component(L"btquarantineDel").SetEnabled(selected);
+  Component(L"btquarantineRestore").SetEnabled(selected);
+}
+
+void TPanelfrm::ListView4Change(TComponent&) { UpdateQuarantineButtons(); }
 
 void TPanelfrm::QuarantineEmptiedShown(TquarantineThread&, bool emptied) {
   Component(L"ListView4").ClearRows();
   FQuarantineNames.clear();
+  UpdateQuarantineButtons();
   if (emptied) {
     ShowNotification(MsgSuccessTitle, MsgQuarantineFilesDeleted, 0);
     return;
@@ -39,7 +61,7 @@ void TPanelfrm::QuarantineEmptiedShown(TquarantineThread&, bool emptied) {
 
 void TPanelfrm::QuarantineEntryErased(TquarantineThread& worker, bool erased) {
   if (erased) {
-    ShowNotification(MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {worker.Farg1}), 0);
+    ShowNotification(MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {QuarantineDisplayName(worker.Farg1)}), 0);
     LogItem(L"quarantineErase", worker.Farg1);
     return;
   }
@@ -76,6 +98,9 @@ std::wstring TPanelfrm::SelectedStoredName() {
 void TPanelfrm::btquarantineDelClick(TComponent&) {
   std::wstring stored = SelectedStoredName();
   if (stored.empty()) return;
+  const TComponent& rows = Component(L"ListView4");
+  const TListRow& row = rows.Rows().at(static_cast<size_t>(rows.SelectedRow()));
+  if (!ConfirmErase(FormatText(MsgConfirmEraseStored, {row.Caption, row.SubItems.at(1)}))) return;
   StartWorker(new TquarantineThread(EraseEntry, stored, L"", this), &State().WorkThreads);
 }
 
@@ -89,8 +114,22 @@ void TPanelfrm::btquarantineRestoreClick(TComponent&) {
               &State().WorkThreads);
 }
 
+// The question names what goes as the store holds it now, not as the page last
+// showed it; and only what it named goes.
 void TPanelfrm::btquarantineEraseClick(TComponent&) {
-  StartWorker(new TquarantineThread(EraseAll, L"", L"", this), &State().WorkThreads);
+  std::vector<QuarantineEntry> entries;
+  ListQuarantineEntries([&](const QuarantineEntry& entry) {
+    entries.push_back(entry);
+    return true;
+  });
+  if (entries.size() == 1) {
+    if (!ConfirmErase(FormatText(MsgConfirmEraseStored, {entries[0].displayName, entries[0].sourcePath}))) return;
+  } else if (!entries.empty()) {
+    if (!ConfirmErase(FormatText(MsgConfirmEmptyQuarantine, {static_cast<int64_t>(entries.size())}))) return;
+  }
+  auto* worker = new TquarantineThread(EraseAll, L"", L"", this);
+  for (const QuarantineEntry& entry : entries) worker->FNames.push_back(entry.storedName);
+  StartWorker(worker, &State().WorkThreads);
 }
 
 }  // namespace dw

@@ -45,6 +45,8 @@ TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
   Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
   BindFindings();
   BindTools();
+  Bind(L"ListView3", &TComponent::OnChange, &TPanelfrm::ListView3Change);
+  UpdateToolButtons();
 }
 
 TNotifyEvent TPanelfrm::Handler(void (TPanelfrm::*handler)(TComponent&)) {
@@ -62,13 +64,17 @@ void TPanelfrm::refreshBt() {
   TComponent& headline = Component(L"Label8");
   TComponent& tools = Component(L"ListView3");
 
-  // A finding or a drive coming or going refreshes the list: the user's pick stays.
+  // A finding or a drive coming or going refills the list: the user's pick stays;
+  // with one drive there is nothing to pick.
   const std::wstring picked = SelectedToolDrive();
   tools.ClearRows();
   FillDriveListView(state.DriveList, tools, true);
   for (int row = 0; row < tools.RowCount(); ++row) {
-    if (!picked.empty() && EqualsNoCase(tools.Rows()[static_cast<size_t>(row)].Caption, picked)) tools.SetSelectedRow(row);
+    if (!picked.empty() && EqualsNoCase(tools.Rows()[static_cast<size_t>(row)].Caption, picked))
+      tools.SetSelectedRow(row);
   }
+  if (tools.RowCount() == 1) tools.SetSelectedRow(0);
+  UpdateToolButtons();
 
   // Protection off comes first: findings listed before it was switched off are no
   // news next to a PC that nothing protects now. No all-clear either while drives
@@ -100,6 +106,16 @@ void TPanelfrm::refreshBt() {
   }
   SetIconIndex(image);
 }
+
+// The tools page's commands act on the picked drive: without one they cannot act.
+void TPanelfrm::UpdateToolButtons() {
+  bool picked = !SelectedToolDrive().empty();
+  for (const wchar_t* name : {L"btToolChangeAttribute", L"btToolProtectionFolder", L"safeopenbt"}) {
+    Component(name).SetEnabled(picked);
+  }
+}
+
+void TPanelfrm::ListView3Change(TComponent&) { UpdateToolButtons(); }
 
 void TPanelfrm::DisableProtection() {
   State().ProtectionEnabled = false;

@@ -74,6 +74,9 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void ListView3DblClick(TComponent& sender);
   // The root of the drive selected in ListView3 (upper case), empty when none is.
   std::wstring SelectedToolDrive() const;
+  // Greys out the tools page's commands while no drive is picked.
+  void UpdateToolButtons();
+  void ListView3Change(TComponent& sender);
   // Starts a repair tool on root; registered tools join WorkThreads.
   void StartTool(int toolId, const std::wstring& root, bool registered);
   // Asks, then repairs drive on a worker; one repair a drive at a time.
@@ -122,6 +125,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void btquarantineDelClick(TComponent& sender);
   void btquarantineRestoreClick(TComponent& sender);
   void btquarantineEraseClick(TComponent& sender);
+  void ListView4Change(TComponent& sender);
 
   // WM_DEVICECHANGE with the header its lParam points to (ReadDeviceBroadcast);
   // the result is always 0.
@@ -138,6 +142,7 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void AddMissingFindingRows(const TScanSync* reported);
   void RemoveFindingRows(const std::wstring& path);
   std::wstring SelectedStoredName();
+  void UpdateQuarantineButtons();
   // The stored name of each row of ListView4: the display name is shortened and
   // cannot be turned back into it.
   std::vector<std::wstring> FQuarantineNames;

@@ -323,11 +323,12 @@ int Click(HWND panel, const std::wstring& caption) {
   return 2;
 }
 
-int AnswerBox(HWND panel, const std::wstring& caption, int button, DWORD ms) {
+// The program's visible message box with this caption, waited for up to ms.
+HWND ProgramBox(HWND panel, const std::wstring& caption, DWORD ms) {
   DWORD program = 0;
   GetWindowThreadProcessId(panel, &program);
   HWND box = nullptr;
-  bool found = WaitFor(ms, [&] {
+  WaitFor(ms, [&] {
     for (HWND candidate = FindWindowW(L"#32770", caption.c_str()); candidate;
          candidate = FindWindowExW(nullptr, candidate, L"#32770", caption.c_str())) {
       DWORD owner = 0;
@@ -339,10 +340,25 @@ int AnswerBox(HWND panel, const std::wstring& caption, int button, DWORD ms) {
     }
     return false;
   });
-  if (!found) return 1;
+  return box;
+}
+
+int AnswerBox(HWND panel, const std::wstring& caption, int button, DWORD ms) {
+  HWND box = ProgramBox(panel, caption, ms);
+  if (!box) return 1;
   HWND control = GetDlgItem(box, button);
   if (!control) return 2;
   return PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(control)) ? 0 : 1;
+}
+
+// A message box shows its text in a static control of id 0xFFFF.
+int BoxText(HWND panel, const std::wstring& caption, DWORD ms) {
+  HWND box = ProgramBox(panel, caption, ms);
+  if (!box) return 1;
+  HWND text = GetDlgItem(box, 0xFFFF);
+  if (!text) return 2;
+  PrintLine(Text(text));
+  return 0;
 }
 
 int Announce(const std::wstring& event, wchar_t letter) {
@@ -592,6 +608,8 @@ constexpr TCommand kCommands[] = {
     {L"answer-box", L"CAPTION ID MS",
      L"wait for the program's message box with this caption and press its button ID (6 yes, 7 no, 2 cancel)", 3, true,
      [](HWND panel, const TArgs& a) { return AnswerBox(panel, a.Text(0), a.Int(1), a.Unsigned(2)); }},
+    {L"box-text", L"CAPTION MS", L"wait for the program's message box with this caption and print its text (UTF-8)", 2,
+     true, [](HWND panel, const TArgs& a) { return BoxText(panel, a.Text(0), a.Unsigned(1)); }},
     {L"panel-visible", L"", L"print visible or hidden; 0 when the control panel is visible", 0, true,
      [](HWND panel, const TArgs&) { return PanelVisible(panel); }},
     {L"panel-minimized", L"", L"0 when the control panel is minimised, 1 when not", 0, true,

@@ -9,6 +9,7 @@
 #include "common/Text.h"
 #include "engine/disposal.h"
 #include "engine/quarantine.h"
+#include "loc/LangLocStrings.h"
 #include "support/CaughtCheck.h"
 #include "support/ForwardingFileSystem.h"
 #include "support/HostileEntries.h"
@@ -277,6 +278,44 @@ TEST(HostileStore, ADisposalThatCannotStoreItsCopyLeavesTheFileAsItWas) {
     h.view.added.clear();
     h.Scan(drive);
     EXPECT_EQ(h.view.added, std::vector<std::wstring>{e.Path(L"x.scr")});
+  }
+}
+
+// A store that cannot be written may need administrator rights: the program asks
+// for them (once a run). A file or a link in the store's place is no matter of
+// rights, and an elevated run would refuse it as well.
+TEST(HostileStore, AStoreThatCannotBeWrittenAsksForElevation) {
+  constexpr uint32_t kDiskFull = 112;
+  struct {
+    const char* name;
+    bool storeIsAFile;
+    uint32_t refusal;  // 0: the real file system
+    bool asks;
+  } cases[] = {
+      {"ReadOnlyStore", false, kErrorAccessDenied, true},
+      {"FullStore", false, kDiskFull, true},
+      {"StoreFolderIsAFile", true, 0, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriveFixture e;
+    ScanHarness h;
+    e.WriteFile(L"x.scr", "scr");
+    if (c.storeIsAFile) {
+      ASSERT_TRUE(Fs().WriteAll(State().DataFolder + L"quarantine", "a file"));
+    }
+    RefusingStore store(Fs(), c.refusal);
+    std::optional<ScopedPlatform> refusing;
+    if (c.refusal != 0) refusing.emplace(Platform{.fs = &store});
+    EXPECT_EQ(CopyToQuarantine(e.Path(L"x.scr")), -1);
+    std::vector<MessageBoxCall> boxes = h.system.MessageBoxes();
+    ASSERT_EQ(boxes.size(), c.asks ? 1u : 0u);
+    if (c.asks) {
+      EXPECT_EQ(boxes[0].caption, MsgElevationTitle);
+      ASSERT_EQ(h.system.ShellCalls().size(), 1u);
+      EXPECT_EQ(h.system.ShellCalls()[0].parameters, L"/runAsadmin");
+    }
+    EXPECT_EQ(e.Read(L"x.scr"), "scr");
   }
 }
 

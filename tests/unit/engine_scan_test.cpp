@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "common/Text.h"
@@ -200,6 +205,89 @@ TEST(Disposal, AFolderIsNeverDeleted) {
   EXPECT_EQ(DeleteFinding(drive.Path(L"Photos")), DisposeResult::CopyFailed);
   EXPECT_EQ(drive.Read(L"Photos\\holiday.jpg"), "jpg");
   EXPECT_TRUE(h.system.MessageBoxes().empty());
+}
+
+// As Windows does: a file that another disposal is still copying cannot be deleted
+// (it is open without delete sharing). The first copy of the source waits until
+// the test lets it go on.
+class HeldOpenFs : public ForwardingFileSystem {
+ public:
+  HeldOpenFs(FileSystem& inner, std::wstring source) : ForwardingFileSystem(inner), source_(std::move(source)) {}
+
+  bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
+    bool hold = false;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (EqualsNoCase(from, source_)) {
+        ++open_;
+        hold = !held_;
+        held_ = true;
+        changed_.notify_all();
+        if (hold) changed_.wait(lock, [&] { return released_; });
+      }
+    }
+    bool copied = ForwardingFileSystem::CopyNew(from, to, size);
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (EqualsNoCase(from, source_)) --open_;
+    return copied;
+  }
+  bool Delete(const std::wstring& path) override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      refused_ = EqualsNoCase(path, source_) && open_ > 0;
+      if (refused_) return false;
+    }
+    return ForwardingFileSystem::Delete(path);
+  }
+  uint32_t LastError() override { return refused_ ? 32 : ForwardingFileSystem::LastError(); }
+
+  void WaitUntilHeld() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [&] { return held_; });
+  }
+  void Release() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  std::wstring source_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  int open_ = 0;
+  bool held_ = false;
+  bool released_ = false;
+  static thread_local bool refused_;
+};
+
+thread_local bool HeldOpenFs::refused_ = false;
+
+// Two disposals of one file at once (a scan's automatic action while the user
+// deletes it, two runs of the same stick): the one that comes second finds the
+// file gone, instead of failing to delete what the first still holds open, asking
+// for elevation and saying the file is still on the drive.
+TEST(Disposal, ASecondDisposalOfTheSameFileFindsItGoneNotStuck) {
+  DriveFixture drive;
+  ScanHarness h;
+  drive.WriteFile(L"run.exe", "MZ");
+  const std::wstring path = drive.Path(L"run.exe");
+  HeldOpenFs held(Fs(), path);
+  ScopedPlatform guard(Platform{.fs = &held});
+
+  std::future<DisposeResult> first = std::async(std::launch::async, [&] { return DeleteFinding(path); });
+  held.WaitUntilHeld();
+  std::future<DisposeResult> second = std::async(std::launch::async, [&] { return DeleteFinding(path); });
+  // Given every chance to run into the copy in hand.
+  second.wait_for(std::chrono::milliseconds(500));
+  held.Release();
+  std::vector<DisposeResult> results = {first.get(), second.get()};
+
+  EXPECT_EQ(results, (std::vector<DisposeResult>{DisposeResult::Done, DisposeResult::Missing}));
+  EXPECT_FALSE(drive.Exists(L"run.exe"));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ");
+  EXPECT_FALSE(Fs().ReadAll(QuarantineFolder() + L"run.exe(0).quarantine").has_value());
+  EXPECT_TRUE(h.system.MessageBoxes().empty());  // no elevation asked for
 }
 
 TEST(Disposal, ForgetFindingLeavesBothLists) {

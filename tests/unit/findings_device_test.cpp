@@ -170,7 +170,13 @@ TEST_F(DeviceChangeOnPanel, AStickArrivesIsScannedAndLeaves) {
   panel->WMDeviceChange(kDbtDeviceRemoveComplete, Volume(MaskOf(drive.letter())));
   EXPECT_EQ(State().DriveList.Count(), 0);
   EXPECT_EQ(C(L"ListView3").RowCount(), 0);
-  EXPECT_EQ(C(L"Label8").Caption(), MsgThreatsDetected);  // a removal clears no finding
+  // Its findings leave with it: nothing of it can be disposed of any more, and its
+  // next arrival scans it again.
+  EXPECT_EQ(State().RiskList.Count(), 0);
+  EXPECT_EQ(State().FindingsSeen.Count(), 0);
+  EXPECT_EQ(C(L"ListView1").RowCount(), 0);
+  EXPECT_EQ(C(L"Label8").Caption(), MsgNoUsbDrive);
+  EXPECT_EQ(LogText().back(), L"Menace/driveRemoved " + drive.Path(L"x.exe"));
 }
 
 TEST_F(DeviceChangeOnPanel, ADriveRemovedDuringItsScanIsScannedToTheEnd) {

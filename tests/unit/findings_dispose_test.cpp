@@ -4,6 +4,7 @@
 #include "engine/quarantine.h"
 #include "findings_fixture.h"
 #include "state/Elevation.h"
+#include "support/ForwardingFileSystem.h"
 
 namespace dw::test {
 
@@ -24,11 +25,14 @@ class FindingsDispose : public FindingsFixture {
   // Nothing can be stored: a file stands where the quarantine folder goes.
   void BlockQuarantine() { ASSERT_TRUE(Fs().WriteAll(State().DataFolder + L"quarantine", "in the way")); }
 
-  void ExpectConfirmations(size_t count) {
+  // Each question names what it deletes: text, when given.
+  void ExpectConfirmations(size_t count, const std::wstring& text = L"") {
     std::vector<MessageBoxCall> boxes = system.MessageBoxes();
     ASSERT_EQ(boxes.size(), count);
     for (const MessageBoxCall& box : boxes) {
-      EXPECT_EQ(box.text, MsgConfirmDelete);
+      if (!text.empty()) {
+        EXPECT_EQ(box.text, text);
+      }
       EXPECT_EQ(box.caption, MsgWarningTitle);
       EXPECT_EQ(box.type, kMbYesNoCancel);
     }
@@ -84,7 +88,7 @@ TEST_F(FindingsDispose, DeletingASuspiciousFileAsksFirstAndOnlyYesGoesOn) {
     EXPECT_EQ(record->Risk.Contains(x), !c.deleted);
     ExpectRowsMatchFindingsSeen();
   }
-  ExpectConfirmations(3);
+  ExpectConfirmations(3, FormatText(MsgConfirmDeleteFile, {x}));
   EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuspectDeleted, x, 1}}));
   EXPECT_EQ(Log(L"delete/riskFile"), std::vector<std::wstring>{x});
 }
@@ -139,8 +143,9 @@ TEST_F(FindingsDispose, AFindingThatStaysOnTheDriveIsReportedAsSuchAndKeepsItsRo
   Pick(L"method_sel", 0);
   Click(L"tdelall");
   WaitForWorkers();
-  EXPECT_EQ(notifications.size(), 2u);
-  for (const Notification& n : notifications) EXPECT_EQ(n.title, MsgFailureTitle);
+  ASSERT_EQ(notifications.size(), 3u);
+  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(notifications[i].title, MsgFailureTitle);
+  EXPECT_EQ(notifications[2], (Notification{L"", FormatText(MsgThreatsDeletedCount, {int64_t{0}, int64_t{2}}), 0}));
   EXPECT_EQ(State().ThreatList.Count(), 2);
   EXPECT_EQ(C(L"ListView1").RowCount(), 3);
   ExpectRowsMatchFindingsSeen();
@@ -170,7 +175,7 @@ TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
   }
   WaitForWorkers();
 
-  ExpectConfirmations(all ? 1 : 0);
+  ExpectConfirmations(all ? 1 : 0, FormatText(MsgConfirmDeleteFile, {run}));
   EXPECT_FALSE(drive.Exists(L"run.exe"));
   EXPECT_FALSE(State().FindingsSeen.Contains(run));
   EXPECT_EQ(State().RiskList.Count(), 0);
@@ -211,7 +216,7 @@ TEST_P(DeleteAll, DisposesOfTheChosenKinds) {
   Click(L"tdelall");
   WaitForWorkers();
 
-  ExpectConfirmations(c.questions);
+  ExpectConfirmations(c.questions, FormatText(MsgConfirmDeleteFile, {x}));
   EXPECT_EQ(drive.Exists(L"run.exe"), !c.threatsGone);
   EXPECT_EQ(State().ThreatList.Count() == 0, c.threatsGone);
   if (c.withSuspicious) {
@@ -252,6 +257,135 @@ const DeleteAllCase kDeleteAllCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Findings, DeleteAll, ::testing::ValuesIn(kDeleteAllCases),
                          [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+// A stick pulled out: nothing under its root answers any more.
+class UnpluggedFs : public ForwardingFileSystem {
+ public:
+  UnpluggedFs(FileSystem& inner, std::wstring root) : ForwardingFileSystem(inner), root_(std::move(root)) {}
+  uint32_t Attributes(const std::wstring& path) override {
+    return On(path) ? kInvalidAttributes : ForwardingFileSystem::Attributes(path);
+  }
+  bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override {
+    return !On(pattern) && ForwardingFileSystem::Find(pattern, visit);
+  }
+  std::optional<FindData> Entry(const std::wstring& path) override {
+    return On(path) ? std::nullopt : ForwardingFileSystem::Entry(path);
+  }
+  bool Delete(const std::wstring& path) override { return !On(path) && ForwardingFileSystem::Delete(path); }
+  bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
+    return !On(from) && ForwardingFileSystem::CopyNew(from, to, size);
+  }
+
+ private:
+  bool On(const std::wstring& path) const { return StartsWithNoCase(path, root_); }
+  std::wstring root_;
+};
+
+// Findings that are no longer there to delete when their turn comes: the file was
+// removed by other hands, or the stick was pulled out (and still holds it). Each
+// is told as it is, never as deleted, and the closing count does not call it
+// deleted either.
+struct GoneCase {
+  const char* name;
+  bool unplugged;
+  bool all;  // "Supprimer tout" rather than the row's "Supprimer"
+};
+
+void PrintTo(const GoneCase& c, std::ostream* os) { *os << c.name; }
+
+class GoneBeforeDeletion : public FindingsDispose, public ::testing::WithParamInterface<GoneCase> {};
+
+TEST_P(GoneBeforeDeletion, IsToldAsItIsAndLeavesTheList) {
+  const GoneCase& c = GetParam();
+  Infect(false);
+  UnpluggedFs unplugged(Fs(), drive.root());
+  std::optional<ScopedPlatform> pulledOut;
+  if (c.unplugged) {
+    pulledOut.emplace(Platform{.fs = &unplugged});
+  } else {
+    ASSERT_TRUE(Fs().Delete(run));
+  }
+  if (c.all) {
+    Pick(L"method_sel", 0);
+    Click(L"tdelall");
+  } else {
+    ASSERT_TRUE(SelectFinding(run));
+    Click(L"tdel");
+  }
+  WaitForWorkers();
+
+  const Notification told = c.unplugged ? Notification{MsgWarningTitle, FormatText(MsgFindingDriveGone, {run}), 1}
+                                        : Notification{MsgInformationTitle, FormatText(MsgFindingGone, {run}), 0};
+  EXPECT_EQ(std::count(notifications.begin(), notifications.end(), told), 1);
+  for (const Notification& n : notifications) {
+    EXPECT_FALSE(n.title == MsgThreatDeleted && n.msg == run);
+    EXPECT_NE(n.msg, MsgAllThreatsDeleted);
+  }
+  std::vector<std::wstring> goneLog = Log(c.unplugged ? L"delete/driveGone" : L"delete/missing");
+  EXPECT_EQ(std::count(goneLog.begin(), goneLog.end(), run), 1);
+  EXPECT_TRUE(Log(L"delete/failed").empty());
+  EXPECT_FALSE(State().ThreatList.Contains(run));
+  EXPECT_FALSE(record->threat.Contains(run));
+  ExpectRowsMatchFindingsSeen();
+  EXPECT_TRUE(system.MessageBoxes().empty());  // no elevation asked for
+  if (c.all) {
+    // The set-aside autorun file is deleted unless the stick is gone too.
+    const int deleted = c.unplugged ? 0 : 1;
+    EXPECT_EQ(notifications.back(),
+              (Notification{L"", FormatText(MsgThreatsDeletedCount, {int64_t{deleted}, int64_t{2 - deleted}}), 0}));
+    EXPECT_EQ(Log(L"delete/threat").size(), static_cast<size_t>(deleted));
+  } else {
+    EXPECT_TRUE(Log(L"delete/threat").empty());
+  }
+}
+
+const GoneCase kGoneCases[] = {
+    {"FileRemovedRow", false, false},
+    {"FileRemovedAll", false, true},
+    {"StickPulledOutRow", true, false},
+    {"StickPulledOutAll", true, true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Findings, GoneBeforeDeletion, ::testing::ValuesIn(kGoneCases),
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
+
+TEST_F(FindingsDispose, AStickThatLeavesTakesItsFindingsOffTheListAndNoneIsCalledDeleted) {
+  Infect();
+  panel->WMDeviceChange(kDbtDeviceRemoveComplete, DeviceBroadcast{kDbtDevtypVolume, 1u << (drive.letter() - L'a'), 0});
+  EXPECT_EQ(State().ThreatList.Count() + State().RiskList.Count() + State().FindingsSeen.Count(), 0);
+  EXPECT_EQ(C(L"ListView1").RowCount(), 0);
+  EXPECT_EQ(drive.Read(L"run.exe"), "MZ-run");
+
+  // Nothing is left for a delete-all: the only thing it says is that no threat remains listed.
+  Pick(L"method_sel", 2);
+  Click(L"tdelall");
+  WaitForWorkers();
+  ExpectConfirmations(0);
+  EXPECT_EQ(notifications, (std::vector<Notification>{{L"", MsgAllThreatsDeleted, 0}}));
+  EXPECT_EQ(drive.Read(L"run.exe"), "MZ-run");
+}
+
+// The question names what goes: one file by its path, several by their number.
+TEST_F(FindingsDispose, DeletingAllSuspiciousFilesAsksWithTheirNumberAndDeletesOnlyThose) {
+  drive.WriteFile(L"x.exe", "MZ-x", kHiddenSystem);
+  drive.WriteFile(L"y.scr", "MZ-y", kHiddenSystem);
+  record = AddFixtureDrive(drive);
+  ScanSilently(record);
+  ASSERT_EQ(State().RiskList.Count(), 2);
+  notifications.clear();
+
+  system.QueueAnswer(kIdNo);
+  Pick(L"method_sel", 1);
+  Click(L"tdelall");
+  WaitForWorkers();
+  ExpectConfirmations(1, FormatText(MsgConfirmDeleteSuspects, {int64_t{2}}));
+  EXPECT_TRUE(drive.Exists(L"x.exe") && drive.Exists(L"y.scr"));
+
+  Click(L"tdelall");
+  WaitForWorkers();
+  EXPECT_FALSE(drive.Exists(L"x.exe") || drive.Exists(L"y.scr"));
+  EXPECT_EQ(notifications.back(), (Notification{L"", MsgAllSuspectsDeleted, 0}));
+}
 
 TEST_F(FindingsDispose, DeletingAllOfAnEmptyListOnlySaysSo) {
   Pick(L"method_sel", 0);

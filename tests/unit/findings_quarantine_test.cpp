@@ -1,7 +1,10 @@
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "engine/quarantine.h"
 #include "findings_fixture.h"
+#include "state/Elevation.h"
 
 namespace dw::test {
 
@@ -47,7 +50,7 @@ class QuarantinePage : public FindingsFixture {
 
 TEST_F(QuarantinePage, ListsEveryStoredFileWithItsSizeSourceAndTotal) {
   ShowPage();
-  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(0));  // an empty store takes no room
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
 
   Store(L"run.exe", "");
@@ -90,7 +93,12 @@ TEST_F(QuarantinePage, ErasingARowErasesThatStoredFileOnlyAndRefillsThePage) {
   EXPECT_FALSE(Stored(L"run.exe(0).quarantine"));
   EXPECT_TRUE(Stored(L"run.exe(0).quarantine.info"));  // until the store is emptied
   EXPECT_TRUE(Stored(L"run.exe.quarantine"));
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineEmptied, 0}}));
+  // The question and the notice name that one file, not the whole store.
+  ASSERT_EQ(system.MessageBoxes().size(), 1u);
+  EXPECT_EQ(system.MessageBoxes()[0].text,
+            FormatText(MsgConfirmEraseStored, {L"run.exe(0)", drive.Path(L"sub\\run.exe")}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {L"run.exe(0)"}), 0}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase run.exe(0).quarantine"});
   EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"run.exe", {L"1ko", drive.Path(L"run.exe")}}}));
   EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
@@ -129,7 +137,104 @@ TEST_F(QuarantinePage, EmptyingRemovesEveryFileOfTheStore) {
   EXPECT_EQ(left, 0);
   EXPECT_EQ(C(L"ListView4").RowCount(), 0);
   EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgQuarantineFilesDeleted, 0}}));
-  EXPECT_EQ(LogText().size(), 1u);  // the erase before; emptying logs nothing
+  // The erase before, then each file that emptying erased.
+  EXPECT_EQ(LogText(),
+            (std::vector<std::wstring>{L"quarantineErase y.exe.quarantine", L"quarantineErase run.exe.quarantine"}));
+  EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(0));
+}
+
+// The store may hold the only copy of a user's file: erasing one row and emptying
+// the store both ask first, naming the file or the count, and only "Oui" erases.
+TEST_F(QuarantinePage, ErasingAsksFirstNamingWhatGoes) {
+  struct {
+    const char* name;
+    bool all;
+    int answer;
+  } cases[] = {
+      {"RowNo", false, kIdNo}, {"RowCancel", false, kIdCancel}, {"RowYes", false, kIdYes},
+      {"AllNo", true, kIdNo},  {"AllCancel", true, kIdCancel},  {"AllYes", true, kIdYes},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RemoveFolderContents(QuarantineFolder());
+    Store(L"run.exe", "run");
+    Store(L"y.exe", "y");
+    ShowPage();
+    notifications.clear();
+    size_t asked = system.MessageBoxes().size(), logged = LogText().size();
+    if (!c.all) SelectSource(L"run.exe");
+    system.QueueAnswer(c.answer);
+    Click(c.all ? L"btquarantineErase" : L"btquarantineDel");
+    WaitForWorkers();
+
+    std::vector<MessageBoxCall> boxes = system.MessageBoxes();
+    ASSERT_EQ(boxes.size(), asked + 1);
+    EXPECT_EQ(boxes.back().text, c.all ? FormatText(MsgConfirmEmptyQuarantine, {int64_t{2}})
+                                       : FormatText(MsgConfirmEraseStored, {L"run.exe", drive.Path(L"run.exe")}));
+    EXPECT_EQ(boxes.back().caption, MsgWarningTitle);
+    std::vector<std::wstring> log = LogText();
+    log.erase(log.begin(), log.begin() + static_cast<std::ptrdiff_t>(logged));
+    if (c.answer != kIdYes) {
+      EXPECT_TRUE(Stored(L"run.exe.quarantine") && Stored(L"y.exe.quarantine"));
+      EXPECT_TRUE(log.empty());
+      EXPECT_TRUE(notifications.empty());
+      continue;
+    }
+    EXPECT_FALSE(Stored(L"run.exe.quarantine"));
+    EXPECT_EQ(Stored(L"y.exe.quarantine"), !c.all);
+    std::vector<std::wstring> expected = {L"quarantineErase run.exe.quarantine"};
+    if (c.all) expected.push_back(L"quarantineErase y.exe.quarantine");
+    std::sort(log.begin(), log.end());
+    EXPECT_EQ(log, expected);
+  }
+}
+
+// Emptying erases what the question counted: a disposal that stores a file while
+// the question waits does not lose it.
+TEST_F(QuarantinePage, EmptyingErasesOnlyWhatTheQuestionCounted) {
+  class StoringWhileAsked : public FakeSystem {
+   public:
+    std::function<void()> meanwhile;
+    int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) override {
+      if (meanwhile) meanwhile();
+      return FakeSystem::MessageDialog(text, caption, type);
+    }
+  } asking;
+  Store(L"run.exe", "run");
+  ShowPage();
+  asking.meanwhile = [&] { Store(L"late.exe", "stored since"); };
+  {
+    ScopedPlatform guard(Platform{.system = &asking});
+    Click(L"btquarantineErase");
+    WaitForWorkers();
+  }
+  ASSERT_EQ(asking.MessageBoxes().size(), 1u);
+  EXPECT_EQ(asking.MessageBoxes()[0].text, FormatText(MsgConfirmEraseStored, {L"run.exe", drive.Path(L"run.exe")}));
+  EXPECT_FALSE(Stored(L"run.exe.quarantine"));
+  EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"late.exe.quarantine"), "stored since");
+  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"late.exe", {L"1ko", drive.Path(L"late.exe")}}}));
+}
+
+// Erase and restore act on a row: greyed out without one, and the only row is
+// picked for the user.
+TEST_F(QuarantinePage, TheRowCommandsAreGreyedOutUntilARowIsPicked) {
+  auto enabled = [&] { return std::make_pair(C(L"btquarantineDel").Enabled(), C(L"btquarantineRestore").Enabled()); };
+  ShowPage();
+  EXPECT_EQ(enabled(), std::make_pair(false, false));
+
+  Store(L"run.exe", "run");
+  ShowPage();
+  EXPECT_EQ(C(L"ListView4").SelectedRow(), 0);
+  EXPECT_EQ(enabled(), std::make_pair(true, true));
+
+  Store(L"y.exe", "y");
+  ShowPage();
+  EXPECT_EQ(C(L"ListView4").SelectedRow(), -1);
+  EXPECT_EQ(enabled(), std::make_pair(false, false));
+  TComponent& rows = C(L"ListView4");
+  rows.SetSelectedRow(1);
+  rows.OnChange(rows);
+  EXPECT_EQ(enabled(), std::make_pair(true, true));
 }
 
 TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {

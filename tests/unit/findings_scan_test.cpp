@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "findings_fixture.h"
 #include "support/PulledOutFs.h"
 
@@ -276,6 +278,125 @@ TEST_F(FindingsScan, ADriveWhoseScanCouldNotFinishIsNeverCalledClean) {
   WaitForWorkers();
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgScanIncomplete, 1}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"scan/incomplete " + drive.root()});
+}
+
+}  // namespace
+
+}  // namespace dw::test
+
+namespace dw::test {
+
+namespace {
+
+// A rescan of a drive replaces what was listed for it, and the status line after
+// a run counts what that run found, not what every run has listed so far.
+class FindingsRescan : public FindingsFixture {
+ protected:
+  void ScanAll() {
+    Click(L"scanBt");
+    WaitForWorkers();
+  }
+  // The tray menu's "Analyser" entry of the drive labelled label, run to its end.
+  void ScanFromTray(const std::wstring& label, const DriveFixture& drive) {
+    TComponent& menu = C(L"PopupMenu1");
+    menu.OnPopup(menu);
+    for (const auto& entry : C(L"Scan_m").Children()) {
+      if (entry->Caption() != label + L" (" + ToUpper(drive.root()) + L")") continue;
+      int before = view.finished;
+      entry->OnClick(*entry);
+      Pump([&] { return view.finished > before; });
+      return;
+    }
+    ADD_FAILURE() << "no scan entry for " << WideToUtf8(label);
+  }
+  std::wstring Summary(int threats, int suspects) {
+    return FormatText(MsgScanSummary, {int64_t{threats}, int64_t{suspects}});
+  }
+};
+
+TEST_F(FindingsRescan, FindingsOfFilesRemovedMeanwhileLeaveAndTheSummaryCountsThatRun) {
+  DriveFixture first(0), second(1);
+  first.WriteFile(L"a.exe", "MZ", kHiddenSystem);
+  second.WriteFile(L"b.exe", "MZ", kHiddenSystem);
+  second.WriteFile(L"c.exe", "MZ", kHiddenSystem);
+  AddFixtureDrive(first, L"FIRST");
+  AddFixtureDrive(second, L"SECOND");
+  panel->Show();
+  ScanAll();
+  EXPECT_EQ(C(L"Label13").Caption(), Summary(0, 3));
+
+  // Removed by other hands; only the second drive is scanned again.
+  ASSERT_TRUE(Fs().Delete(first.Path(L"a.exe")));
+  ScanFromTray(L"SECOND", second);
+  EXPECT_EQ(C(L"Label13").Caption(), Summary(0, 2));
+  EXPECT_TRUE(State().RiskList.Contains(first.Path(L"a.exe")));  // its drive was not looked at
+
+  ASSERT_TRUE(Fs().Delete(second.Path(L"c.exe")));
+  ScanAll();
+  EXPECT_EQ(C(L"Label13").Caption(), Summary(0, 1));
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{second.Path(L"b.exe")});
+  EXPECT_EQ(State().FindingsSeen.Snapshot(), std::vector<std::wstring>{second.Path(L"b.exe")});
+  ExpectRowsMatchFindingsSeen();
+  std::vector<std::wstring> log = LogText();
+  for (const std::wstring& gone : {first.Path(L"a.exe"), second.Path(L"c.exe")}) {
+    EXPECT_EQ(std::count(log.begin(), log.end(), L"Menace/riskFileNoMore " + gone), 1) << WideToUtf8(gone);
+  }
+}
+
+TEST_F(FindingsRescan, AQuickRescanKeepsWhatItCannotSeeUnlessItsFileIsGone) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.MakeFolder(L"docs\\Work", kAttrSystem);
+  drive.WriteFile(L"docs\\Work.exe", "MZ");  // found by a thorough scan only
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = AddFixtureDrive(drive);
+  const std::wstring deep = drive.Path(L"docs\\Work.exe"), x = drive.Path(L"x.exe");
+  ScanAll();
+  ASSERT_EQ(State().RiskList.Count(), 2);
+
+  ScanSilently(record);
+  EXPECT_TRUE(State().RiskList.Contains(deep));
+  EXPECT_TRUE(record->Risk.Contains(deep));
+
+  ASSERT_TRUE(Fs().Delete(deep));
+  ScanSilently(record);
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{x});
+  EXPECT_EQ(record->Risk.Snapshot(), std::vector<std::wstring>{x});
+  ExpectRowsMatchFindingsSeen();
+}
+
+// Set aside at the first scan, an autorun file is no autorun file to the next
+// one, nor is its program an autorun target: both are still on the stick, and
+// stay listed.
+TEST_F(FindingsRescan, AThoroughRescanKeepsWhatIsStillOnTheDrive) {
+  DriveFixture drive;
+  drive.WriteFile(L"autorun.inf", "[autorun]\r\nopen=setup.exe\r\n");
+  drive.WriteFile(L"setup.exe", "MZ");
+  AddFixtureDrive(drive);
+  ScanAll();
+  ASSERT_EQ(State().ThreatList.Count(), 2);
+  ScanAll();
+  EXPECT_TRUE(State().ThreatList.Contains(drive.Path(L"setup.exe")));
+  EXPECT_TRUE(State().ThreatList.Contains(drive.Path(L"autorun.inf.ren")));
+  ExpectRowsMatchFindingsSeen();
+}
+
+TEST_F(FindingsRescan, AScanThatCouldNotFinishDropsNothing) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.MakeFolder(L"docs\\Work", kAttrSystem);
+  drive.WriteFile(L"docs\\Work.exe", "MZ");
+  AddFixtureDrive(drive);
+  ScanAll();
+  ASSERT_EQ(State().RiskList.Count(), 1);
+  {
+    // Pulled out once the root was listed: the walk never reaches docs.
+    PulledOutFs pulled(Fs(), drive.root());
+    ScopedPlatform guard(Platform{.fs = &pulled});
+    ScanAll();
+  }
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{drive.Path(L"docs\\Work.exe")});
+  ExpectRowsMatchFindingsSeen();
 }
 
 }  // namespace

@@ -66,18 +66,21 @@ TEST_F(PanelLayoutTest, PagesComeInOrderWithTheFirstActive) {
 
 TEST_F(PanelLayoutTest, TrayMenuItemsAreInOrderAndDriveParentsCarryMinusOne) {
   std::vector<TComponent*> items = panel->ChildrenOf(L"PopupMenu1");
-  EXPECT_EQ(Names(items), (std::vector<std::wstring>{L"Afficher1", L"N2", L"repairdisk_m", L"resetfolder_m", L"resetfile_m", L"N5",
-                                                     L"safeopen_m", L"N4", L"Scan_m", L"Antivirusscan_m", L"N1",
-                                                     L"ActiverDsactiverlaprotection1", L"N3", L"Fermer1"}));
+  EXPECT_EQ(Names(items),
+            (std::vector<std::wstring>{L"Afficher1", L"N2", L"repairdisk_m", L"resetfolder_m", L"resetfile_m", L"N5",
+                                       L"safeopen_m", L"N4", L"Scan_m", L"Antivirusscan_m", L"N1",
+                                       L"ActiverDsactiverlaprotection1", L"N3", L"Fermer1"}));
   for (TComponent* item : items) {
-    bool driveParent = item->Name() == L"repairdisk_m" || item->Name() == L"resetfolder_m" || item->Name() == L"resetfile_m" ||
-                       item->Name() == L"safeopen_m" || item->Name() == L"Scan_m" || item->Name() == L"Antivirusscan_m";
+    bool driveParent = item->Name() == L"repairdisk_m" || item->Name() == L"resetfolder_m" ||
+                       item->Name() == L"resetfile_m" || item->Name() == L"safeopen_m" || item->Name() == L"Scan_m" ||
+                       item->Name() == L"Antivirusscan_m";
     EXPECT_EQ(item->Tag(), driveParent ? -1 : 0) << std::string(item->Name().begin(), item->Name().end());
   }
   EXPECT_TRUE(C(L"Afficher1").HasOption(kOptDefaultItem));
   EXPECT_TRUE(panel->ChildrenOf(L"PopupMenu2").empty());
-  EXPECT_EQ(Captions(panel->ChildrenOf(L"PopupMenu3")),
-            (std::vector<std::wstring>{L"Réparer le disque", L"-", L"Attributs des dossiers", L"Attributs des fichiers"}));
+  EXPECT_EQ(
+      Captions(panel->ChildrenOf(L"PopupMenu3")),
+      (std::vector<std::wstring>{L"Réparer le disque", L"-", L"Attributs des dossiers", L"Attributs des fichiers"}));
 }
 
 TEST_F(PanelLayoutTest, ListsChoicesAndColumnsAreAsDesigned) {

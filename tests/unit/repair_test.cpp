@@ -453,15 +453,19 @@ TEST(Repair, TheSummaryCountsWhatWasDoneAndNeverClaimsAFailedRepair) {
     bool complete;
     std::wstring text;
   } cases[] = {
-      {{.quarantined = 2, .moved = 3, .unhidden = 12}, true,
+      {{.quarantined = 2, .moved = 3, .unhidden = 12},
+       true,
        L"12 fichiers rendus visibles, 3 déplacés à la racine, 2 fichiers du virus mis en quarantaine"},
-      {{.quarantined = 1, .moved = 1, .unhidden = 1}, true,
+      {{.quarantined = 1, .moved = 1, .unhidden = 1},
+       true,
        L"1 fichier rendu visible, 1 déplacé à la racine, 1 fichier du virus mis en quarantaine"},
       {{.quarantined = 4, .removed = 1}, true, L"4 fichiers du virus mis en quarantaine"},
       {{}, true, L"Rien n'était à réparer sur ce disque"},
-      {{.moved = 2, .kept = 1}, false,
+      {{.moved = 2, .kept = 1},
+       false,
        L"2 déplacés à la racine\n1 dossier(s) caché(s) laissé(s) en place : ils contiennent encore des éléments"},
-      {{.quarantined = 1, .failed = 2}, false,
+      {{.quarantined = 1, .failed = 2},
+       false,
        L"1 fichier du virus mis en quarantaine\n2 étape(s) n'ont pas pu être faites : voir le journal"},
       {{.failed = 1}, false, L"1 étape(s) n'ont pas pu être faites : voir le journal"},
   };

@@ -141,8 +141,9 @@ TEST_F(ToolsOptionsTest, AnAntivirusThatCannotBeStartedIsToldOf) {
   system.shellStarts = false;
   PickTrayEntry(L"Antivirusscan_m", L"USBSTICK (E:\\)");
   EXPECT_EQ(system.ShellCalls().size(), 1u);
-  EXPECT_EQ(notifications, (std::vector<Notification>{
-                               {MsgFailureTitle, FormatText(MsgAntivirusNotStarted, {State().AntivirusCommandLine}), 1}}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{
+                {MsgFailureTitle, FormatText(MsgAntivirusNotStarted, {State().AntivirusCommandLine}), 1}}));
 }
 
 TEST_F(ToolsOptionsTest, AnAntivirusEntryBuiltBeforeTheCommandLineWasClearedStartsNothing) {

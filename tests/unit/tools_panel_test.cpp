@@ -65,6 +65,7 @@ TEST_F(ToolsPanelTest, RepairButtonOpensItsMenuEvenWithoutASelection) {
 
 TEST_F(ToolsPanelTest, ToolCommandsDoNothingWithoutASelectedDrive) {
   AddDrive(L'e');
+  AddDrive(L'f');  // one drive alone is picked for the user
   panel->refreshBt();
   ASSERT_EQ(C(L"ListView3").SelectedRow(), -1);
   for (const wchar_t* name : {L"ChangeFoldersAttr_m", L"ChangeFilesAttr_m", L"btToolProtectionFolder", L"safeopenbt"}) {
@@ -75,6 +76,41 @@ TEST_F(ToolsPanelTest, ToolCommandsDoNothingWithoutASelectedDrive) {
   EXPECT_EQ(TToolThread::Alive(), 0);
   EXPECT_TRUE(system.MessageBoxes().empty());
   EXPECT_TRUE(system.ShellCalls().empty());
+}
+
+// The commands act on the picked drive: greyed out without one; a single drive is
+// picked for the user, and a pick survives the page's refills.
+TEST_F(ToolsPanelTest, TheCommandsAreGreyedOutUntilADriveIsPicked) {
+  auto enabled = [&] {
+    std::vector<bool> states;
+    for (const wchar_t* name : {L"btToolChangeAttribute", L"btToolProtectionFolder", L"safeopenbt"}) {
+      states.push_back(C(name).Enabled());
+    }
+    return states;
+  };
+  const std::vector<bool> none(3, false), all(3, true);
+  panel->refreshBt();
+  EXPECT_EQ(enabled(), none);
+
+  AddDrive(L'e');
+  panel->refreshBt();
+  EXPECT_EQ(panel->SelectedToolDrive(), L"E:\\");
+  EXPECT_EQ(enabled(), all);
+
+  AddDrive(L'd', L"OTHER");
+  panel->refreshBt();
+  EXPECT_EQ(panel->SelectedToolDrive(), L"E:\\");  // kept across the refill
+  EXPECT_EQ(enabled(), all);
+
+  TComponent& drives = C(L"ListView3");
+  drives.SetSelectedRow(-1);
+  drives.OnChange(drives);
+  EXPECT_EQ(enabled(), none);
+  panel->refreshBt();
+  EXPECT_EQ(enabled(), none);
+  drives.SetSelectedRow(0);
+  drives.OnChange(drives);
+  EXPECT_EQ(enabled(), all);
 }
 
 TEST_F(ToolsPanelTest, TrayEntriesOfADriveThatLeftDoNothing) {

@@ -116,8 +116,8 @@ TEST_F(ToolsRepairTest, ARepairThatFindsNothingToChangeSaysSo) {
   for (const wchar_t* item : {L"ChangeFoldersAttr_m", L"ChangeFilesAttr_m"}) {
     notifications.clear();
     Repair(item, kIdYes);
-    EXPECT_EQ(notifications, (std::vector<Notification>{
-                                 {L"Information", FormatText(MsgAttributesNothingChanged, {root}), 0}}))
+    EXPECT_EQ(notifications,
+              (std::vector<Notification>{{L"Information", FormatText(MsgAttributesNothingChanged, {root}), 0}}))
         << WideToUtf8(item);
     EXPECT_NE(notifications.at(0).msg.find(L"Rien n'a été changé sur " + root), std::wstring::npos);
   }
