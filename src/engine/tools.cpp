@@ -61,9 +61,13 @@ std::string ProtectionNoteBytes() {
 ProtectionFolderResult MakeProtectionFolder(const std::wstring& root) {
   const std::wstring folder = root + kProtectionFolder;
   if (!Fs().CreateFolder(folder + L"\\")) {
-    if (IsFolder(Fs().Attributes(folder))) return ProtectionFolderResult::AlreadyThere;
-    // A file named autorun.inf is in the way, or the drive refuses writes.
-    RequestElevation();
+    const uint32_t error = Fs().LastError();
+    const uint32_t attributes = Fs().Attributes(folder);
+    if (IsFolder(attributes)) return ProtectionFolderResult::AlreadyThere;
+    // A file of that name: no rights would make room for the folder.
+    if (attributes != kInvalidAttributes) return ProtectionFolderResult::NameTaken;
+    // Only rights the program lacks are worth a restart with them.
+    if (error == kErrorAccessDenied) RequestElevation();
     return ProtectionFolderResult::NotCreated;
   }
   // The folder protects whether or not it is hidden; hiding it only keeps it out of the way.
@@ -96,6 +100,7 @@ void TToolThread::Execute() {
       switch (MakeProtectionFolder(Froot)) {
         case ProtectionFolderResult::NoteNotWritten: return;
         case ProtectionFolderResult::NotCreated: FFailed = true; break;
+        case ProtectionFolderResult::NameTaken: FNameTaken = true; break;
         default: break;
       }
       break;
@@ -126,7 +131,9 @@ void TToolThread::ToolFinished() {
       }
       break;
     case kToolProtectionFolder:
-      if (FFailed) {
+      if (FNameTaken) {
+        ShowNotification(MsgFailureTitle, FormatText(MsgProtectionFolderNameTaken, {Froot}), 1);
+      } else if (FFailed) {
         ShowNotification(MsgFailureTitle, FormatText(MsgProtectionFolderNotCreated, {Froot}), 1);
       } else {
         ShowNotification(MsgSuccessTitle, FormatText(MsgProtectionFolderCreated, {Froot}), 0);

@@ -45,7 +45,8 @@ TAttributeRepair RepairAttributes(const std::wstring& root, uint32_t mask,
 enum class ProtectionFolderResult {
   Created,         // the folder, hidden, with its note
   AlreadyThere,    // a folder of that name existed: nothing was changed
-  NotCreated,      // no such folder and none could be made (elevation was asked for)
+  NameTaken,       // a file holds the name: nothing was changed, and no rights would help
+  NotCreated,      // no such folder and none could be made (elevation asked for when access was denied)
   NoteNotWritten,  // the folder stays, hidden, without its note
 };
 
@@ -82,6 +83,7 @@ class TToolThread : public TWorkThread {
 
   bool FFailed = false;
   int FChanged = 0;
+  bool FNameTaken = false;
   static std::atomic<int> FAlive;
 };
 

@@ -139,6 +139,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"ce fichier.",
     L"Supprimer définitivement les %d fichiers de la quarantaine ? Pour certains, c'est peut-être la "
     L"seule copie.",
+    L"Un fichier nommé autorun.inf occupe déjà ce nom sur %s : le dossier de protection ne peut pas y "
+    L"être créé. Analysez ce disque, ce fichier peut venir d'un virus.",
 };
 }  // namespace
 
@@ -261,6 +263,7 @@ std::wstring MsgThreatsDeletedCount = kDefaults[115];
 std::wstring MsgSuspectsDeletedCount = kDefaults[116];
 std::wstring MsgConfirmEraseStored = kDefaults[117];
 std::wstring MsgConfirmEmptyQuarantine = kDefaults[118];
+std::wstring MsgProtectionFolderNameTaken = kDefaults[119];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -382,6 +385,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgSuspectsDeletedCount,
     &MsgConfirmEraseStored,
     &MsgConfirmEmptyQuarantine,
+    &MsgProtectionFolderNameTaken,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -126,8 +126,9 @@ extern std::wstring MsgThreatsDeletedCount;         // 116
 extern std::wstring MsgSuspectsDeletedCount;        // 117
 extern std::wstring MsgConfirmEraseStored;          // 118
 extern std::wstring MsgConfirmEmptyQuarantine;      // 119
+extern std::wstring MsgProtectionFolderNameTaken;      // 120
 
-constexpr int kCatalogueSize = 119;
+constexpr int kCatalogueSize = 120;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -24,19 +24,26 @@ class RefusingFileSystem : public ForwardingFileSystem {
 
   using Refusal = std::function<bool(const std::wstring& path)>;
   Refusal refuseSetAttributes, refuseCreateFolder, refuseWriteAll;
+  // The error a refused folder creation leaves.
+  uint32_t createFolderError = kErrorAccessDenied;
 
   bool SetAttributes(const std::wstring& path, uint32_t attributes) override {
     if (refuseSetAttributes && refuseSetAttributes(path)) return false;
     return ForwardingFileSystem::SetAttributes(path, attributes);
   }
   bool CreateFolder(const std::wstring& path) override {
-    if (refuseCreateFolder && refuseCreateFolder(path)) return false;
+    refused_ = refuseCreateFolder && refuseCreateFolder(path);
+    if (refused_) return false;
     return ForwardingFileSystem::CreateFolder(path);
   }
   bool WriteAll(const std::wstring& path, std::string_view bytes) override {
     if (refuseWriteAll && refuseWriteAll(path)) return false;
     return ForwardingFileSystem::WriteAll(path, bytes);
   }
+  uint32_t LastError() override { return refused_ ? createFolderError : ForwardingFileSystem::LastError(); }
+
+ private:
+  bool refused_ = false;
 };
 
 class ToolsFixture : public PanelFixture {

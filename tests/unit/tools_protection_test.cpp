@@ -73,17 +73,22 @@ TEST_F(ToolsProtectionTest, NoteFollowsTheCatalogueOfTheInterfaceLanguage) {
             "FOLDER CREATED BY DRIVEWARDEN \xe9\r\nThis folder protects you from viruses' autoruns\r\n");
 }
 
-TEST_F(ToolsProtectionTest, AFileNamedAutorunInfKeepsTheFolderFromBeingMade) {
+// The name is taken: no rights would make room, so no restart is asked for, and
+// the notice says what holds the name.
+TEST_F(ToolsProtectionTest, AFileNamedAutorunInfKeepsTheFolderFromBeingMadeAndIsNamed) {
   drive.WriteFile(L"autorun.inf", "[autorun]\r\nopen=x.exe\r\n");
   Protect();
 
   EXPECT_EQ(drive.Attributes(L"autorun.inf") & kAttrDirectory, 0u);
   EXPECT_EQ(drive.Read(L"autorun.inf"), "[autorun]\r\nopen=x.exe\r\n");
-  EXPECT_TRUE(ElevationRequested());
-  EXPECT_EQ(notifications, std::vector<Notification>{NotCreated()});
+  EXPECT_FALSE(ElevationRequested());
+  EXPECT_FALSE(State().StopRequested.load());
+  EXPECT_EQ(notifications, (std::vector<Notification>{
+                               {L"Opération échouée", FormatText(MsgProtectionFolderNameTaken, {root}), 1}}));
 }
 
-TEST_F(ToolsProtectionTest, ADriveThatRefusesTheFolderIsReportedAsNotProtected) {
+// Only a denied access is worth a restart with administrator rights.
+TEST_F(ToolsProtectionTest, ADriveThatDeniesTheFolderAsksForElevation) {
   RefusingFileSystem refusing(Fs());
   refusing.refuseCreateFolder = [](const std::wstring&) { return true; };
   ScopedPlatform guard(Platform{.fs = &refusing});
@@ -91,6 +96,18 @@ TEST_F(ToolsProtectionTest, ADriveThatRefusesTheFolderIsReportedAsNotProtected) 
 
   EXPECT_FALSE(drive.Exists(L"AUTORUN.INF"));
   EXPECT_TRUE(ElevationRequested());
+  EXPECT_EQ(notifications, std::vector<Notification>{NotCreated()});
+}
+
+TEST_F(ToolsProtectionTest, AWriteProtectedDriveIsReportedWithoutAskingForElevation) {
+  RefusingFileSystem refusing(Fs());
+  refusing.refuseCreateFolder = [](const std::wstring&) { return true; };
+  refusing.createFolderError = 19;  // the medium is write-protected
+  ScopedPlatform guard(Platform{.fs = &refusing});
+  Protect();
+
+  EXPECT_FALSE(drive.Exists(L"AUTORUN.INF"));
+  EXPECT_FALSE(ElevationRequested());
   EXPECT_EQ(notifications, std::vector<Notification>{NotCreated()});
 }
 
