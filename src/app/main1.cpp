@@ -1,6 +1,7 @@
 #include "app/main1.h"
 
 #include "common/Text.h"
+#include "engine/keptfindings.h"
 #include "engine/scanthread.h"
 #include "loc/LangLocEngine.h"
 #include "loc/LangLocStrings.h"
@@ -76,7 +77,11 @@ void TPanelLifecycle::BindCommands() {
   FPanel.Component(L"Fermer1").OnClick = [this](TComponent&) { FApplication.Terminate(); };
   FPanel.Component(L"killertimer").OnTimer = [this](TComponent&) { FApplication.Terminate(); };
   // The elevation request may come from a worker; the timer is armed on the window thread.
-  SetElevationExitHook([this] { FPanel.Component(L"killertimer").SetEnabled(true); });
+  // What the user was shown is kept for the elevated run to list again.
+  SetElevationExitHook([this] {
+    KeepListedFindings();
+    FPanel.Component(L"killertimer").SetEnabled(true);
+  });
   FPanel.LanguageSetting = [this] { return FSettings->ReadInteger(kSectionApp, L"LanguageId", 0); };
   FPanel.WriteLanguageSetting = [this](int languageId) {
     FSettings->WriteInteger(kSectionApp, kKeyLanguageId, languageId);

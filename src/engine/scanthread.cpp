@@ -31,18 +31,27 @@ bool AddOnce(TThreadStringList& list, const std::wstring& s) {
   return added;
 }
 
-void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
-                 const TFindingWhy& why) {
+}  // namespace
+
+bool AddToLists(const std::wstring& path, FindingKind kind, const PdiskInfo& drive, const TFindingWhy& why) {
   TSharedState& state = State();
   // The look-up and the addition are one step, so two runs reporting the same path
   // at the same moment give one row.
   // The reason is in place before the row shows; a row listed already keeps the
   // reason it was listed for.
   state.FindingReasons.SetIfAbsent(kind, path, why);
-  if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return;
+  if (!AddOnce(kind == Threat ? state.ThreatList : state.RiskList, path)) return false;
   state.FindingReasons.Set(kind, path, why);
   state.FindingsSeen.Add(path);
   AddOnce(kind == Threat ? drive->threat : drive->Risk, path);
+  return true;
+}
+
+namespace {
+
+void ListFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
+                 const TFindingWhy& why) {
+  if (!AddToLists(path, kind, drive, why)) return;
   scan.RunOnWindowThread([&] {
     LogItem(kind == Threat ? L"Menace/threat" : L"Menace/riskFile", path);
     if (IScanView* view = ScanView()) view->FindingAdded(scan);

@@ -120,6 +120,8 @@ class TScanThread : public TWorkThread {
 };
 
 int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough);
+// Lists path as a finding of drive, once; false when it was listed already.
+bool AddToLists(const std::wstring& path, FindingKind kind, const PdiskInfo& drive, const TFindingWhy& why);
 void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind, const PdiskInfo& drive,
                    const TFindingWhy& why);
 void AutoActionNotice(TScanThread& scan, DisposeResult result);

@@ -83,8 +83,8 @@ TEST_F(ToolsProtectionTest, AFileNamedAutorunInfKeepsTheFolderFromBeingMadeAndIs
   EXPECT_EQ(drive.Read(L"autorun.inf"), "[autorun]\r\nopen=x.exe\r\n");
   EXPECT_FALSE(ElevationRequested());
   EXPECT_FALSE(State().StopRequested.load());
-  EXPECT_EQ(notifications, (std::vector<Notification>{
-                               {L"Opération échouée", FormatText(MsgProtectionFolderNameTaken, {root}), 1}}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{{L"Opération échouée", FormatText(MsgProtectionFolderNameTaken, {root}), 1}}));
 }
 
 // Only a denied access is worth a restart with administrator rights.

@@ -8,6 +8,7 @@
 #include "app/main1.h"
 #include "devices/DeviceChange.h"
 #include "devices/DrivePass.h"
+#include "engine/keptfindings.h"
 #include "platform/Platform.h"
 #include "platform/win32/CommandLine.h"
 #include "platform/win32/Win32System.h"
@@ -105,6 +106,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   TDrivePassHooks drivePass;
   drivePass.Refresh = [&panel] { panel.refreshBt(); };
   EnumerateDrives(drivePass);
+  // Listed before a restart with administrator rights: shown again.
+  if (RelistKeptFindings() > 0) {
+    panel.refreshBt();
+    panel.Component(L"PageControl1").SetActivePage(L"TabSheet1");
+    panel.Show();
+  }
   application.RunMessageLoop(panelWindow.Handle());
 
   DeleteTrayIcon();
