@@ -154,6 +154,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   if (State().ExcludedDrives.Contains(drive->root) || !State().ProtectionEnabled.load()) return 0;
 
   int count = 0;
+  scan.FScanningLetter = drive->root[0];
   scan.FDriveFindings.clear();
   scan.FDriveErrors = 0;
   scan.FErrorPaths.clear();
@@ -188,7 +189,7 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
   // A dry run changes nothing on the drive, whatever the settings say.
   if (scan.FFindings || scan.FDryRun) action = Ask;
   scan.sync = {path, kind, action, why};
-  scan.FRunFindings.emplace(kind, ToLower(path));
+  if (scan.FRunFindings.emplace(kind, ToLower(path)).second) ++scan.FReportedCount;
   scan.FDriveFindings.emplace(kind, ToLower(path));
   if (scan.FFindings) scan.FFindings->push_back(scan.sync);
   switch (action) {

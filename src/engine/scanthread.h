@@ -108,8 +108,12 @@ class TScanThread : public TWorkThread {
   std::set<std::pair<int, std::wstring>> FDriveFindings;
   // How many findings of the kind this run reported, each path once.
   int FoundCount(FindingKind kind) const;
-  // Folders enumerated so far, for progress shown while a long scan runs.
+  // For the progress shown while a long scan runs, read from the window thread:
+  // folders enumerated so far, findings reported (each path once), and the letter
+  // of the drive being scanned.
   std::atomic<uint64_t> FFoldersWalked{0};
+  std::atomic<int> FReportedCount{0};
+  std::atomic<wchar_t> FScanningLetter{0};
 
   // The window-thread steps, each run through Synchronize.
   void HandOver(void (IScanView::*step)(TScanThread&));

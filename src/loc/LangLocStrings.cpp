@@ -141,6 +141,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"seule copie.",
     L"Un fichier nommé autorun.inf occupe déjà ce nom sur %s : le dossier de protection ne peut pas y "
     L"être créé. Analysez ce disque, ce fichier peut venir d'un virus.",
+    L"Scan %s de %s en cours : %d dossiers examinés, %d menace(s) ou fichier(s) suspect(s) trouvé(s)",
 };
 }  // namespace
 
@@ -264,6 +265,7 @@ std::wstring MsgSuspectsDeletedCount = kDefaults[116];
 std::wstring MsgConfirmEraseStored = kDefaults[117];
 std::wstring MsgConfirmEmptyQuarantine = kDefaults[118];
 std::wstring MsgProtectionFolderNameTaken = kDefaults[119];
+std::wstring MsgScanProgress = kDefaults[120];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -386,6 +388,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgConfirmEraseStored,
     &MsgConfirmEmptyQuarantine,
     &MsgProtectionFolderNameTaken,
+    &MsgScanProgress,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -127,8 +127,9 @@ extern std::wstring MsgSuspectsDeletedCount;        // 117
 extern std::wstring MsgConfirmEraseStored;          // 118
 extern std::wstring MsgConfirmEmptyQuarantine;      // 119
 extern std::wstring MsgProtectionFolderNameTaken;      // 120
+extern std::wstring MsgScanProgress;                   // 121
 
-constexpr int kCatalogueSize = 120;
+constexpr int kCatalogueSize = 121;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -75,6 +75,13 @@ void StartSuspectsDeletion(IDisposalView* view) {
 void TPanelfrm::BindFindings() {
   Bind(L"scanBt", &TComponent::OnClick, &TPanelfrm::scanbtClick);
   Bind(L"stopscanbt", &TComponent::OnClick, &TPanelfrm::stopscanbtClick);
+  Component(L"progresstimer").OnTimer = [this](TComponent&) { ShowScanProgress(); };
+  Component(L"stoptimer").OnTimer = [this](TComponent& timer) {
+    timer.SetEnabled(false);
+    // A stop for good (elevation, exit) set meanwhile is not ours to lift.
+    if (FLiftStop) State().StopRequested = false;
+    FLiftStop = false;
+  };
   Bind(L"tdel", &TComponent::OnClick, &TPanelfrm::tdelClick);
   Bind(L"tdelall", &TComponent::OnClick, &TPanelfrm::tdelallClick);
   Bind(L"TabSheet4", &TComponent::OnShow, &TPanelfrm::TabSheet4Show);
@@ -92,6 +99,9 @@ void TPanelfrm::ScanStarted(TScanThread& scan) {
   ++FScansRunning;
   if (scan.FdiskInfo) FScansPending.erase(ToLower(scan.FdiskInfo->root));
   if (scan.FSilenceMode) return;
+  FShownScan = &scan;
+  FStopping = false;
+  Component(L"progresstimer").SetEnabled(true);
   Component(L"scanBt").SetVisible(false);
   TComponent& stop = Component(L"stopscanbt");
   stop.SetVisible(true);
@@ -136,6 +146,10 @@ void TPanelfrm::ScanError(TScanThread&) {
 void TPanelfrm::ScanFinished(TScanThread& scan) {
   // The worker frees itself right after this step.
   if (CurrentScan == &scan) CurrentScan = nullptr;
+  if (FShownScan == &scan) {
+    FShownScan = nullptr;
+    Component(L"progresstimer").SetEnabled(false);
+  }
   if (FScansRunning > 0) --FScansRunning;
   if (scan.FSilenceMode) {
     refreshBt();
@@ -222,11 +236,27 @@ void TPanelfrm::stopscanbtClick(TComponent&) {
   TSharedState& state = State();
   bool alreadyStopping = state.StopRequested.exchange(true);
   Component(L"stopscanbt").SetEnabled(false);
+  FStopping = true;
   Component(L"Label13").SetCaption(MsgStoppingScan);
   if (CurrentScan) CurrentScan->Terminate();
-  Sys().Sleep(500);
-  // A stop for good (elevation, exit) is not ours to lift.
-  if (!alreadyStopping) state.StopRequested = false;
+  if (FShownScan) FShownScan->Terminate();
+  // The stop is lifted by a timer, not by waiting here: the window thread must
+  // paint the stop text and go on serving the runs' hand-overs.
+  if (!alreadyStopping) {
+    FLiftStop = true;
+    Component(L"stoptimer").SetEnabled(true);
+  }
+}
+
+void TPanelfrm::ShowScanProgress() {
+  if (!FShownScan || FStopping) return;
+  const wchar_t letter = FShownScan->FScanningLetter.load();
+  if (letter == 0) return;
+  const std::wstring suffix = FShownScan->Fadvanced ? MsgThoroughSuffix : L"";
+  const std::wstring root = ToUpper(std::wstring{letter, L':', L'\\'});
+  Component(L"Label13")
+      .SetCaption(FormatText(MsgScanProgress, {suffix, root, static_cast<int64_t>(FShownScan->FFoldersWalked.load()),
+                                               int64_t{FShownScan->FReportedCount.load()}}));
 }
 
 void TPanelfrm::_Scan(TComponent& sender) {

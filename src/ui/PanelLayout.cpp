@@ -165,6 +165,10 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"ImageList1", .Kind = K::ImageList, .Place = {0, 0, 32, 32}, .Picture = L"STATEICONS"},
     // Ends the program when it fires; armed by the elevation request.
     {.Name = L"killertimer", .Kind = K::Timer, .Enabled = false, .Interval = 100},
+    // The status line's progress while a scan the user started runs.
+    {.Name = L"progresstimer", .Kind = K::Timer, .Enabled = false, .Interval = 250},
+    // Lifts the stop of "Stopper le scan" once the runs have seen it.
+    {.Name = L"stoptimer", .Kind = K::Timer, .Enabled = false, .Interval = 500},
 };
 // clang-format on
 

@@ -152,6 +152,12 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // was started by switching the protection on but has not begun (lower-case
   // roots); window thread only.
   int FScansRunning = 0;
+  // The scan whose progress the status line shows, until its ScanFinished; and
+  // whether the user has asked it to stop (the stop text then stays).
+  TScanThread* FShownScan = nullptr;
+  bool FStopping = false;
+  bool FLiftStop = false;
+  void ShowScanProgress();
   std::set<std::wstring> FScansPending;
   // Says why nothing happens when the protection is off; true when it is on.
   bool ProtectionOnOrSaySo();

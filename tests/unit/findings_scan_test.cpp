@@ -222,7 +222,15 @@ TEST_F(FindingsScan, StopDuringAnAllDrivesRunEndsItAfterTheDriveInHand) {
     Click(L"stopscanbt");  // the user stops while the first drive is scanned
     EXPECT_FALSE(C(L"stopscanbt").Enabled());
     EXPECT_EQ(C(L"Label13").Caption(), MsgStoppingScan);
-    EXPECT_FALSE(State().StopRequested.load());  // set for 500 ms only
+    // The progress no longer overwrites the stop text.
+    C(L"progresstimer").OnTimer(C(L"progresstimer"));
+    EXPECT_EQ(C(L"Label13").Caption(), MsgStoppingScan);
+    // Set until the timer lifts it, without the window thread waiting.
+    EXPECT_TRUE(State().StopRequested.load());
+    EXPECT_TRUE(C(L"stoptimer").Enabled());
+    C(L"stoptimer").OnTimer(C(L"stoptimer"));
+    EXPECT_FALSE(State().StopRequested.load());
+    EXPECT_FALSE(C(L"stoptimer").Enabled());
   };
   Click(L"scanBt");
   WaitForWorkers();
@@ -238,7 +246,33 @@ TEST_F(FindingsScan, StopDuringAnAllDrivesRunEndsItAfterTheDriveInHand) {
 TEST_F(FindingsScan, StopLeavesAStopForGoodInPlace) {
   State().StopRequested = true;  // an elevation request or the exit
   Click(L"stopscanbt");
+  C(L"stoptimer").OnTimer(C(L"stoptimer"));
   EXPECT_TRUE(State().StopRequested.load());
+}
+
+// While a scan the user started runs, the status line tells how far it has got;
+// it stops telling once the scan has ended.
+TEST_F(FindingsScan, TheStatusLineShowsTheScansProgress) {
+  DriveFixture drive;
+  drive.MakeFolder(L"docs");
+  drive.MakeFolder(L"docs\\Work", kAttrSystem);
+  drive.WriteFile(L"docs\\Work.exe", "MZ");
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  AddFixtureDrive(drive);
+  std::vector<std::wstring> shown;
+  view.onFindingAdded = [&](TScanThread&) {
+    EXPECT_TRUE(C(L"progresstimer").Enabled());
+    C(L"progresstimer").OnTimer(C(L"progresstimer"));
+    shown.push_back(C(L"Label13").Caption());
+  };
+  Click(L"scanBt");
+  WaitForWorkers();
+  ASSERT_EQ(shown.size(), 2u);
+  const std::wstring root = ToUpper(drive.root());
+  EXPECT_NE(shown[1].find(L" de " + root + L" en cours : "), std::wstring::npos) << WideToUtf8(shown[1]);
+  EXPECT_NE(shown[1].find(L"2 menace(s) ou fichier(s) suspect(s)"), std::wstring::npos) << WideToUtf8(shown[1]);
+  EXPECT_FALSE(C(L"progresstimer").Enabled());
+  EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanSummary, {int64_t{0}, int64_t{2}}));
 }
 
 TEST_F(FindingsScan, ATrayDriveEntryShowsThePanelAndScansThatDriveThoroughly) {
