@@ -44,7 +44,10 @@ const char* const kHelp =
     "                drive has none unless given here. It applies to every ROOT.\n"
     "  --json        One JSON object per line: {\"path\", \"kind\", \"action\", \"rule\", \"reason\"} per\n"
     "                finding, {\"error\": {\"path\", \"reason\"}} per part that could not be scanned,\n"
-    "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}.\n"
+    "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}, with\n"
+    "                \"no_attributes\": [{\"root\", \"file_system\"}] when a drive gave no hidden or\n"
+    "                system attribute that could be read (on Linux: exfat, or a folder where\n"
+    "                neither Samba nor Wine stored them); without --json a note says so.\n"
     "  --data-dir DIR  The folder of the quarantine and the log (default: the program's own).\n"
     "\n"
     "repair ROOT...  Gives back what a worm hid: scans each ROOT thoroughly and puts every finding\n"
@@ -261,6 +264,22 @@ bool DrivesOf(const Options& o, const CliHost& host, std::vector<PdiskInfo>& dri
   return true;
 }
 
+struct BlindRoot {
+  std::wstring root;  // as the user knows it
+  std::wstring fileSystem;
+};
+
+// Asked once the scan is over: what it read tells whether anything could be.
+std::vector<BlindRoot> BlindRoots(const std::vector<PdiskInfo>& drives, const CliHost& host) {
+  std::vector<BlindRoot> blind;
+  if (!host.fileSystemWithoutAttributes) return blind;
+  for (const PdiskInfo& drive : drives) {
+    std::optional<std::wstring> fileSystem = host.fileSystemWithoutAttributes(drive->root);
+    if (fileSystem) blind.push_back({host.displayPath(drive->root), *fileSystem});
+  }
+  return blind;
+}
+
 int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
   std::vector<PdiskInfo> drives;
   if (!DrivesOf(o, host, drives)) return kExitError;
@@ -296,14 +315,27 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
   if (showProgress) std::fprintf(host.err, "\r%*s\r", 40, "");
   SetScanView(nullptr);
 
+  const std::vector<BlindRoot> blind = BlindRoots(drives, host);
   if (o.json) {
     nlohmann::ordered_json summary = {{"summary",
                                        {{"drives", drives.size()},
                                         {"threats", view.threats},
                                         {"suspicious", view.suspicious},
                                         {"errors", view.errors}}}};
+    if (!blind.empty()) {
+      nlohmann::ordered_json roots = nlohmann::ordered_json::array();
+      for (const BlindRoot& b : blind) {
+        roots.push_back({{"root", WideToUtf8(b.root)}, {"file_system", WideToUtf8(b.fileSystem)}});
+      }
+      summary["summary"]["no_attributes"] = roots;
+    }
     std::fprintf(host.out, "%s\n", summary.dump().c_str());
   } else {
+    for (const BlindRoot& b : blind) {
+      Print(host.out, L"note: " + b.root + L" (" + b.fileSystem +
+                          L") keeps no hidden or system attributes that this scanner can read: the rules that "
+                          L"need them could not apply\n");
+    }
     std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n", drives.size(),
                  view.threats, view.suspicious, view.errors, o.dryRun ? " (dry run: nothing was changed)" : "");
   }
