@@ -107,23 +107,28 @@ TEST_F(CliTest, ARootWhoseFileSystemGaveNoAttributesIsNamedInTheSummary) {
   std::string escapedRoot;
   for (char c : root) escapedRoot += c == '\\' ? std::string("\\\\") : std::string(1, c);
   const struct {
+    const wchar_t* command;
     std::optional<std::wstring> fileSystem;  // what the host says of the root
     bool json;
     std::string summary;  // the summary's last line
     std::string note;     // the line before it
   } cases[] = {
-      {L"exfat", false, "1 drive(s) scanned: 2 threat(s), 1 suspicious file(s), 0 error(s) (dry run: nothing was changed)",
+      {L"scan", L"exfat", false, "1 drive(s) scanned: 2 threat(s), 1 suspicious file(s), 0 error(s) (dry run: nothing was changed)",
        "note: " + root + " (exfat) keeps no hidden or system attributes that this scanner can read: the rules "
        "that need them could not apply"},
-      {L"exfat", true,
+      {L"scan", L"exfat", true,
        R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0,"no_attributes":[{"root":")" + escapedRoot +
            R"(","file_system":"exfat"}]}})",
        ""},
-      {std::nullopt, true, R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})", ""},
+      {L"scan", std::nullopt, true, R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})", ""},
+      {L"repair", L"vfat", true,
+       R"({"summary":{"drives":1,"quarantined":3,"moved":0,"unhidden":0,"removed":0,"kept":0,"failed":0,)"
+       R"("no_attributes":[{"root":")" + escapedRoot + R"(","file_system":"vfat"}]}})",
+       ""},
   };
   for (const auto& c : cases) {
     std::vector<std::wstring> asked;
-    std::vector<std::wstring> args = {L"scan", L"--dry-run", drive.root()};
+    std::vector<std::wstring> args = {c.command, L"--dry-run", drive.root()};
     if (c.json) args.insert(args.begin() + 1, L"--json");
     // Each run starts, as a new process does, with no findings.
     State().ThreatList.Clear();
@@ -135,7 +140,7 @@ TEST_F(CliTest, ARootWhoseFileSystemGaveNoAttributesIsNamedInTheSummary) {
       };
     });
     // The note changes no exit code: the findings make it.
-    EXPECT_EQ(run.status, kExitFound) << run.err;
+    EXPECT_EQ(run.status, std::wstring(c.command) == L"scan" ? kExitFound : kExitClean) << run.err;
     EXPECT_EQ(asked, std::vector<std::wstring>{drive.root()});
     std::vector<std::string> lines = Lines(run.out);
     ASSERT_GE(lines.size(), 2u) << run.out;

@@ -317,7 +317,11 @@ TEST(PosixAttributeSources, ARealFatImageMountedReadOnly) {
   }
   struct Unmount {
     std::string at;
-    ~Unmount() { umount2(at.c_str(), MNT_DETACH); }
+    // The device number may come back with another file system: forget this one.
+    ~Unmount() {
+      umount2(at.c_str(), MNT_DETACH);
+      posix::SetAttributeCalls(nullptr);
+    }
   } unmount{mountPoint.string()};
 
   MapDrive(L'v', mountPoint.string(), DriveOptions{});
