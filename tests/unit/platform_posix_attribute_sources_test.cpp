@@ -287,6 +287,7 @@ std::string FloppyImage() {
   auto entry = [&](size_t at, const char* name83, unsigned char attributes, unsigned cluster) {
     std::memcpy(image.data() + at, name83, 11);
     image[at + 11] = static_cast<char>(attributes);
+    put16(at + 24, 0x21);  // written on 1980-01-01
     put16(at + 26, cluster);
   };
   const size_t root = 19 * 512;
