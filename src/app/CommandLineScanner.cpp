@@ -44,7 +44,10 @@ const char* const kHelp =
     "                drive has none unless given here. It applies to every ROOT.\n"
     "  --json        One JSON object per line: {\"path\", \"kind\", \"action\", \"rule\", \"reason\"} per\n"
     "                finding, {\"error\": {\"path\", \"reason\"}} per part that could not be scanned,\n"
-    "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}.\n"
+    "                then {\"summary\": {\"drives\", \"threats\", \"suspicious\", \"errors\"}}, with\n"
+    "                \"no_attributes\": [{\"root\", \"file_system\"}] when a drive gave no hidden or\n"
+    "                system attribute that could be read (on Linux: exfat, or a folder where\n"
+    "                neither Samba nor Wine stored them); without --json a note says so.\n"
     "  --data-dir DIR  The folder of the quarantine and the log (default: the program's own).\n"
     "\n"
     "repair ROOT...  Gives back what a worm hid: scans each ROOT thoroughly and puts every finding\n"
@@ -59,7 +62,7 @@ const char* const kHelp =
     "  --dry-run     Changes nothing: prints what the repair would do.\n"
     "  --json        One JSON object per line: {\"action\", \"path\", \"to\" (moves), \"reason\"} per\n"
     "                step, then {\"summary\": {\"drives\", \"quarantined\", \"moved\", \"unhidden\",\n"
-    "                \"removed\", \"kept\", \"failed\"}}.\n"
+    "                \"removed\", \"kept\", \"failed\"}}, with \"no_attributes\" as for scan.\n"
     "  --label TEXT, --data-dir DIR  As for scan.\n"
     "\n"
     "quarantine      The copies kept of what was disposed of:\n"
@@ -261,6 +264,39 @@ bool DrivesOf(const Options& o, const CliHost& host, std::vector<PdiskInfo>& dri
   return true;
 }
 
+struct BlindRoot {
+  std::wstring root;  // as the user knows it
+  std::wstring fileSystem;
+};
+
+// Asked once the scan is over: what it read tells whether anything could be.
+std::vector<BlindRoot> BlindRoots(const std::vector<PdiskInfo>& drives, const CliHost& host) {
+  std::vector<BlindRoot> blind;
+  if (!host.fileSystemWithoutAttributes) return blind;
+  for (const PdiskInfo& drive : drives) {
+    std::optional<std::wstring> fileSystem = host.fileSystemWithoutAttributes(drive->root);
+    if (fileSystem) blind.push_back({host.displayPath(drive->root), *fileSystem});
+  }
+  return blind;
+}
+
+void AddBlindRoots(nlohmann::ordered_json& summary, const std::vector<BlindRoot>& blind) {
+  if (blind.empty()) return;
+  nlohmann::ordered_json roots = nlohmann::ordered_json::array();
+  for (const BlindRoot& b : blind) {
+    roots.push_back({{"root", WideToUtf8(b.root)}, {"file_system", WideToUtf8(b.fileSystem)}});
+  }
+  summary["summary"]["no_attributes"] = roots;
+}
+
+void TellBlindRoots(const std::vector<BlindRoot>& blind, const CliHost& host) {
+  for (const BlindRoot& b : blind) {
+    Print(host.out, L"note: " + b.root + L" (" + b.fileSystem +
+                        L") keeps no hidden or system attributes that this scanner can read: the rules that need "
+                        L"them could not apply\n");
+  }
+}
+
 int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) {
   std::vector<PdiskInfo> drives;
   if (!DrivesOf(o, host, drives)) return kExitError;
@@ -296,14 +332,17 @@ int Scan(const Options& o, const CliHost& host, const std::wstring& dataFolder) 
   if (showProgress) std::fprintf(host.err, "\r%*s\r", 40, "");
   SetScanView(nullptr);
 
+  const std::vector<BlindRoot> blind = BlindRoots(drives, host);
   if (o.json) {
     nlohmann::ordered_json summary = {{"summary",
                                        {{"drives", drives.size()},
                                         {"threats", view.threats},
                                         {"suspicious", view.suspicious},
                                         {"errors", view.errors}}}};
+    AddBlindRoots(summary, blind);
     std::fprintf(host.out, "%s\n", summary.dump().c_str());
   } else {
+    TellBlindRoots(blind, host);
     std::fprintf(host.out, "%zu drive(s) scanned: %d threat(s), %d suspicious file(s), %d error(s)%s\n", drives.size(),
                  view.threats, view.suspicious, view.errors, o.dryRun ? " (dry run: nothing was changed)" : "");
   }
@@ -354,6 +393,7 @@ int Repair(const Options& o, const CliHost& host, const std::wstring& dataFolder
     mainThread.PumpUntil([&] { return ended && State().WorkThreads.Count() == 0; }, 50);
   }
 
+  const std::vector<BlindRoot> blind = BlindRoots(drives, host);
   if (o.json) {
     nlohmann::ordered_json summary = {{"summary",
                                        {{"drives", drives.size()},
@@ -363,8 +403,10 @@ int Repair(const Options& o, const CliHost& host, const std::wstring& dataFolder
                                         {"removed", total.removed},
                                         {"kept", total.kept},
                                         {"failed", total.failed}}}};
+    AddBlindRoots(summary, blind);
     std::fprintf(host.out, "%s\n", summary.dump().c_str());
   } else {
+    TellBlindRoots(blind, host);
     std::fprintf(host.out,
                  "%zu drive(s) %s: %d file(s) quarantined, %d item(s) moved to the root, %d unhidden, "
                  "%d folder(s) removed, %d kept, %d failed%s\n",

@@ -17,6 +17,9 @@ struct CliHost {
   std::function<std::wstring(const std::wstring& arg)> folderPath;
   // A path as the user knows it (on Linux the real path under the mounted folder).
   std::function<std::wstring(const std::wstring& path)> displayPath;
+  // The name of the file system of a drive root ("e:\") when none of its entries
+  // gave hidden or system that could be read; unset where they always can be.
+  std::function<std::optional<std::wstring>(const std::wstring& root)> fileSystemWithoutAttributes;
   std::wstring defaultDataFolder;  // ends with "\"
   bool progressToTerminal = false;
   std::FILE* out = stdout;

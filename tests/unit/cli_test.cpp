@@ -33,7 +33,8 @@ std::string Slurp(std::FILE* f) {
   return text;
 }
 
-CliRun RunCli(const std::vector<std::wstring>& args, const std::wstring& dataFolder) {
+CliRun RunCli(const std::vector<std::wstring>& args, const std::wstring& dataFolder,
+              const std::function<void(CliHost&)>& adjust = {}) {
   CliHost host;
   host.mountRoot = [](const std::wstring& arg, std::wstring& error) -> std::optional<std::wstring> {
     if (arg.size() == 3 && arg[1] == L':') return arg;
@@ -45,6 +46,7 @@ CliRun RunCli(const std::vector<std::wstring>& args, const std::wstring& dataFol
   host.defaultDataFolder = dataFolder;
   host.out = std::tmpfile();
   host.err = std::tmpfile();
+  if (adjust) adjust(host);
   int status = RunCommandLine(args, host);
   return {status, Slurp(host.out), Slurp(host.err)};
 }
@@ -98,6 +100,56 @@ TEST_F(CliTest, DryRunReportsAsJsonAndChangesNothing) {
   EXPECT_TRUE(drive.Exists(L"autorun.inf"));
   EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
   EXPECT_EQ(drive.Attributes(L"x.scr") & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
+}
+
+TEST_F(CliTest, ARootWhoseFileSystemGaveNoAttributesIsNamedInTheSummary) {
+  const std::string root = Json(drive.root());
+  std::string escapedRoot;
+  for (char c : root) escapedRoot += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  const struct {
+    const wchar_t* command;
+    std::optional<std::wstring> fileSystem;  // what the host says of the root
+    bool json;
+    std::string summary;  // the summary's last line
+    std::string note;     // the line before it
+  } cases[] = {
+      {L"scan", L"exfat", false, "1 drive(s) scanned: 2 threat(s), 1 suspicious file(s), 0 error(s) (dry run: nothing was changed)",
+       "note: " + root + " (exfat) keeps no hidden or system attributes that this scanner can read: the rules "
+       "that need them could not apply"},
+      {L"scan", L"exfat", true,
+       R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0,"no_attributes":[{"root":")" + escapedRoot +
+           R"(","file_system":"exfat"}]}})",
+       ""},
+      {L"scan", std::nullopt, true, R"({"summary":{"drives":1,"threats":2,"suspicious":1,"errors":0}})", ""},
+      {L"repair", L"vfat", true,
+       R"({"summary":{"drives":1,"quarantined":3,"moved":0,"unhidden":0,"removed":0,"kept":0,"failed":0,)"
+       R"("no_attributes":[{"root":")" + escapedRoot + R"(","file_system":"vfat"}]}})",
+       ""},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::wstring> asked;
+    std::vector<std::wstring> args = {c.command, L"--dry-run", drive.root()};
+    if (c.json) args.insert(args.begin() + 1, L"--json");
+    // Each run starts, as a new process does, with no findings.
+    State().ThreatList.Clear();
+    State().RiskList.Clear();
+    CliRun run = RunCli(args, harness.data.path(), [&](CliHost& host) {
+      host.fileSystemWithoutAttributes = [&](const std::wstring& r) {
+        asked.push_back(r);
+        return c.fileSystem;
+      };
+    });
+    // The note changes no exit code: the findings make it.
+    EXPECT_EQ(run.status, std::wstring(c.command) == L"scan" ? kExitFound : kExitClean) << run.err;
+    EXPECT_EQ(asked, std::vector<std::wstring>{drive.root()});
+    std::vector<std::string> lines = Lines(run.out);
+    ASSERT_GE(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines.back(), c.summary);
+    if (!c.note.empty()) {
+      EXPECT_EQ(lines[lines.size() - 2], c.note);
+    }
+    EXPECT_EQ(run.out.find("note:") != std::string::npos, !c.note.empty()) << run.out;
+  }
 }
 
 TEST_F(CliTest, QuarantineActionsThenTheStoreCommands) {

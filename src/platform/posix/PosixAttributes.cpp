@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/Platform.h"
+#include "platform/posix/PosixAttributeSources.h"
 #include "platform/posix/PosixErrors.h"
 
 namespace dw::posix {
@@ -48,7 +49,7 @@ uint32_t AttributesOf(const std::string& unixPath, const struct stat& st) {
   }
   uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
   if ((st.st_mode & kWriteBits) == 0) attributes |= kAttrReadOnly;
-  return attributes | StoredDosBits(unixPath);
+  return attributes | ReadDosBits(unixPath, st);
 }
 
 bool ApplyAttributes(const std::string& unixPath, const struct stat& st, uint32_t attributes) {

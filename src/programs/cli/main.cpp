@@ -53,6 +53,7 @@ int wmain(int argc, wchar_t** argv) {
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/posix/PosixAttributeSources.h"
 #include "platform/posix/PosixDrives.h"
 #include "platform/posix/PosixMounts.h"
 #include "platform/posix/PosixNames.h"
@@ -101,6 +102,12 @@ dw::CliHost MakeHost() {
   host.displayPath = [](const std::wstring& path) {
     std::optional<std::string> unixPath = dw::MappedUnixPath(path);
     return unixPath ? dw::Utf8ToWide(*unixPath) : path;
+  };
+  host.fileSystemWithoutAttributes = [](const std::wstring& root) -> std::optional<std::wstring> {
+    std::optional<std::string> folder = dw::MappedUnixPath(root);
+    std::optional<std::string> name = folder ? dw::posix::FileSystemWithoutDosBits(*folder) : std::nullopt;
+    if (!name) return std::nullopt;
+    return UnixNameToWide(*name);
   };
   const char* xdg = std::getenv("XDG_DATA_HOME");
   const char* home = std::getenv("HOME");
