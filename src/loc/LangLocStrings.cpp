@@ -142,6 +142,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"Un fichier nommé autorun.inf occupe déjà ce nom sur %s : le dossier de protection ne peut pas y "
     L"être créé. Analysez ce disque, ce fichier peut venir d'un virus.",
     L"Scan %s de %s en cours : %d dossiers examinés, %d menace(s) ou fichier(s) suspect(s) trouvé(s)",
+    L"%s : %d menace(s), %d fichier(s) suspect(s)",
+    L"%s : analyse en cours...",
+    L"%s : protection désactivée",
 };
 }  // namespace
 
@@ -266,6 +269,9 @@ std::wstring MsgConfirmEraseStored = kDefaults[117];
 std::wstring MsgConfirmEmptyQuarantine = kDefaults[118];
 std::wstring MsgProtectionFolderNameTaken = kDefaults[119];
 std::wstring MsgScanProgress = kDefaults[120];
+std::wstring MsgTrayFindings = kDefaults[121];
+std::wstring MsgTrayScanning = kDefaults[122];
+std::wstring MsgTrayUnprotected = kDefaults[123];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -389,6 +395,9 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgConfirmEmptyQuarantine,
     &MsgProtectionFolderNameTaken,
     &MsgScanProgress,
+    &MsgTrayFindings,
+    &MsgTrayScanning,
+    &MsgTrayUnprotected,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -128,8 +128,11 @@ extern std::wstring MsgConfirmEraseStored;          // 118
 extern std::wstring MsgConfirmEmptyQuarantine;      // 119
 extern std::wstring MsgProtectionFolderNameTaken;      // 120
 extern std::wstring MsgScanProgress;                   // 121
+extern std::wstring MsgTrayFindings;                   // 122
+extern std::wstring MsgTrayScanning;                   // 123
+extern std::wstring MsgTrayUnprotected;                // 124
 
-constexpr int kCatalogueSize = 121;
+constexpr int kCatalogueSize = 124;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

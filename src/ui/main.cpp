@@ -78,27 +78,29 @@ void TPanelfrm::refreshBt() {
 
   // Protection off comes first: findings listed before it was switched off are no
   // news next to a PC that nothing protects now. No all-clear either while drives
-  // are still being scanned.
+  // are still being scanned. The tray icon's tip says the same in a few words.
   int image;
-  const bool listed = state.ThreatList.Count() > 0 || state.RiskList.Count() > 0;
+  const std::wstring product = kProductName;
+  const int64_t threats = state.ThreatList.Count(), suspects = state.RiskList.Count();
+  const bool scanning = FScansRunning > 0 || !FScansPending.empty();
   if (!state.ProtectionEnabled) {
     band.SetColor(kClRed);
     image = kImageUnprotected;
-    ModifyTrayIcon(kProductName, image);
+    ModifyTrayIcon(FormatText(MsgTrayUnprotected, {product}), image);
     Component(L"Label13").SetCaption(MsgProtectionDisabled);
     headline.SetCaption(MsgSystemUnprotected);
-  } else if (listed) {
+  } else if (threats + suspects > 0) {
     band.SetColor(kClRed);
     image = kImageFindings;
-    ModifyTrayIcon(MsgThreatsDetected, image);
+    ModifyTrayIcon(FormatText(MsgTrayFindings, {product, threats, suspects}), image);
     headline.SetCaption(MsgThreatsDetected);
   } else {
     band.SetColor(kClWhite);
     image = kImageProtected;
-    ModifyTrayIcon(kProductName, image);
+    ModifyTrayIcon(scanning ? FormatText(MsgTrayScanning, {product}) : product, image);
     if (state.DriveList.Count() == 0) {
       headline.SetCaption(MsgNoUsbDrive);
-    } else if (FScansRunning > 0 || !FScansPending.empty()) {
+    } else if (scanning) {
       headline.SetCaption(MsgScanningDrives);
     } else {
       headline.SetCaption(MsgNoThreatDetected);
