@@ -43,7 +43,8 @@ TSecondStart SecondStartAction(const std::wstring& firstArgument) {
 
 TTrayClick TrayClickAction(uint32_t mouseMessage) {
   switch (mouseMessage) {
-    case kWmLButtonUp: return TTrayClick::Show;
+    // A single click brings back a minimised panel too: the user wants to see it.
+    case kWmLButtonUp: return TTrayClick::ShowAndRestore;
     case kWmLButtonDblClk:
     case kWmRButtonDblClk:
     case kWmMButtonDblClk: return TTrayClick::ShowAndRestore;

@@ -169,9 +169,12 @@ void TPanelfrm::FindingAdded(TScanThread& scan) {
   // The engine has already logged the finding.
   AddMissingFindingRows(&scan.sync);
   refreshBt();
-  if (!Visible() && !scan.FFindings) {
+  // A repair's findings are its own business: it reports once it is done.
+  if (scan.FFindings) return;
+  // What was found is shown, whatever page the panel was left on.
+  Component(L"PageControl1").SetActivePage(L"TabSheet1");
+  if (!Visible()) {
     SetWindowState(TWindowState::Normal);
-    Component(L"PageControl1").SetActivePage(L"TabSheet1");
     Show();
   }
 }

@@ -92,6 +92,18 @@ TEST_F(FindingsScan, TheAllClearWaitsForTheScansOfSwitchingTheProtectionOn) {
   EXPECT_EQ(C(L"Label8").Caption(), MsgNoThreatDetected);
 }
 
+// The panel open on another page: a new finding brings the findings page up.
+TEST_F(FindingsScan, AFindingShowsTheFindingsPageOfAnOpenPanel) {
+  DriveFixture drive;
+  drive.WriteFile(L"x.exe", "MZ", kHiddenSystem);
+  PdiskInfo record = AddFixtureDrive(drive);
+  panel->Show();
+  C(L"PageControl1").SetActivePage(L"TabSheet5");
+  ScanSilently(record);
+  EXPECT_TRUE(panel->Visible());
+  EXPECT_EQ(C(L"PageControl1").ActivePage(), L"TabSheet1");
+}
+
 TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
   DriveFixture drive;
   // run.exe is an autorun target (a threat) and a hidden system program (suspicious).

@@ -313,7 +313,7 @@ TEST_F(StartupTest, ThePopUpCreatedAfterThePanelTellsOfAProtectionLeftOff) {
 
 TEST(WindowAnswers, TrayMouseMessages) {
   const std::pair<uint32_t, TTrayClick> cases[] = {
-      {0x0202, TTrayClick::Show},           {0x0203, TTrayClick::ShowAndRestore}, {0x0206, TTrayClick::ShowAndRestore},
+      {0x0202, TTrayClick::ShowAndRestore},           {0x0203, TTrayClick::ShowAndRestore}, {0x0206, TTrayClick::ShowAndRestore},
       {0x0209, TTrayClick::ShowAndRestore}, {0x0205, TTrayClick::OpenMenu},       {0x0201, TTrayClick::None},
       {0x0204, TTrayClick::None},           {0x0200, TTrayClick::None},
   };
