@@ -571,6 +571,13 @@ constexpr TCommand kCommands[] = {
      [](HWND, const TArgs& a) { return HoldTaskbar(a.Ms(0, 60000)); }},
     {L"work-area-ready", L"", L"0 when the taskbar has taken its part of the screen", 0, false,
      [](HWND, const TArgs&) { return WorkAreaReady(); }},
+    {L"foreground", L"", L"print the class of the foreground window", 0, false,
+     [](HWND, const TArgs&) {
+       wchar_t name[256] = {};
+       if (HWND window = GetForegroundWindow()) GetClassNameW(window, name, 256);
+       PrintLine(name);
+       return 0;
+     }},
     {L"popup-state", L"", L"print the pop-up's visible/hidden, its rectangle and the work area; 0 visible, 1 hidden", 0,
      false, [](HWND, const TArgs&) { return PopupState(); }},
     {L"define-drive", L"L DIR", L"make Unix folder DIR removable drive L through Wine's mount manager", 2, false,

@@ -186,10 +186,13 @@ void TFormWindow::ShowForm(bool visible) {
   if (slide == TFormSlide::Up) {
     // The slide shows what the window prints of itself: its contents must be up to date.
     RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    if (AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_ACTIVATE | AW_VER_NEGATIVE)) {
+    // A notice that slides in never takes the keyboard from what the user is typing into.
+    if (AnimateWindow(Handle(), kSlideMs, AW_SLIDE | AW_VER_NEGATIVE)) {
       RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       return;
     }
+    ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+    return;
   }
   ShowWindow(Handle(), FForm.WindowState() == TWindowState::Minimized ? SW_SHOWMINIMIZED : SW_SHOW);
 }

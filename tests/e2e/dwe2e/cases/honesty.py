@@ -31,8 +31,12 @@ def case_protection_switch_and_antivirus(session):
     check(wait_until(lambda: popup_hidden(session), 30), "the start-up notice did not go away")
     session.screenshot("honest-protection-off")
 
+    before = session.helper("foreground")[1].strip()
     check(session.helper("click", "Scanner")[0] == 0, "\"Scanner\" could not be pressed")
     wait_for_notice(session)
+    # The notice does not take the keyboard from the window the user was in.
+    after = session.helper("foreground")[1].strip()
+    check(after != "TForm3" and after == before, f"the notice took the foreground: {before!r} -> {after!r}")
     session.screenshot("honest-scan-while-off")
     check((drive / "autorun.inf").exists(), "a scan ran while the protection was off")
     check(list_rows(session, "ListView1") == [], "findings were listed while the protection was off")
