@@ -381,12 +381,7 @@ int Repair(const Options& o, const CliHost& host, const std::wstring& dataFolder
   for (const PdiskInfo& drive : drives) {
     bool ended = false;
     auto onEnd = [&](const TRepairCounts& counts) {
-      total.quarantined += counts.quarantined;
-      total.moved += counts.moved;
-      total.unhidden += counts.unhidden;
-      total.removed += counts.removed;
-      total.kept += counts.kept;
-      total.failed += counts.failed;
+      total += counts;
       ended = true;
     };
     StartWorker(new TRepairThread(drive, o.dryRun, printStep, onEnd), &State().WorkThreads);

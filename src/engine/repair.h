@@ -33,6 +33,16 @@ struct TRepairStep {
 
 struct TRepairCounts {
   int quarantined = 0, moved = 0, unhidden = 0, removed = 0, kept = 0, failed = 0;
+
+  TRepairCounts& operator+=(const TRepairCounts& other) {
+    quarantined += other.quarantined;
+    moved += other.moved;
+    unhidden += other.unhidden;
+    removed += other.removed;
+    kept += other.kept;
+    failed += other.failed;
+    return *this;
+  }
 };
 
 using RepairReport = std::function<void(const TRepairStep&)>;
