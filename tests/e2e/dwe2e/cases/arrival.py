@@ -7,7 +7,7 @@ from ..panel import drive_rows, list_rows, show_panel_through_tray
 from ..settings import SEEDED_SETTINGS
 
 ARRIVING_LETTER = "e"  # the demo's lure shortcut leads to E:\photos.js
-THREAT, SUSPECT = "Menance", "Fichier suspect"
+THREAT, SUSPECT = "Menace", "Fichier suspect"
 DEMO_FINDINGS = {  # what a scan lists on the demo drive: name, kind, path, reason
     ("setup.exe", THREAT, "e:\\setup.exe", "Programme que lance le fichier autorun du disque"),
     ("autorun.inf.ren", THREAT, "e:\\autorun.inf.ren",

@@ -9,13 +9,13 @@ from ..panel import list_rows, popup_hidden, wait_for_notice
 from ..settings import SEEDED_SETTINGS
 from .popups import PROTECTION_LINK
 
-# The tray menu's "Scanner avec mon Antivirus" entry, as the arrow keys reach it.
+# The tray menu's "Analyser avec mon antivirus" entry, as the arrow keys reach it.
 TRAY_ANTIVIRUS = 6
 
 
 def case_protection_switch_and_antivirus(session):
     """The protection is off at start and drive R: holds an autorun file and its
-    program: the panel says the PC is unprotected (screenshot), "Scanner" gives a
+    program: the panel says the PC is unprotected (screenshot), "Analyser" gives a
     notice that nothing is scanned and leaves the drive alone (screenshot);
     switching the protection on scans R: without being asked (its autorun file is
     set aside, both are listed; screenshot). The tray menu's antivirus entry, with
@@ -32,7 +32,7 @@ def case_protection_switch_and_antivirus(session):
     session.screenshot("honest-protection-off")
 
     before = session.helper("foreground")[1].strip()
-    check(session.helper("click", "Scanner")[0] == 0, "\"Scanner\" could not be pressed")
+    check(session.helper("click", "Analyser")[0] == 0, "\"Analyser\" could not be pressed")
     wait_for_notice(session)
     # The notice does not take the keyboard from the window the user was in.
     after = session.helper("foreground")[1].strip()

@@ -16,7 +16,7 @@ PROTECTION_TEXT = ("DOSSIER CREER PAR LE LOGICIEL DRIVEWARDEN\r\n"
                    "Ce dossier vous protège des autoruns des virus\r\n").encode("cp1252")
 # Wine's explorer.exe shows a folder in a window of this class.
 SHELL_FOLDER_WINDOW = "ExplorerWClass"
-# The items of the "Reparer.." menu and of the tray menu, as the arrow keys reach them.
+# The items of the "Réparer..." menu and of the tray menu, as the arrow keys reach them.
 DRIVE_REPAIR, FOLDER_ATTRIBUTES, FILE_ATTRIBUTES = 0, 1, 2
 TRAY_DRIVE_REPAIR, TRAY_FOLDER_ATTRIBUTES = 1, 2
 NBSP = "\u00a0"
@@ -26,7 +26,7 @@ DEMO_FINDINGS = ["setup.exe", "autorun.inf.ren", "svchost.exe", "Photos.lnk", "p
 
 
 def run_attribute_repair(session, menu_item, answer):
-    check(session.helper("click", "Reparer..")[0] == 0, "\"Reparer..\" could not be pressed")
+    check(session.helper("click", "Réparer...")[0] == 0, "\"Réparer...\" could not be pressed")
     code, _ = session.helper("menu-pick", menu_item, 10000)
     check(code == 0, f"the repair menu did not open or take the choice (helper said {code})")
     code, _ = session.helper("answer-box", "Confirmation", answer, 10000)
@@ -235,7 +235,7 @@ def case_drive_repair(session):
     check(session.helper("select-row", LIST_VIEWS["ListView3"], row)[0] == 0, "drive E: could not be selected")
 
     def from_tools_page():
-        check(session.helper("click", "Reparer..")[0] == 0, "\"Reparer..\" could not be pressed")
+        check(session.helper("click", "Réparer...")[0] == 0, "\"Réparer...\" could not be pressed")
         code, _ = session.helper("menu-pick", DRIVE_REPAIR, 10000)
         check(code == 0, f"the repair menu did not open or take the choice (helper said {code})")
 
