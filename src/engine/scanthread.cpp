@@ -157,6 +157,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   scan.FScanningLetter = drive->root[0];
   scan.FDriveFindings.clear();
   scan.FDriveErrors = 0;
+  scan.FAutoDisposals = {};
   scan.FErrorPaths.clear();
   scan.FCutShort = false;
   try {
@@ -178,7 +179,11 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   }
   scan.FMenaceCount = count;
   if (!scan.FCutShort && !scan.Terminated() && scan.FDriveErrors == 0) DropUnreported(scan, drive);
-  if (!scan.Terminated()) scan.HandOver(&IScanView::DriveScanDone);
+  if (!scan.Terminated()) {
+    scan.HandOver(&IScanView::DriveScanDone);
+    // Told with the drive; what a stop cuts short is told with the run's end.
+    scan.FAutoDisposals = {};
+  }
   return count;
 }
 
@@ -211,23 +216,46 @@ void ReportFinding(TScanThread& scan, const std::wstring& path, FindingKind kind
 void AutoActionNotice(TScanThread& scan, DisposeResult result) {
   const std::wstring& path = scan.sync.CurrMenace;
   bool deleting = scan.sync.action == Delete;
+  TAutoDisposals& told = scan.FAutoDisposals;
   if (result == DisposeResult::Missing) {
     // Gone already (another run, or an earlier finding of this one, took it): there
     // is nothing to tell, and no failure.
   } else if (result == DisposeResult::Done) {
-    std::wstring text = FormatText(MsgFileQuarantined, {path});
-    // What the file did, so that the user can tell a worm from a false alarm.
-    std::wstring reason = ReasonText(scan.sync.why);
-    if (!reason.empty()) text += L"\n" + reason;
-    ShowNotification(deleting ? MsgThreatDeleted : MsgThreatQuarantined, text, 1);
+    if (told.quarantined + told.deleted == 0) told.firstDone = scan.sync;
+    ++(deleting ? told.deleted : told.quarantined);
     LogItem(deleting ? L"delete/AutoAction" : L"quarantine/AutoAction", path);
   } else {
-    ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
+    if (told.failed++ == 0) told.firstFailed = path;
     LogItem(deleting ? L"delete/failed" : L"quarantine/failed", path);
   }
   scan.RunOnWindowThread([&] {
     if (IScanView* view = ScanView()) view->FindingDisposed(scan, result);
   });
+}
+
+std::wstring AutoDisposalText(const TAutoDisposals& d) {
+  std::vector<std::wstring> lines;
+  if (d.quarantined + d.deleted == 1) {
+    // One file: which, and what it did, so that the user can tell a worm from a
+    // false alarm.
+    const TScanSync& one = d.firstDone;
+    if (d.deleted == 1) {
+      lines.push_back(one.CurrMenaceType == Threat ? MsgThreatDeleted : MsgSuspectDeleted);
+      lines.push_back(one.CurrMenace);
+    } else {
+      lines.push_back(FormatText(MsgFileQuarantined, {one.CurrMenace}));
+    }
+    std::wstring reason = ReasonText(one.why);
+    if (!reason.empty()) lines.push_back(reason);
+  } else {
+    if (d.quarantined > 0) lines.push_back(FormatText(MsgAutoQuarantinedCount, {int64_t{d.quarantined}}));
+    if (d.deleted > 0) lines.push_back(FormatText(MsgAutoDeletedCount, {int64_t{d.deleted}}));
+  }
+  if (d.failed == 1) lines.push_back(FormatText(MsgDisposeFailed, {d.firstFailed}));
+  if (d.failed > 1) lines.push_back(FormatText(MsgAutoFailedCount, {int64_t{d.failed}}));
+  std::wstring text;
+  for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"\n") + line;
+  return text;
 }
 
 void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind) {

@@ -76,6 +76,20 @@ struct TScanSync {
   TFindingWhy why;
 };
 
+// What the settings disposed of at once on the drive scanned now: the user is
+// told once, when the drive's scan is done, not once per file.
+struct TAutoDisposals {
+  int quarantined = 0;
+  int deleted = 0;
+  int failed = 0;
+  TScanSync firstDone;  // the first finding that left the drive
+  std::wstring firstFailed;
+};
+
+// The lines that tell the user what the settings did on the drive; empty when
+// they did nothing.
+std::wstring AutoDisposalText(const TAutoDisposals& disposals);
+
 class TScanThread : public TWorkThread {
  public:
   // All drives of DriveList.
@@ -94,6 +108,7 @@ class TScanThread : public TWorkThread {
   // When set, every finding is listed and handed here, whatever the configured
   // actions: the repair disposes of them itself, after reading what they open.
   std::vector<TScanSync>* FFindings = nullptr;
+  TAutoDisposals FAutoDisposals;
   // The scan errors of the drive scanned last, and the one being handed over.
   int FDriveErrors = 0;
   TScanError FError;

@@ -145,6 +145,9 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%s : %d menace(s), %d fichier(s) suspect(s)",
     L"%s : analyse en cours...",
     L"%s : protection désactivée",
+    L"%d fichiers dangereux ont été mis en quarantaine",
+    L"%d fichiers dangereux ont été supprimés (une copie de chacun est gardée en quarantaine)",
+    L"%d fichiers n'ont pas pu être retirés du disque : ils restent dans la liste",
 };
 }  // namespace
 
@@ -272,6 +275,9 @@ std::wstring MsgScanProgress = kDefaults[120];
 std::wstring MsgTrayFindings = kDefaults[121];
 std::wstring MsgTrayScanning = kDefaults[122];
 std::wstring MsgTrayUnprotected = kDefaults[123];
+std::wstring MsgAutoQuarantinedCount = kDefaults[124];
+std::wstring MsgAutoDeletedCount = kDefaults[125];
+std::wstring MsgAutoFailedCount = kDefaults[126];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -398,6 +404,9 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgTrayFindings,
     &MsgTrayScanning,
     &MsgTrayUnprotected,
+    &MsgAutoQuarantinedCount,
+    &MsgAutoDeletedCount,
+    &MsgAutoFailedCount,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -62,12 +62,14 @@ bool ConfirmSuspectsDeletion(const std::vector<std::wstring>& paths) {
 
 // A delete-all of the suspicious files, for those the user agreed to: files that a
 // scan lists while the question waits were not named in it.
-void StartSuspectsDeletion(IDisposalView* view) {
+// The worker that deletes every suspicious file, once the user agreed; null when
+// he did not.
+TSecureThread* SuspectsDeletion(IDisposalView* view) {
   std::vector<std::wstring> paths = State().RiskList.Snapshot();
-  if (!paths.empty() && !ConfirmSuspectsDeletion(paths)) return;
+  if (!paths.empty() && !ConfirmSuspectsDeletion(paths)) return nullptr;
   auto* worker = new TRisksSecure(2, L"", view);
   worker->FPaths = std::move(paths);
-  StartWorker(worker, &State().WorkThreads);
+  return worker;
 }
 
 }  // namespace
@@ -118,24 +120,35 @@ void TPanelfrm::ScanStarted(TScanThread& scan) {
   refreshBt();
 }
 
+namespace {
+
+std::wstring DriveTitle(const diskinfo& drive) { return FormatText(L"%s (%s)", {drive.VolName, drive.root}); }
+
+}  // namespace
+
+// One notice per drive: what the settings disposed of, what is listed, whether the
+// scan could look at everything; or that the drive is clean.
 void TPanelfrm::DriveScanDone(TScanThread& scan) {
   const PdiskInfo& drive = scan.FdiskInfo;
   // A repair's scan: the repair tells the user what it did, once it is done.
   if (!drive || scan.FFindings) return;
   TSharedState& state = State();
-  std::wstring title = FormatText(L"%s (%s)", {drive->VolName, drive->root});
+  std::vector<std::wstring> lines;
+  std::wstring disposed = AutoDisposalText(scan.FAutoDisposals);
+  if (!disposed.empty()) lines.push_back(disposed);
   bool listed = drive->threat.Count() > 0 || drive->Risk.Count() > 0;
-  if (listed) ShowNotification(title, MsgThreatsDetected, 1);
+  if (listed) lines.push_back(MsgThreatsDetected);
   // A scan that could not look at everything never says the drive is clean.
-  if (scan.FDriveErrors > 0) {
-    ShowNotification(title, MsgScanIncomplete, 1);
+  if (scan.FDriveErrors > 0) lines.push_back(MsgScanIncomplete);
+  if (!lines.empty()) {
+    std::wstring text;
+    for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"\n") + line;
+    ShowNotification(DriveTitle(*drive), text, 1);
     return;
   }
-  if (listed) return;
-  // Clean drive: said only while nothing is listed anywhere, and not after findings
-  // that the settings disposed of at once.
+  // Clean drive: said only while nothing is listed anywhere.
   if (state.ThreatList.Count() == 0 && state.RiskList.Count() == 0 && scan.FMenaceCount == 0) {
-    ShowNotification(title, MsgNoThreatDetected, 0);
+    ShowNotification(DriveTitle(*drive), MsgNoThreatDetected, 0);
   }
 }
 
@@ -151,6 +164,10 @@ void TPanelfrm::ScanFinished(TScanThread& scan) {
     Component(L"progresstimer").SetEnabled(false);
   }
   if (FScansRunning > 0) --FScansRunning;
+  // A stopped drive's own notice never came: what the settings did there is told
+  // all the same.
+  std::wstring disposed = AutoDisposalText(scan.FAutoDisposals);
+  if (!disposed.empty() && scan.FdiskInfo) ShowNotification(DriveTitle(*scan.FdiskInfo), disposed, 1);
   if (scan.FSilenceMode) {
     refreshBt();
     return;
@@ -284,11 +301,15 @@ void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
   TSharedState& state = State();
   const std::wstring& path = worker.sync;
   bool threat = worker.FMenacetype == Threat;
+  // A batch is told once, with its counts, when it is done; each finding is logged.
+  auto notify = [&worker](const std::wstring& title, const std::wstring& msg, int itype) {
+    if (worker.FOpID != 2) ShowNotification(title, msg, itype);
+  };
   switch (result) {
     case DisposeResult::CopyFailed:
     case DisposeResult::DeleteFailed:
       // Still on the drive: it stays listed, with its row.
-      ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
+      notify(MsgFailureTitle, FormatText(MsgDisposeFailed, {path}), 1);
       LogItem(L"delete/failed", path);
       refreshBt();
       return;
@@ -296,15 +317,15 @@ void TPanelfrm::FindingDeleted(TSecureThread& worker, DisposeResult result) {
       // Not deleted by us: a stick pulled out still holds it, and a file gone is
       // gone by other hands. Either way it leaves the list, said as it is.
       if (FindingDriveGone(path)) {
-        ShowNotification(MsgWarningTitle, FormatText(MsgFindingDriveGone, {path}), 1);
+        notify(MsgWarningTitle, FormatText(MsgFindingDriveGone, {path}), 1);
         LogItem(L"delete/driveGone", path);
       } else {
-        ShowNotification(MsgInformationTitle, FormatText(MsgFindingGone, {path}), 0);
+        notify(MsgInformationTitle, FormatText(MsgFindingGone, {path}), 0);
         LogItem(L"delete/missing", path);
       }
       break;
     case DisposeResult::Done:
-      ShowNotification(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 1);
+      notify(threat ? MsgThreatDeleted : MsgSuspectDeleted, path, 0);
       LogItem(threat ? L"delete/threat" : L"delete/riskFile", path);
       break;
   }
@@ -323,22 +344,48 @@ void TPanelfrm::DeleteAllStarted(TSecureThread&) {
 }
 
 void TPanelfrm::DeleteAllFinished(TSecureThread& worker) {
-  // Each finding had its own notice; "all deleted" is said only when it is true.
-  bool threats = worker.FMenacetype == Threat;
-  if (worker.FNotDeleted == 0) {
-    ShowNotification(L"", threats ? MsgAllThreatsDeleted : MsgAllSuspectsDeleted, 0);
-  } else {
-    ShowNotification(L"",
-                     FormatText(threats ? MsgThreatsDeletedCount : MsgSuspectsDeletedCount,
-                                {int64_t{worker.FDeleted}, int64_t{worker.FNotDeleted}}),
-                     0);
-  }
+  TDeleteTally& tally = FDeleteTally[worker.FMenacetype == Threat ? Threat : Suspicious];
+  tally.handled = true;
+  tally.deleted += worker.FDeleted;
+  tally.notDeleted += worker.FNotDeleted;
+  if (FDeleteAllWorkers > 0) --FDeleteAllWorkers;
+  if (FDeleteAllWorkers == 0) TellDeleteAllResult();
   RefreshFindingsView(0);
   TComponent& del = Component(L"tdel");
   del.SetEnabled(true);
   Component(L"tdelall").SetEnabled(del.Enabled());
   refreshBt();
   Component(L"Label13").SetCaption(MsgProtectionActive);
+}
+
+// "All deleted" is said only when it is true; otherwise the counts of each kind.
+void TPanelfrm::TellDeleteAllResult() {
+  struct Texts {
+    const std::wstring& all;
+    const std::wstring& counts;
+  };
+  const Texts texts[2] = {{MsgAllThreatsDeleted, MsgThreatsDeletedCount},
+                          {MsgAllSuspectsDeleted, MsgSuspectsDeletedCount}};
+  std::wstring message;
+  bool complete = true;
+  for (int kind : {Threat, Suspicious}) {
+    const TDeleteTally& tally = FDeleteTally[kind];
+    if (!tally.handled) continue;
+    complete = complete && tally.notDeleted == 0;
+    if (!message.empty()) message += L"\n";
+    message += tally.notDeleted == 0
+                   ? texts[kind].all
+                   : FormatText(texts[kind].counts, {int64_t{tally.deleted}, int64_t{tally.notDeleted}});
+  }
+  FDeleteTally[Threat] = FDeleteTally[Suspicious] = {};
+  if (message.empty()) return;
+  ShowNotification(complete ? MsgSuccessTitle : MsgWarningTitle, message, complete ? 0 : 1);
+}
+
+void TPanelfrm::StartDeleteAll(TSecureThread* worker) {
+  if (!worker) return;
+  ++FDeleteAllWorkers;
+  StartWorker(worker, &State().WorkThreads);
 }
 
 void TPanelfrm::tdelClick(TComponent&) {
@@ -358,11 +405,13 @@ void TPanelfrm::tdelClick(TComponent&) {
 void TPanelfrm::tdelallClick(TComponent&) {
   TSharedState& state = State();
   switch (Component(L"method_sel").ItemIndex()) {
-    case 0: StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads); return;
-    case 1: StartSuspectsDeletion(this); return;
+    case 0: StartDeleteAll(new TthreatsSecure(2, L"", this)); return;
+    case 1: StartDeleteAll(SuspectsDeletion(this)); return;
     case 2:
-      if (state.RiskList.Count() > 0) StartSuspectsDeletion(this);
-      StartWorker(new TthreatsSecure(2, L"", this), &state.WorkThreads);
+      // Both are counted before either can finish (that is told on this thread,
+      // after this handler): the user gets one notice for the two.
+      if (state.RiskList.Count() > 0) StartDeleteAll(SuspectsDeletion(this));
+      StartDeleteAll(new TthreatsSecure(2, L"", this));
       return;
     default: return;
   }

@@ -71,7 +71,7 @@ void TPanelfrm::QuarantineEntryErased(TquarantineThread& worker, bool erased) {
 
 void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, RestoreResult result) {
   if (result == RestoreResult::Restored) {
-    ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {worker.Farg1, worker.Farg2}), 1);
+    ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {worker.Farg1, worker.Farg2}), 0);
     LogItem(L"quarantineRestoreTo", worker.Farg2);
     return;
   }

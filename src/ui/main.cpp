@@ -137,7 +137,7 @@ void TPanelfrm::EnableProtection() {
     StartSilentDriveScan(drive);
   }
   refreshBt();
-  ShowNotification(MsgAlertTitle, FormatText(MsgActive, {std::wstring(kProductName)}), 0);
+  ShowNotification(MsgInformationTitle, FormatText(MsgActive, {std::wstring(kProductName)}), 0);
   Component(L"Label13").SetCaption(MsgProtectionActive);
 }
 

@@ -159,6 +159,17 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   bool FLiftStop = false;
   void ShowScanProgress();
   std::set<std::wstring> FScansPending;
+  // The "Supprimer tout" workers not yet finished, and what they did by kind: the
+  // user gets one notice once the last has finished (window thread only).
+  struct TDeleteTally {
+    bool handled = false;
+    int deleted = 0;
+    int notDeleted = 0;
+  };
+  int FDeleteAllWorkers = 0;
+  TDeleteTally FDeleteTally[2];  // by FindingKind
+  void StartDeleteAll(TSecureThread* worker);
+  void TellDeleteAllResult();
   // Says why nothing happens when the protection is off; true when it is on.
   bool ProtectionOnOrSaySo();
 };

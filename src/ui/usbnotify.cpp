@@ -7,6 +7,7 @@
 #include "state/Notify.h"
 #include "state/Settings.h"
 #include "state/SharedState.h"
+#include "ui/main.h"
 
 namespace dw {
 
@@ -94,7 +95,10 @@ bool TForm3::ShowNextMsg() {
 
   Reposition();
   Component(L"Label2").SetCaption(next.title);
-  Component(L"Image1").SetImageIndex(FControlPanel.IconIndex());
+  // The panel's state, except that good news never comes with the findings' "!".
+  int icon = FControlPanel.IconIndex();
+  if (next.itype == 0 && icon == kImageFindings) icon = kImageProtected;
+  Component(L"Image1").SetImageIndex(icon);
   Component(L"Label1").SetCaption(next.msg);
   SetColor(next.itype == 0 ? kNoticeColor : kAlertColor);
   // Already on the screen, the pop-up only changes its texts and colour.

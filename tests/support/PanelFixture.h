@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Text.h"
 #include "loc/LangLocStrings.h"
 #include "state/Notify.h"
 #include "state/SharedState.h"
@@ -51,6 +52,10 @@ struct Notification {
   int itype;
   bool operator==(const Notification&) const = default;
 };
+
+inline void PrintTo(const Notification& n, std::ostream* os) {
+  *os << "{" << WideToUtf8(n.title) << " | " << WideToUtf8(n.msg) << " | " << n.itype << "}";
+}
 
 struct TrayStep {
   TTrayOperation operation;

@@ -27,6 +27,7 @@ class RecordingView : public IScanView {
   void DriveScanDone(TScanThread& scan) override {
     events.push_back(L"done " + scan.FdiskInfo->root);
     lastCount = scan.FMenaceCount;
+    lastDisposals = scan.FAutoDisposals;
   }
   void ScanFinished(TScanThread&) override {
     events.push_back(L"finished");
@@ -44,7 +45,8 @@ class RecordingView : public IScanView {
   std::vector<std::wstring> added;
   std::vector<std::pair<std::wstring, DisposeResult>> disposed;
   int refreshes = 0;
-  int lastCount = -1;  // the count of the last drive scanned to its end
+  int lastCount = -1;            // the count of the last drive scanned to its end
+  TAutoDisposals lastDisposals;  // what the settings did on it
   bool finished = false;
 };
 

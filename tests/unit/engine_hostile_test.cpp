@@ -341,7 +341,8 @@ TEST(HostileFiles, AFindingAlreadyGoneIsNoFailure) {
   h.Scan(h.Drive(drive));
   EXPECT_EQ(h.view.disposed, (Disposed{{drive.Path(L"autorun.inf"), DisposeResult::Done},
                                        {drive.Path(L"autorun.inf"), DisposeResult::Missing}}));
-  EXPECT_EQ(h.notices.size(), 1u);
+  EXPECT_EQ(h.view.lastDisposals.quarantined, 1);
+  EXPECT_EQ(h.view.lastDisposals.failed, 0);
   EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"quarantine/AutoAction " + drive.Path(L"autorun.inf")});
   EXPECT_TRUE(h.view.errors.empty());
 }

@@ -37,28 +37,53 @@ TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
   EXPECT_FALSE(drive.Exists(L"autorun.inf.ren"));
   EXPECT_TRUE(h.view.added.empty());
   EXPECT_EQ(State().ThreatList.Count() + State().FindingsSeen.Count(), 0);
-  ASSERT_EQ(h.notices.size(), 2u);
-  EXPECT_EQ(h.notices[0].title, MsgThreatDeleted);
-  // The pop-up says what the file did.
-  EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}) + L"\n" + MsgWhyAutorunTarget);
-  EXPECT_EQ(h.notices[0].itype, 1);
+  // Told once, with the drive, not once per file.
+  EXPECT_TRUE(h.notices.empty());
+  EXPECT_EQ(h.view.lastDisposals.deleted, 2);
+  EXPECT_EQ(AutoDisposalText(h.view.lastDisposals), FormatText(MsgAutoDeletedCount, {int64_t{2}}));
   EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
                                                     L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-payload");
   EXPECT_EQ(ReadQuarantineInfo(QuarantineFolder() + L"run.exe.quarantine"), drive.Path(L"run.exe"));
 }
 
-TEST(ScanRun, QuarantineActionOnSuspiciousFilesUsesTheThreatTitle) {
-  DriveFixture drive;
-  ScanHarness h;
-  drive.WriteFile(L"x.scr", "scr", kHiddenSystem);
-  State().RiskAction = Quarantine;
-  h.Scan(h.Drive(drive));
-  EXPECT_FALSE(drive.Exists(L"x.scr"));
-  ASSERT_EQ(h.notices.size(), 1u);
-  EXPECT_EQ(h.notices[0].title, MsgThreatQuarantined);
-  EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"quarantine/AutoAction " + drive.Path(L"x.scr")});
-  EXPECT_GE(h.view.refreshes, 1);
+// What the drive's notice says of the settings' work: one file by its path and what
+// it did, several by their number; the verb is the action's.
+TEST(ScanRun, TheDrivesNoticeSaysWhatTheSettingsDidInTheActionsWords) {
+  struct Case {
+    const char* name;
+    int riskAction;
+    std::vector<const wchar_t*> files;
+    std::wstring (*expected)(const DriveFixture&);
+  };
+  const std::wstring why = MsgWhyHiddenSystemProgram;
+  const Case cases[] = {
+      {"OneQuarantined",
+       Quarantine,
+       {L"x.scr"},
+       [](const DriveFixture& d) { return FormatText(MsgFileQuarantined, {d.Path(L"x.scr")}); }},
+      {"OneDeleted",
+       Delete,
+       {L"x.scr"},
+       [](const DriveFixture& d) { return MsgSuspectDeleted + L"\n" + d.Path(L"x.scr"); }},
+      {"ThreeQuarantined",
+       Quarantine,
+       {L"x.scr", L"y.scr", L"z.scr"},
+       [](const DriveFixture&) { return FormatText(MsgAutoQuarantinedCount, {int64_t{3}}); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    DriveFixture drive;
+    ScanHarness h;
+    for (const wchar_t* name : c.files) drive.WriteFile(name, "scr", kHiddenSystem);
+    State().RiskAction = c.riskAction;
+    h.Scan(h.Drive(drive));
+    for (const wchar_t* name : c.files) EXPECT_FALSE(drive.Exists(name));
+    std::wstring expected = c.expected(drive);
+    if (c.files.size() == 1) expected += L"\n" + why;
+    EXPECT_EQ(AutoDisposalText(h.view.lastDisposals), expected);
+    EXPECT_TRUE(h.notices.empty());
+  }
 }
 
 TEST(ScanRun, UnknownActionNeitherListsNorDisposes) {
@@ -181,8 +206,8 @@ TEST(Disposal, AFailedQuarantineCopyLeavesTheFileListedAndSaysSo) {
   EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{drive.Path(L"x.exe")});
   ASSERT_EQ(h.view.disposed.size(), 1u);
   EXPECT_EQ(h.view.disposed[0].second, DisposeResult::CopyFailed);
-  ASSERT_EQ(h.notices.size(), 1u);
-  EXPECT_EQ(h.notices[0].msg, FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
+  EXPECT_EQ(h.view.lastDisposals.failed, 1);
+  EXPECT_EQ(AutoDisposalText(h.view.lastDisposals), FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
   EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/failed " + drive.Path(L"x.exe"),
                                                     L"Menace/riskFile " + drive.Path(L"x.exe")}));
 }

@@ -60,7 +60,7 @@ TEST_F(FindingsDispose, DeletingAThreatAsksNothingAndTakesItOutOfEveryList) {
   ExpectConfirmations(0);
   EXPECT_FALSE(drive.Exists(L"run.exe"));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-run");
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgThreatDeleted, run, 1}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgThreatDeleted, run, 0}}));
   EXPECT_EQ(Log(L"delete/threat"), std::vector<std::wstring>{run});
   EXPECT_FALSE(State().ThreatList.Contains(run));
   EXPECT_FALSE(State().FindingsSeen.Contains(run));
@@ -89,7 +89,7 @@ TEST_F(FindingsDispose, DeletingASuspiciousFileAsksFirstAndOnlyYesGoesOn) {
     ExpectRowsMatchFindingsSeen();
   }
   ExpectConfirmations(3, FormatText(MsgConfirmDeleteFile, {x}));
-  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuspectDeleted, x, 1}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuspectDeleted, x, 0}}));
   EXPECT_EQ(Log(L"delete/riskFile"), std::vector<std::wstring>{x});
 }
 
@@ -138,14 +138,16 @@ TEST_F(FindingsDispose, AFindingThatStaysOnTheDriveIsReportedAsSuchAndKeepsItsRo
   EXPECT_EQ(C(L"ListView1").RowCount(), 3);
   ExpectRowsMatchFindingsSeen();
 
-  // Deleting them all makes one pass: nothing is deleted, nothing claims it was.
+  // Deleting them all makes one pass: nothing is deleted, nothing claims it was,
+  // and the one notice says so.
   notifications.clear();
   Pick(L"method_sel", 0);
   Click(L"tdelall");
   WaitForWorkers();
-  ASSERT_EQ(notifications.size(), 3u);
-  for (size_t i = 0; i < 2; ++i) EXPECT_EQ(notifications[i].title, MsgFailureTitle);
-  EXPECT_EQ(notifications[2], (Notification{L"", FormatText(MsgThreatsDeletedCount, {int64_t{0}, int64_t{2}}), 0}));
+  EXPECT_EQ(
+      notifications,
+      (std::vector<Notification>{{MsgWarningTitle, FormatText(MsgThreatsDeletedCount, {int64_t{0}, int64_t{2}}), 1}}));
+  EXPECT_EQ(Log(L"delete/failed").size(), 3u);  // the row's, then the batch's two
   EXPECT_EQ(State().ThreatList.Count(), 2);
   EXPECT_EQ(C(L"ListView1").RowCount(), 3);
   ExpectRowsMatchFindingsSeen();
@@ -182,12 +184,10 @@ TEST_P(BothKinds, AFileListedAsBothKindsIsDeletedOnceAndLeavesWithBothRows) {
   ExpectRowsMatchFindingsSeen();
   EXPECT_TRUE(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine").has_value());
   EXPECT_FALSE(Fs().ReadAll(QuarantineFolder() + L"run.exe(0).quarantine").has_value());
-  int aboutRun = 0;
-  for (const Notification& n : notifications) {
-    EXPECT_NE(n.title, MsgFailureTitle);
-    if (n.msg == run) ++aboutRun;
-  }
-  EXPECT_EQ(aboutRun, 1);
+  // One notice either way: the row's names the file, the batch's gives the counts.
+  ASSERT_EQ(notifications.size(), 1u);
+  EXPECT_EQ(notifications[0].itype, 0);
+  EXPECT_EQ(notifications[0].msg, all ? MsgAllThreatsDeleted + L"\n" + MsgAllSuspectsDeleted : run);
 }
 
 INSTANTIATE_TEST_SUITE_P(Findings, BothKinds, ::testing::Bool(),
@@ -201,7 +201,7 @@ struct DeleteAllCase {
   size_t questions;
   bool threatsGone;
   bool suspectGone;
-  std::vector<const std::wstring*> summaries;  // the texts of the closing pop-ups
+  std::vector<const std::wstring*> summaries;  // the lines of the one closing pop-up
 };
 
 void PrintTo(const DeleteAllCase& c, std::ostream* os) { *os << c.name; }
@@ -222,17 +222,14 @@ TEST_P(DeleteAll, DisposesOfTheChosenKinds) {
   if (c.withSuspicious) {
     EXPECT_EQ(drive.Exists(L"x.exe"), !c.suspectGone);
   }
-  std::vector<std::wstring> summaries, expected;
-  for (const Notification& n : notifications) {
-    if (n.title.empty()) {
-      EXPECT_EQ(n.itype, 0);
-      summaries.push_back(n.msg);
-    }
+  // However many workers ran, one pop-up closes the batch.
+  std::wstring expected;
+  for (const std::wstring* text : c.summaries) expected += (expected.empty() ? L"" : L"\n") + *text;
+  if (expected.empty()) {
+    EXPECT_TRUE(notifications.empty());
+  } else {
+    EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, expected, 0}}));
   }
-  for (const std::wstring* text : c.summaries) expected.push_back(*text);
-  std::sort(summaries.begin(), summaries.end());
-  std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(summaries, expected);
   EXPECT_TRUE(C(L"tdel").Enabled());
   EXPECT_TRUE(C(L"tdelall").Enabled());
   if (!c.summaries.empty()) {
@@ -249,7 +246,7 @@ const DeleteAllCase kDeleteAllCases[] = {
     {"ThreatsWithoutAQuestion", 0, {}, true, 0, true, false, {&MsgAllThreatsDeleted}},
     {"SuspectsAfterYes", 1, {kIdYes}, true, 1, false, true, {&MsgAllSuspectsDeleted}},
     {"SuspectsNotAfterNo", 1, {kIdNo}, true, 1, false, false, {}},
-    {"BothAfterYes", 2, {kIdYes}, true, 1, true, true, {&MsgAllSuspectsDeleted, &MsgAllThreatsDeleted}},
+    {"BothAfterYes", 2, {kIdYes}, true, 1, true, true, {&MsgAllThreatsDeleted, &MsgAllSuspectsDeleted}},
     {"ThreatsEvenAfterCancel", 2, {kIdCancel}, true, 1, true, false, {&MsgAllThreatsDeleted}},
     {"NoQuestionWithoutSuspects", 2, {}, false, 0, true, false, {&MsgAllThreatsDeleted}},
     {"NothingWithoutAChoice", -1, {}, true, 0, false, false, {}},
@@ -314,9 +311,10 @@ TEST_P(GoneBeforeDeletion, IsToldAsItIsAndLeavesTheList) {
   }
   WaitForWorkers();
 
+  // The row's own notice says what became of the file; a batch's is its counts.
   const Notification told = c.unplugged ? Notification{MsgWarningTitle, FormatText(MsgFindingDriveGone, {run}), 1}
                                         : Notification{MsgInformationTitle, FormatText(MsgFindingGone, {run}), 0};
-  EXPECT_EQ(std::count(notifications.begin(), notifications.end(), told), 1);
+  EXPECT_EQ(std::count(notifications.begin(), notifications.end(), told), c.all ? 0 : 1);
   for (const Notification& n : notifications) {
     EXPECT_FALSE(n.title == MsgThreatDeleted && n.msg == run);
     EXPECT_NE(n.msg, MsgAllThreatsDeleted);
@@ -331,8 +329,9 @@ TEST_P(GoneBeforeDeletion, IsToldAsItIsAndLeavesTheList) {
   if (c.all) {
     // The set-aside autorun file is deleted unless the stick is gone too.
     const int deleted = c.unplugged ? 0 : 1;
-    EXPECT_EQ(notifications.back(),
-              (Notification{L"", FormatText(MsgThreatsDeletedCount, {int64_t{deleted}, int64_t{2 - deleted}}), 0}));
+    EXPECT_EQ(notifications,
+              (std::vector<Notification>{
+                  {MsgWarningTitle, FormatText(MsgThreatsDeletedCount, {int64_t{deleted}, int64_t{2 - deleted}}), 1}}));
     EXPECT_EQ(Log(L"delete/threat").size(), static_cast<size_t>(deleted));
   } else {
     EXPECT_TRUE(Log(L"delete/threat").empty());
@@ -361,7 +360,7 @@ TEST_F(FindingsDispose, AStickThatLeavesTakesItsFindingsOffTheListAndNoneIsCalle
   Click(L"tdelall");
   WaitForWorkers();
   ExpectConfirmations(0);
-  EXPECT_EQ(notifications, (std::vector<Notification>{{L"", MsgAllThreatsDeleted, 0}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgAllThreatsDeleted, 0}}));
   EXPECT_EQ(drive.Read(L"run.exe"), "MZ-run");
 }
 
@@ -384,14 +383,14 @@ TEST_F(FindingsDispose, DeletingAllSuspiciousFilesAsksWithTheirNumberAndDeletesO
   Click(L"tdelall");
   WaitForWorkers();
   EXPECT_FALSE(drive.Exists(L"x.exe") || drive.Exists(L"y.scr"));
-  EXPECT_EQ(notifications.back(), (Notification{L"", MsgAllSuspectsDeleted, 0}));
+  EXPECT_EQ(notifications.back(), (Notification{MsgSuccessTitle, MsgAllSuspectsDeleted, 0}));
 }
 
 TEST_F(FindingsDispose, DeletingAllOfAnEmptyListOnlySaysSo) {
   Pick(L"method_sel", 0);
   Click(L"tdelall");
   WaitForWorkers();
-  EXPECT_EQ(notifications, (std::vector<Notification>{{L"", MsgAllThreatsDeleted, 0}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{MsgSuccessTitle, MsgAllThreatsDeleted, 0}}));
   EXPECT_TRUE(C(L"tdel").Enabled());
   EXPECT_TRUE(C(L"tdelall").Enabled());
 }

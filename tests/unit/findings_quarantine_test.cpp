@@ -285,7 +285,7 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
       case Restored:
         EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "second");
         EXPECT_EQ(notifications,
-                  (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 1}}));
+                  (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 0}}));
         EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
         break;
       case NameTaken:

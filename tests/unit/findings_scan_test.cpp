@@ -1,6 +1,8 @@
 #include <algorithm>
 
 #include "findings_fixture.h"
+#include "state/Elevation.h"
+#include "support/ForwardingFileSystem.h"
 #include "support/PulledOutFs.h"
 
 namespace dw::test {
@@ -184,6 +186,46 @@ TEST_F(FindingsScan, ACleanDriveIsSaidCleanOnlyWhileNothingIsListed) {
   ScanSilently(infectedRecord);
   ScanSilently(cleanRecord);
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"DIRTY", infected), MsgThreatsDetected, 1}}));
+}
+
+// No copy of one file can be made, so it cannot be disposed of.
+class RefusingCopyFs : public ForwardingFileSystem {
+ public:
+  RefusingCopyFs(FileSystem& inner, std::wstring refused) : ForwardingFileSystem(inner), refused_(std::move(refused)) {}
+  bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override {
+    return !EqualsNoCase(from, refused_) && ForwardingFileSystem::CopyNew(from, to, size);
+  }
+
+ private:
+  std::wstring refused_;
+};
+
+// Six worm files disposed of at once by the settings give one pop-up with their
+// number, not six; one that could not be is named, and stays listed.
+TEST_F(FindingsScan, WhatTheSettingsDisposedOfIsToldInTheDrivesOneNotice) {
+  DriveFixture six(0), held(1);
+  for (const wchar_t* name : {L"a.scr", L"b.scr", L"c.scr", L"d.scr", L"e.scr", L"f.scr"})
+    six.WriteFile(name, "MZ", kHiddenSystem);
+  held.WriteFile(L"held.scr", "MZ", kHiddenSystem);
+  PdiskInfo sixRecord = AddFixtureDrive(six, L"SIX");
+  PdiskInfo heldRecord = AddFixtureDrive(held, L"HELD");
+  State().RiskAction = Quarantine;
+
+  ScanSilently(sixRecord);
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{{Title(L"SIX", six), FormatText(MsgAutoQuarantinedCount, {int64_t{6}}), 1}}));
+  notifications.clear();
+  {
+    RefusingCopyFs refusing(Fs(), held.Path(L"held.scr"));
+    ScopedPlatform guard(Platform{.fs = &refusing});
+    system.QueueAnswer(kIdNo);  // the elevation it asks for
+    ScanSilently(heldRecord);
+  }
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{
+                {Title(L"HELD", held),
+                 FormatText(MsgDisposeFailed, {held.Path(L"held.scr")}) + L"\n" + MsgThreatsDetected, 1}}));
+  EXPECT_EQ(State().RiskList.Snapshot(), std::vector<std::wstring>{held.Path(L"held.scr")});
 }
 
 TEST_F(FindingsScan, TheScannerButtonRunsAThoroughRegisteredScanAndRestoresTheControls) {

@@ -148,7 +148,7 @@ TEST_F(PanelRefreshTest, ProtectionToggleNotifiesAndSetsTheStatusLine) {
   notifications.clear();
   trayItem.OnClick(trayItem);
   EXPECT_TRUE(State().ProtectionEnabled);
-  EXPECT_EQ(notifications, (std::vector<Notification>{{L"Alerte", L"Drivewarden est actif", 0}}));
+  EXPECT_EQ(notifications, (std::vector<Notification>{{L"Information", L"Drivewarden est actif", 0}}));
   EXPECT_EQ(C(L"Label13").Caption(), L"Protection active");
   EXPECT_EQ(C(L"Shape1").Color(), kClWhite);
   EXPECT_EQ(C(L"Label8").Caption(), L"Aucune menance détecter");

@@ -186,6 +186,15 @@ TEST_F(PopupTest, TheColourFollowsEachMessagesTypeAndThePictureThePanelsState) {
   panel->refreshBt();
   ShowNotification(L"T", L"on", 0);
   EXPECT_EQ(popup.Component(L"Image1").ImageIndex(), kImageProtected);
+
+  // With findings listed, an alert shows their "!", good news the protected shield.
+  panel->SetIconIndex(kImageFindings);
+  ShowNotification(L"T", L"alert", 1);
+  ShowNotification(L"T", L"notice", 0);
+  clock.Advance(kNotificationPeriodMs);
+  EXPECT_EQ(popup.Component(L"Image1").ImageIndex(), kImageFindings);
+  clock.Advance(kNotificationPeriodMs);
+  EXPECT_EQ(popup.Component(L"Image1").ImageIndex(), kImageProtected);
 }
 
 TEST_F(PopupTest, AnEmptyTitleLeavesTheBoldLineEmpty) {
@@ -205,7 +214,7 @@ TEST_F(PopupTest, ProtectionTogglesOfTheControlPanelAppearInTurn) {
   toggle.OnClick(toggle);
   EXPECT_EQ(Now(), Alert(MsgAlertTitle, L"Drivewarden a été désactivé")) << "the alert keeps its period";
   clock.Advance(kNotificationPeriodMs);
-  EXPECT_EQ(Now(), Notice(MsgAlertTitle, L"Drivewarden est actif"));
+  EXPECT_EQ(Now(), Notice(MsgInformationTitle, L"Drivewarden est actif"));
 }
 
 TEST_F(PopupTest, OtherThreadsHandTheirNotificationsOverInTheirOwnOrder) {
