@@ -475,18 +475,20 @@ int QuarantineCommand(const Options& o, const CliHost& host, const std::wstring&
     expect(3, "restore NAME DIR");
     std::wstring name = checkedName("restore");
     std::wstring folder = host.folderPath(o.operands[2]);
-    switch (RestoreQuarantineEntry(name, folder)) {
+    std::wstring target;
+    switch (RestoreQuarantineEntry(name, folder, &target)) {
       case RestoreResult::Restored: break;
       case RestoreResult::NameTaken:
-        LogItem(L"quarantineRestoreTo/failed", folder);
+        LogItem(L"quarantineRestoreTo/failed", target);
         return fail(L"restore '" + o.operands[1] + L"': " + o.operands[2] + L" already holds " + RestoredName(name) +
                     L"; nothing was replaced (move it away or restore into another folder)");
       case RestoreResult::NotFound: return fail(L"restore '" + o.operands[1] + L"': no such file in the quarantine");
       case RestoreResult::Failed:
-        LogItem(L"quarantineRestoreTo/failed", folder);
+      case RestoreResult::FolderGone:
+        LogItem(L"quarantineRestoreTo/failed", target);
         return fail(L"restore '" + o.operands[1] + L"': not restored into " + o.operands[2]);
     }
-    LogItem(L"quarantineRestoreTo", folder);
+    LogItem(L"quarantineRestoreTo", target);
     std::fprintf(host.out, "restored %s into %s\n", WideToUtf8(RestoredName(name)).c_str(),
                  WideToUtf8(o.operands[2]).c_str());
     return kExitClean;

@@ -7,6 +7,7 @@
 
 #include "common/Text.h"
 #include "engine/disposal.h"
+#include "engine/drivepath.h"
 #include "platform/Caught.h"
 #include "platform/PathRules.h"
 #include "platform/Platform.h"
@@ -233,6 +234,7 @@ bool ListQuarantineEntries(const std::function<bool(const QuarantineEntry&)>& vi
     entry.displayName = QuarantineDisplayName(found.name);
     entry.sourcePath = ReadQuarantineInfo(folder + found.name);
     entry.size = found.size;
+    entry.storedTime = Fs().WriteTime(folder + found.name + std::wstring(kRecordSuffix));
     return visit(entry);
   });
   return true;
@@ -298,15 +300,64 @@ std::wstring RestoredName(const std::wstring& storedName) {
   return storedName.substr(0, storedName.find(kStoredSuffix));
 }
 
-RestoreResult RestoreQuarantineEntry(const std::wstring& storedName, const std::wstring& folder) {
+namespace {
+
+// Whether relative names a place below a root by plain names only: no empty, "."
+// or ".." part, nothing a Windows name cannot hold, no device name.
+bool IsPlainPathBelow(const std::wstring& relative) {
+  if (relative.empty()) return false;
+  size_t start = 0;
+  while (start <= relative.size()) {
+    size_t end = relative.find(L'\\', start);
+    if (end == std::wstring::npos) end = relative.size();
+    const std::wstring part = relative.substr(start, end - start);
+    if (part.empty() || part == L"." || part == L".." || std::any_of(part.begin(), part.end(), IsForbiddenInName) ||
+        !SurvivesAsName(part)) {
+      return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+RestoreResult RestoreAs(const std::wstring& storedName, const std::wstring& target, std::wstring* restoredTo) {
+  if (restoredTo) *restoredTo = target;
   std::optional<FindData> entry = StoredEntry(storedName);
   if (!entry) return RestoreResult::NotFound;
-  const std::wstring target = IncludeTrailingBackslash(folder) + RestoredName(storedName);
   // Whatever holds the name, a file, a folder or a link, stays as it is.
   if (Fs().Attributes(target) != kInvalidAttributes) return RestoreResult::NameTaken;
   bool taken = false;
   if (PlaceCopy(QuarantineFolder() + storedName, target, entry->size, taken)) return RestoreResult::Restored;
   return taken ? RestoreResult::NameTaken : RestoreResult::Failed;
+}
+
+}  // namespace
+
+RestoreResult RestoreQuarantineEntry(const std::wstring& storedName, const std::wstring& folder,
+                                     std::wstring* restoredTo) {
+  return RestoreAs(storedName, IncludeTrailingBackslash(folder) + RestoredName(storedName), restoredTo);
+}
+
+RestoreResult RestoreQuarantineEntryToOrigin(const std::wstring& storedName, const std::wstring& root,
+                                             std::wstring* restoredTo) {
+  if (!StoredEntry(storedName)) return RestoreResult::NotFound;
+  const std::wstring source = ReadQuarantineInfo(QuarantineFolder() + storedName);
+  if (restoredTo) *restoredTo = source;
+  if (root.empty() || !StartsWithNoCase(source, root) || !IsPlainPathBelow(source.substr(root.size()))) {
+    return RestoreResult::FolderGone;
+  }
+  const std::wstring name = FileNamePart(source);
+  std::wstring folder = source.substr(0, source.size() - name.size());
+  if (folder.size() > root.size()) {
+    DriveEntry found = ResolveOnDrive(folder.substr(0, folder.size() - 1), root);
+    if (found.place != EntryPlace::OnDrive || !(found.data.attributes & kAttrDirectory)) {
+      return RestoreResult::FolderGone;
+    }
+    folder = IncludeTrailingBackslash(found.path);
+  } else if (!EqualsNoCase(folder, root)) {
+    return RestoreResult::FolderGone;
+  }
+  return RestoreAs(storedName, folder + name, restoredTo);
 }
 
 }  // namespace dw

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ struct QuarantineEntry {
   std::wstring displayName;  // run.exe(0)
   std::wstring sourcePath;
   uint64_t size = 0;
+  // When it was put in the quarantine (its record's time); nothing without a record.
+  std::optional<int64_t> storedTime;
 };
 
 // Visits the stored files in file-system order; visit returns false to stop.
@@ -60,13 +63,21 @@ bool EraseQuarantineEntries(const std::vector<std::wstring>& storedNames,
 std::wstring RestoredName(const std::wstring& storedName);
 
 enum class RestoreResult {
-  Restored,   // the whole copy is in the folder under its restored name
-  NameTaken,  // the folder already holds that name; nothing was replaced
-  NotFound,   // no stored file of that name
-  Failed,     // the copy could not be made; nothing was left in the folder
+  Restored,    // the whole copy is in the folder under its restored name
+  NameTaken,   // the folder already holds that name; nothing was replaced
+  NotFound,    // no stored file of that name
+  Failed,      // the copy could not be made; nothing was left in the folder
+  FolderGone,  // the place it came from is no longer on the drive (or leads off it)
 };
 // Copies a stored file into folder (ending with "\") under its restored name,
-// never replacing nor writing through what is there.
-RestoreResult RestoreQuarantineEntry(const std::wstring& storedName, const std::wstring& folder);
+// never replacing nor writing through what is there. restoredTo, when given, is
+// the path it was (or would have been) restored to.
+RestoreResult RestoreQuarantineEntry(const std::wstring& storedName, const std::wstring& folder,
+                                     std::wstring* restoredTo = nullptr);
+// The same, back to the path its record names, under its original name, when that
+// path is on the drive at root: each folder of it must still be there, none a link
+// or a junction. The record is not trusted to name a place on that drive.
+RestoreResult RestoreQuarantineEntryToOrigin(const std::wstring& storedName, const std::wstring& root,
+                                             std::wstring* restoredTo = nullptr);
 
 }  // namespace dw

@@ -1,6 +1,7 @@
 #include "engine/quarantinethread.h"
 
 #include "engine/quarantine.h"
+#include "platform/Platform.h"
 #include "state/SharedState.h"
 
 namespace dw {
@@ -21,7 +22,9 @@ void TquarantineThread::ListQuarantine() {
   HandOver(&IQuarantineView::QuarantineListCleared);
   bool stopped = false;
   ListQuarantineEntries([&](const QuarantineEntry& entry) {
-    sync = {entry.storedName, QuarantineFolder() + entry.storedName, entry.displayName, entry.sourcePath, entry.size};
+    sync = {entry.storedName,  QuarantineFolder() + entry.storedName,
+            entry.displayName, entry.sourcePath,
+            entry.size,        entry.storedTime ? Sys().DateTimeText(*entry.storedTime) : L""};
     FqfolderSize += static_cast<int64_t>(entry.size);
     ++FListed;
     HandOver(&IQuarantineView::QuarantineRowAdded);
@@ -53,7 +56,10 @@ void TquarantineThread::Execute() {
     }
     case ListEntries: ListQuarantine(); return;
     case RestoreEntry:
-      HandOver(&IQuarantineView::QuarantineRestoredShown, RestoreQuarantineEntry(Farg1, Farg2));
+      HandOver(&IQuarantineView::QuarantineRestoredShown, RestoreQuarantineEntry(Farg1, Farg2, &FRestoredTo));
+      return;
+    case RestoreToOrigin:
+      HandOver(&IQuarantineView::QuarantineRestoredShown, RestoreQuarantineEntryToOrigin(Farg1, Farg2, &FRestoredTo));
       return;
     default: return;
   }

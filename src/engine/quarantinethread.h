@@ -13,7 +13,7 @@ namespace dw {
 
 class TquarantineThread;
 
-enum QuarantineOperation { EraseEntry = 1, EraseAll = 2, ListEntries = 3, RestoreEntry = 4 };
+enum QuarantineOperation { EraseEntry = 1, EraseAll = 2, ListEntries = 3, RestoreEntry = 4, RestoreToOrigin = 5 };
 
 // The stored file being listed.
 struct TQuarantineSync {
@@ -22,6 +22,7 @@ struct TQuarantineSync {
   std::wstring displayName;
   std::wstring sourcePath;
   uint64_t size = 0;
+  std::wstring storedDate;  // when it was stored, as the user writes dates; may be empty
 };
 
 // The window-thread side (the control panel's quarantine page). Every call runs
@@ -40,7 +41,8 @@ class IQuarantineView {
 class TquarantineThread : public TWorkThread {
  public:
   // opId: a QuarantineOperation; arg1 the stored name (erase, restore), arg2 the
-  // destination folder ending with "\" (restore).
+  // destination folder ending with "\" (restore), or the root of the drive the
+  // file came from (restore to its origin).
   TquarantineThread(int opId, std::wstring arg1, std::wstring arg2, IQuarantineView* view);
 
   int FopId;
@@ -49,6 +51,8 @@ class TquarantineThread : public TWorkThread {
   std::wstring Farg2;
   int64_t FqfolderSize = 0;  // bytes listed so far
   int FListed = 0;           // stored files listed so far
+  // Restores: the path the file was, or would have been, restored to.
+  std::wstring FRestoredTo;
   // EraseAll: the stored files the user agreed to erase.
   std::vector<std::wstring> FNames;
 

@@ -148,6 +148,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%d fichiers dangereux ont été mis en quarantaine",
     L"%d fichiers dangereux ont été supprimés (une copie de chacun est gardée en quarantaine)",
     L"%d fichiers n'ont pas pu être retirés du disque : ils restent dans la liste",
+    L"%s ne peut pas revenir à sa place : son dossier n'est plus sur le disque. Restaurez-le dans un "
+    L"autre dossier.",
 };
 }  // namespace
 
@@ -278,6 +280,7 @@ std::wstring MsgTrayUnprotected = kDefaults[123];
 std::wstring MsgAutoQuarantinedCount = kDefaults[124];
 std::wstring MsgAutoDeletedCount = kDefaults[125];
 std::wstring MsgAutoFailedCount = kDefaults[126];
+std::wstring MsgRestoreOriginGone = kDefaults[127];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -407,6 +410,7 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAutoQuarantinedCount,
     &MsgAutoDeletedCount,
     &MsgAutoFailedCount,
+    &MsgRestoreOriginGone,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -134,8 +134,9 @@ extern std::wstring MsgTrayUnprotected;                // 124
 extern std::wstring MsgAutoQuarantinedCount;           // 125
 extern std::wstring MsgAutoDeletedCount;               // 126
 extern std::wstring MsgAutoFailedCount;                // 127
+extern std::wstring MsgRestoreOriginGone;              // 128
 
-constexpr int kCatalogueSize = 127;
+constexpr int kCatalogueSize = 128;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -112,6 +112,9 @@ class FileSystem {
   // Whether path names a regular file itself: not a link (nor what one leads to),
   // a folder, a device or a pipe.
   virtual bool IsRegularFile(const std::wstring& path) = 0;
+  // When the entry path names was last written, in seconds since 1970 (UTC), never
+  // through a link; nothing when it cannot be read.
+  virtual std::optional<int64_t> WriteTime(const std::wstring& path) { return std::nullopt; }
   // The error code of the last failed call on this thread (GetLastError).
   virtual uint32_t LastError() = 0;
 };
@@ -172,6 +175,8 @@ class System {
   virtual int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) = 0;
   // The local date and time in the user's short date and long time formats.
   virtual std::wstring LocalDateTimeText() = 0;
+  // A moment (seconds since 1970, UTC) as LocalDateTimeText writes the present.
+  virtual std::wstring DateTimeText(int64_t unixTime) = 0;
   virtual uint32_t TickCount() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
   // The system message text for an error code (FormatMessageW).

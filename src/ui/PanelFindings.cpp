@@ -89,6 +89,8 @@ void TPanelfrm::BindFindings() {
   Bind(L"TabSheet4", &TComponent::OnShow, &TPanelfrm::TabSheet4Show);
   Bind(L"btquarantineDel", &TComponent::OnClick, &TPanelfrm::btquarantineDelClick);
   Bind(L"btquarantineRestore", &TComponent::OnClick, &TPanelfrm::btquarantineRestoreClick);
+  Bind(L"RestoreOrigin_m", &TComponent::OnClick, &TPanelfrm::RestoreOrigin_mClick);
+  Bind(L"RestoreFolder_m", &TComponent::OnClick, &TPanelfrm::RestoreFolder_mClick);
   Bind(L"btquarantineErase", &TComponent::OnClick, &TPanelfrm::btquarantineEraseClick);
   Bind(L"ListView4", &TComponent::OnChange, &TPanelfrm::ListView4Change);
   UpdateQuarantineButtons();

@@ -75,7 +75,7 @@ const std::vector<TLayoutRow> kLayout = {
      .Caption = L"Les fichiers contenus dans cette liste on été mis en quarantaine pour protéger votre ordinateur",
      .Options = kOptWordWrap, .Alignment = TAlignment::Center},
     {.Name = L"ListView4", .Kind = K::ListView, .Parent = L"TabSheet4", .Place = {8, 32, 445, 202},
-     .Columns = {{L"Nom", 220}, {L"Taille", 60}, {L"Chemin", 150}}, .Options = kListView},
+     .Columns = {{L"Nom", 140}, {L"Taille", 50}, {L"Date", 110}, {L"Chemin", 135}}, .Options = kListView},
     {.Name = L"btquarantineRestore", .Kind = K::Button, .Parent = L"TabSheet4", .Place = {8, 240, 89, 25},
      .Caption = L"Restaurer"},
     {.Name = L"btquarantineDel", .Kind = K::Button, .Parent = L"TabSheet4", .Place = {248, 240, 97, 25},
@@ -160,6 +160,12 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"ChangeFoldersAttr_m", .Kind = K::MenuItem, .Parent = L"PopupMenu3",
      .Caption = L"Attributs des dossiers"},
     {.Name = L"ChangeFilesAttr_m", .Kind = K::MenuItem, .Parent = L"PopupMenu3", .Caption = L"Attributs des fichiers"},
+
+    // Shown by btquarantineRestore when the drive the file came from is attached.
+    {.Name = L"PopupMenu4", .Kind = K::PopupMenu},
+    {.Name = L"RestoreOrigin_m", .Kind = K::MenuItem, .Parent = L"PopupMenu4",
+     .Caption = L"Restaurer à l'emplacement d'origine"},
+    {.Name = L"RestoreFolder_m", .Kind = K::MenuItem, .Parent = L"PopupMenu4", .Caption = L"Restaurer dans un dossier..."},
 
     // The three 32 x 32 state icons (images 0, 1 and 2).
     {.Name = L"ImageList1", .Kind = K::ImageList, .Place = {0, 0, 32, 32}, .Picture = L"STATEICONS"},

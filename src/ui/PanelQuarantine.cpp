@@ -25,7 +25,8 @@ void TPanelfrm::QuarantineListCleared(TquarantineThread&) {
 
 void TPanelfrm::QuarantineRowAdded(TquarantineThread& worker) {
   const TQuarantineSync& entry = worker.sync;
-  Component(L"ListView4").AddRow({entry.displayName, {QuarantineSizeText(entry.size), entry.sourcePath}});
+  Component(L"ListView4")
+      .AddRow({entry.displayName, {QuarantineSizeText(entry.size), entry.storedDate, entry.sourcePath}});
   FQuarantineNames.push_back(entry.currFileName);
 }
 
@@ -69,18 +70,29 @@ void TPanelfrm::QuarantineEntryErased(TquarantineThread& worker, bool erased) {
   LogItem(L"quarantineErase/failed", worker.Farg1);
 }
 
+// The pop-up and the log name the file as it was restored (or would have been),
+// never by its stored name.
 void TPanelfrm::QuarantineRestoredShown(TquarantineThread& worker, RestoreResult result) {
-  if (result == RestoreResult::Restored) {
-    ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {worker.Farg1, worker.Farg2}), 0);
-    LogItem(L"quarantineRestoreTo", worker.Farg2);
-    return;
+  const std::wstring& target = worker.FRestoredTo;
+  const std::wstring name = FileNamePart(target);
+  const std::wstring folder = target.substr(0, target.size() - name.size());
+  switch (result) {
+    case RestoreResult::Restored:
+      ShowNotification(MsgSuccessTitle, FormatText(MsgFileRestored, {name, folder}), 0);
+      LogItem(L"quarantineRestoreTo", target);
+      return;
+    case RestoreResult::NameTaken:
+      ShowNotification(MsgFailureTitle, FormatText(MsgRestoreNameTaken, {name, folder}), 1);
+      break;
+    case RestoreResult::FolderGone:
+      ShowNotification(MsgFailureTitle, FormatText(MsgRestoreOriginGone, {target}), 1);
+      break;
+    case RestoreResult::NotFound:
+    case RestoreResult::Failed:
+      ShowNotification(MsgFailureTitle, FormatText(MsgRestoreFailed, {name, folder}), 1);
+      break;
   }
-  if (result == RestoreResult::NameTaken) {
-    ShowNotification(MsgFailureTitle, FormatText(MsgRestoreNameTaken, {RestoredName(worker.Farg1), worker.Farg2}), 1);
-  } else {
-    ShowNotification(MsgFailureTitle, FormatText(MsgRestoreFailed, {worker.Farg1, worker.Farg2}), 1);
-  }
-  LogItem(L"quarantineRestoreTo/failed", worker.Farg2);
+  LogItem(L"quarantineRestoreTo/failed", target);
 }
 
 void TPanelfrm::TabSheet4Show(TComponent&) { StartWorker(new TquarantineThread(ListEntries, L"", L"", this), nullptr); }
@@ -100,11 +112,40 @@ void TPanelfrm::btquarantineDelClick(TComponent&) {
   if (stored.empty()) return;
   const TComponent& rows = Component(L"ListView4");
   const TListRow& row = rows.Rows().at(static_cast<size_t>(rows.SelectedRow()));
-  if (!ConfirmErase(FormatText(MsgConfirmEraseStored, {row.Caption, row.SubItems.at(1)}))) return;
+  if (!ConfirmErase(FormatText(MsgConfirmEraseStored, {row.Caption, row.SubItems.at(2)}))) return;
   StartWorker(new TquarantineThread(EraseEntry, stored, L"", this), &State().WorkThreads);
 }
 
-void TPanelfrm::btquarantineRestoreClick(TComponent&) {
+std::wstring TPanelfrm::SelectedSourceRoot() {
+  const TComponent& rows = Component(L"ListView4");
+  const int row = rows.SelectedRow();
+  if (SelectedStoredName().empty() || row < 0 || static_cast<size_t>(row) >= rows.Rows().size()) return L"";
+  const std::vector<std::wstring>& cells = rows.Rows()[static_cast<size_t>(row)].SubItems;
+  if (cells.size() < 3) return L"";
+  for (const PdiskInfo& drive : State().DriveList.Snapshot()) {
+    if (StartsWithNoCase(cells[2], drive->root) && cells[2].size() > drive->root.size()) return drive->root;
+  }
+  return L"";
+}
+
+// Back where it was when its drive is attached, or to a folder the user picks.
+void TPanelfrm::btquarantineRestoreClick(TComponent& sender) {
+  if (SelectedStoredName().empty()) return;
+  if (SelectedSourceRoot().empty()) {
+    RestoreFolder_mClick(sender);
+    return;
+  }
+  Component(L"PopupMenu4").Popup();
+}
+
+void TPanelfrm::RestoreOrigin_mClick(TComponent&) {
+  std::wstring stored = SelectedStoredName();
+  std::wstring root = SelectedSourceRoot();
+  if (stored.empty() || root.empty()) return;
+  StartWorker(new TquarantineThread(RestoreToOrigin, stored, root, this), &State().WorkThreads);
+}
+
+void TPanelfrm::RestoreFolder_mClick(TComponent&) {
   // The name is taken before the dialog: a listing may refill the page meanwhile.
   std::wstring stored = SelectedStoredName();
   if (stored.empty()) return;

@@ -124,6 +124,8 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void TabSheet4Show(TComponent& sender);
   void btquarantineDelClick(TComponent& sender);
   void btquarantineRestoreClick(TComponent& sender);
+  void RestoreOrigin_mClick(TComponent& sender);
+  void RestoreFolder_mClick(TComponent& sender);
   void btquarantineEraseClick(TComponent& sender);
   void ListView4Change(TComponent& sender);
 
@@ -146,6 +148,9 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   // The stored name of each row of ListView4: the display name is shortened and
   // cannot be turned back into it.
   std::vector<std::wstring> FQuarantineNames;
+  // The attached drive whose root the selected row's source path is on; empty
+  // when there is none.
+  std::wstring SelectedSourceRoot();
   // The roots being repaired (window thread only).
   std::set<std::wstring> FRepairing;
   // Scans between their ScanStarted and ScanFinished, and the drives whose scan

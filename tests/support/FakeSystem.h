@@ -57,6 +57,8 @@ class FakeSystem : public System {
     return answer;
   }
   std::wstring LocalDateTimeText() override { return dateTime; }
+  // The moment itself, so that a test can tell which one was shown.
+  std::wstring DateTimeText(int64_t unixTime) override { return L"@" + std::to_wstring(unixTime); }
   uint32_t TickCount() override { return tick.load(); }
   void Sleep(uint32_t ms) override;
   std::wstring ErrorMessage(uint32_t code) override { return L"Error " + std::to_wstring(code) + L"."; }

@@ -42,6 +42,7 @@ class ForwardingFileSystem : public FileSystem {
     return inner_.ReadRegularWhole(path, maxBytes);
   }
   bool IsRegularFile(const std::wstring& path) override { return inner_.IsRegularFile(path); }
+  std::optional<int64_t> WriteTime(const std::wstring& path) override { return inner_.WriteTime(path); }
   uint32_t LastError() override { return inner_.LastError(); }
 
  private:

@@ -5,6 +5,7 @@
 #include "engine/quarantine.h"
 #include "findings_fixture.h"
 #include "state/Elevation.h"
+#include "support/RecordingObserver.h"
 
 namespace dw::test {
 
@@ -28,14 +29,14 @@ class QuarantinePage : public FindingsFixture {
   std::vector<TListRow> SortedRows() {
     std::vector<TListRow> rows = C(L"ListView4").Rows();
     std::sort(rows.begin(), rows.end(),
-              [](const TListRow& a, const TListRow& b) { return a.SubItems[1] < b.SubItems[1]; });
+              [](const TListRow& a, const TListRow& b) { return a.SubItems[2] < b.SubItems[2]; });
     return rows;
   }
   // Selects the row of the file that came from rel.
   void SelectSource(const std::wstring& rel) {
     TComponent& rows = C(L"ListView4");
     for (int i = 0; i < rows.RowCount(); ++i) {
-      if (rows.Rows()[static_cast<size_t>(i)].SubItems.at(1) == drive.Path(rel)) {
+      if (rows.Rows()[static_cast<size_t>(i)].SubItems.at(2) == drive.Path(rel)) {
         rows.SetSelectedRow(i);
         return;
       }
@@ -44,6 +45,12 @@ class QuarantinePage : public FindingsFixture {
   }
   bool Stored(const std::wstring& name) { return Fs().Attributes(QuarantineFolder() + name) != kInvalidAttributes; }
   std::wstring Total(int64_t ko) { return FormatText(MsgQuarantineSize, {ko}); }
+  // The date the page shows for a stored file: its record's time, as the system
+  // writes dates (the fake writes the moment itself).
+  std::wstring Date(const std::wstring& stored) {
+    std::optional<int64_t> time = Fs().WriteTime(QuarantineFolder() + stored + L".info");
+    return time ? L"@" + std::to_wstring(*time) : L"no record";
+  }
 
   DriveFixture drive;
 };
@@ -59,9 +66,10 @@ TEST_F(QuarantinePage, ListsEveryStoredFileWithItsSizeSourceAndTotal) {
   Store(L"big.bin", std::string(1024, 'b'));
   ShowPage();
 
-  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"big.bin", {L"2ko", drive.Path(L"big.bin")}},
-                                                 {L"run.exe", {L"1ko", drive.Path(L"run.exe")}},
-                                                 {L"run.exe(0)", {L"1ko", drive.Path(L"sub\\run.exe")}}}));
+  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{
+                              {L"big.bin", {L"2ko", Date(L"big.bin.quarantine"), drive.Path(L"big.bin")}},
+                              {L"run.exe", {L"1ko", Date(L"run.exe.quarantine"), drive.Path(L"run.exe")}},
+                              {L"run.exe(0)", {L"1ko", Date(L"run.exe(0).quarantine"), drive.Path(L"sub\\run.exe")}}}));
   EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(2));  // 2047 bytes
   EXPECT_EQ(State().WorkThreads.Count(), 0);               // the listing is not registered
 }
@@ -100,7 +108,8 @@ TEST_F(QuarantinePage, ErasingARowErasesThatStoredFileOnlyAndRefillsThePage) {
   EXPECT_EQ(notifications,
             (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgQuarantineEmptied, {L"run.exe(0)"}), 0}}));
   EXPECT_EQ(LogText(), std::vector<std::wstring>{L"quarantineErase run.exe(0).quarantine"});
-  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"run.exe", {L"1ko", drive.Path(L"run.exe")}}}));
+  EXPECT_EQ(SortedRows(),
+            (std::vector<TListRow>{{L"run.exe", {L"1ko", Date(L"run.exe.quarantine"), drive.Path(L"run.exe")}}}));
   EXPECT_EQ(C(L"IquarantineMemory").Caption(), Total(1));
 }
 
@@ -212,7 +221,8 @@ TEST_F(QuarantinePage, EmptyingErasesOnlyWhatTheQuestionCounted) {
   EXPECT_EQ(asking.MessageBoxes()[0].text, FormatText(MsgConfirmEraseStored, {L"run.exe", drive.Path(L"run.exe")}));
   EXPECT_FALSE(Stored(L"run.exe.quarantine"));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"late.exe.quarantine"), "stored since");
-  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"late.exe", {L"1ko", drive.Path(L"late.exe")}}}));
+  EXPECT_EQ(SortedRows(),
+            (std::vector<TListRow>{{L"late.exe", {L"1ko", Date(L"late.exe.quarantine"), drive.Path(L"late.exe")}}}));
 }
 
 // Erase and restore act on a row: greyed out without one, and the only row is
@@ -278,15 +288,16 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
       EXPECT_EQ(LogText().size(), logged);
       continue;
     }
-    const std::wstring stored = L"run.exe(0).quarantine";
     std::vector<std::wstring> log = LogText();
     ASSERT_EQ(log.size(), logged + 1);
     switch (c.outcome) {
       case Restored:
         EXPECT_EQ(Fs().ReadAll(c.folder + L"run.exe(0)"), "second");
-        EXPECT_EQ(notifications,
-                  (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {stored, c.folder}), 0}}));
-        EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder);
+        // Named as restored, never by the store's name for it.
+        EXPECT_EQ(
+            notifications,
+            (std::vector<Notification>{{MsgSuccessTitle, FormatText(MsgFileRestored, {L"run.exe(0)", c.folder}), 0}}));
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo " + c.folder + L"run.exe(0)");
         break;
       case NameTaken:
         // The file there is the user's: it is never replaced, and the notice says why.
@@ -295,15 +306,124 @@ TEST_F(QuarantinePage, RestoresIntoTheFolderPickedAndSaysWhetherItWorked) {
         EXPECT_EQ(notifications,
                   (std::vector<Notification>{
                       {MsgFailureTitle, FormatText(MsgRestoreNameTaken, {L"run.exe(0)", c.folder}), 1}}));
-        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder + L"run.exe(0)");
         break;
       default:
-        EXPECT_EQ(notifications,
-                  (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreFailed, {stored, c.folder}), 1}}));
-        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder);
+        EXPECT_EQ(
+            notifications,
+            (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreFailed, {L"run.exe(0)", c.folder}), 1}}));
+        EXPECT_EQ(log.back(), L"quarantineRestoreTo/failed " + c.folder + L"run.exe(0)");
     }
   }
   EXPECT_TRUE(Stored(L"run.exe(0).quarantine"));  // a restore keeps the stored copy
+}
+
+// With the drive it came from attached, "Restaurer" offers the way back: to the
+// same folder under the same name, never over what holds that name now, and only
+// through folders that are still on that drive.
+TEST_F(QuarantinePage, RestoresToTheOriginalPlaceWhenItsDriveIsAttached) {
+  enum Outcome { Restored, NameTaken, FolderGone };
+  struct Case {
+    const char* name;
+    std::function<void(DriveFixture&)> meanwhile;  // after the file was stored
+    Outcome outcome;
+  };
+  const Case cases[] = {
+      {"BackInItsFolder", [](DriveFixture& d) { ASSERT_TRUE(Fs().Delete(d.Path(L"docs\\report.exe"))); }, Restored},
+      {"NameTakenAgain", [](DriveFixture& d) { d.WriteFile(L"docs\\report.exe", "the user's new file"); }, NameTaken},
+      {"FolderGone",
+       [](DriveFixture& d) {
+         ASSERT_TRUE(Fs().Delete(d.Path(L"docs\\report.exe")));
+         ASSERT_TRUE(Fs().RemoveFolder(d.Path(L"docs")));
+       },
+       FolderGone},
+  };
+  RecordingObserver observer;
+  panel->SetObserver(&observer);
+  AddFixtureDrive(drive);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    drive.MakeFolder(L"docs");
+    Store(L"docs\\report.exe", "stored");
+    c.meanwhile(drive);
+    ShowPage();
+    SelectSource(L"docs\\report.exe");
+    notifications.clear();
+    observer.changes.clear();
+    Click(L"btquarantineRestore");
+    EXPECT_TRUE(observer.Heard(L"PopupMenu4", TProperty::Popup));
+    Click(L"RestoreOrigin_m");
+    WaitForWorkers();
+
+    const std::wstring target = drive.Path(L"docs\\report.exe");
+    switch (c.outcome) {
+      case Restored:
+        EXPECT_EQ(Fs().ReadAll(target), "stored");
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{
+                      {MsgSuccessTitle, FormatText(MsgFileRestored, {L"report.exe", drive.Path(L"docs\\")}), 0}}));
+        EXPECT_EQ(LogText().back(), L"quarantineRestoreTo " + target);
+        break;
+      case NameTaken:
+        EXPECT_EQ(Fs().ReadAll(target), "the user's new file");
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{
+                      {MsgFailureTitle, FormatText(MsgRestoreNameTaken, {L"report.exe", drive.Path(L"docs\\")}), 1}}));
+        EXPECT_EQ(LogText().back(), L"quarantineRestoreTo/failed " + target);
+        break;
+      case FolderGone:
+        EXPECT_EQ(Fs().Attributes(drive.Path(L"docs")), kInvalidAttributes);  // not made anew
+        EXPECT_EQ(notifications,
+                  (std::vector<Notification>{{MsgFailureTitle, FormatText(MsgRestoreOriginGone, {target}), 1}}));
+        break;
+    }
+    EXPECT_TRUE(system.FolderDialogs().empty());
+    // Clean slate for the next case.
+    Fs().Delete(target);
+    Fs().RemoveFolder(drive.Path(L"docs"));
+    EXPECT_TRUE(EmptyQuarantineStore());
+  }
+  panel->SetObserver(nullptr);
+}
+
+// The record is the store's, in a folder every user of the PC can write to: what it
+// names is never trusted to be a place on the drive.
+TEST_F(QuarantinePage, ARecordThatNamesAnotherPlaceIsNotRestoredThere) {
+  AddFixtureDrive(drive);
+  DriveFixture other(1);
+  other.MakeFolder(L"x");
+  Store(L"run.exe", "stored");
+  const std::wstring record = QuarantineFolder() + L"run.exe.quarantine.info";
+  const std::wstring forged[] = {
+      other.Path(L"x\\run.exe"),             // another drive
+      drive.Path(L"docs\\..\\..\\run.exe"),  // climbing out
+      drive.root() + L"x:\\run.exe",         // a drive in the middle
+      drive.root(),                          // no name at all
+      drive.Path(L"nul"),                    // a device
+  };
+  for (const std::wstring& source : forged) {
+    SCOPED_TRACE(WideToUtf8(source));
+    ASSERT_TRUE(Fs().WriteAll(record, Sys().ToAnsi(source)));
+    notifications.clear();
+    StartWorker(new TquarantineThread(RestoreToOrigin, L"run.exe.quarantine", drive.root(), panel.get()),
+                &State().WorkThreads);
+    WaitForWorkers();
+    ASSERT_EQ(notifications.size(), 1u);
+    EXPECT_EQ(notifications[0].title, MsgFailureTitle);
+  }
+  EXPECT_EQ(other.Names(L"x"), std::vector<std::wstring>{});
+  EXPECT_EQ(drive.Names(L""), std::vector<std::wstring>{L"run.exe"});
+}
+
+// Without the drive it came from, the folder choice is the only way.
+TEST_F(QuarantinePage, WithoutItsDriveRestoringAsksForAFolderAtOnce) {
+  Store(L"run.exe", "stored");
+  ASSERT_TRUE(Fs().Delete(drive.Path(L"run.exe")));
+  ShowPage();
+  SelectSource(L"run.exe");
+  system.QueueFolder(std::nullopt);
+  Click(L"btquarantineRestore");
+  EXPECT_EQ(system.FolderDialogs(), std::vector<std::wstring>{MsgSelectFolder});
 }
 
 TEST_F(QuarantinePage, TheWorkerTakesOnlyAStoredEntrysOwnName) {
@@ -318,9 +438,10 @@ TEST_F(QuarantinePage, TheWorkerTakesOnlyAStoredEntrysOwnName) {
 
   EXPECT_EQ(Fs().ReadAll(State().DataFolder + L"victim.quarantine"), "beside the store");
   EXPECT_EQ(drive.Names(L"out"), std::vector<std::wstring>{});
-  EXPECT_EQ(notifications, (std::vector<Notification>{
-                               {MsgFailureTitle, FormatText(MsgDisposeFailed, {forged}), 1},
-                               {MsgFailureTitle, FormatText(MsgRestoreFailed, {forged, drive.Path(L"out\\")}), 1}}));
+  EXPECT_EQ(notifications,
+            (std::vector<Notification>{
+                {MsgFailureTitle, FormatText(MsgDisposeFailed, {forged}), 1},
+                {MsgFailureTitle, FormatText(MsgRestoreFailed, {L"victim", drive.Path(L"out\\..\\")}), 1}}));
 }
 
 TEST_F(QuarantinePage, AFileNamedLikeAStoredFileIsAddressedByItsOwnStoredName) {
@@ -343,7 +464,8 @@ TEST_F(QuarantinePage, AFileNamedLikeAStoredFileIsAddressedByItsOwnStoredName) {
   WaitForWorkers();
   EXPECT_FALSE(Stored(L"notes.quarantine.quarantine"));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"notes.quarantine"), "plain notes");
-  EXPECT_EQ(SortedRows(), (std::vector<TListRow>{{L"notes", {L"1ko", drive.Path(L"notes")}}}));
+  EXPECT_EQ(SortedRows(),
+            (std::vector<TListRow>{{L"notes", {L"1ko", Date(L"notes.quarantine"), drive.Path(L"notes")}}}));
 }
 
 }  // namespace

@@ -511,6 +511,17 @@ bool PosixFileSystem::IsRegularFile(const std::wstring& path) {
   return S_ISREG(st.st_mode) || FailWith(kErrorAccessDenied);
 }
 
+std::optional<int64_t> PosixFileSystem::WriteTime(const std::wstring& path) {
+  std::optional<std::string> unix = Resolve(path);
+  struct stat st;
+  if (!unix) return std::nullopt;
+  if (!Lstat(*unix, st)) {
+    FailForPath(*unix);
+    return std::nullopt;
+  }
+  return static_cast<int64_t>(st.st_mtime);
+}
+
 uint32_t PosixFileSystem::LastError() { return posix::LastErrorCode(); }
 
 }  // namespace dw

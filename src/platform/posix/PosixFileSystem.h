@@ -26,6 +26,7 @@ class PosixFileSystem : public FileSystem {
   bool CopyNew(const std::wstring& from, const std::wstring& to, uint64_t size) override;
   std::optional<std::string> ReadRegularWhole(const std::wstring& path, size_t maxBytes) override;
   bool IsRegularFile(const std::wstring& path) override;
+  std::optional<int64_t> WriteTime(const std::wstring& path) override;
   uint32_t LastError() override;
 };
 

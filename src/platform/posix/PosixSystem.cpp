@@ -102,6 +102,13 @@ std::wstring PosixSystem::LocalDateTimeText() {
   return FormatDateTime(local);
 }
 
+std::wstring PosixSystem::DateTimeText(int64_t unixTime) {
+  std::time_t moment = static_cast<std::time_t>(unixTime);
+  std::tm local{};
+  if (!localtime_r(&moment, &local)) return L"";
+  return FormatDateTime(local);
+}
+
 uint32_t PosixSystem::TickCount() {
   auto elapsed = std::chrono::steady_clock::now().time_since_epoch();
   return static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());

@@ -19,6 +19,7 @@ class PosixSystem : public System {
              const std::wstring& directory, int show) override;
   int MessageDialog(const std::wstring& text, const std::wstring& caption, uint32_t type) override;
   std::wstring LocalDateTimeText() override;
+  std::wstring DateTimeText(int64_t unixTime) override;
   uint32_t TickCount() override;
   void Sleep(uint32_t milliseconds) override;
   std::wstring ErrorMessage(uint32_t code) override;

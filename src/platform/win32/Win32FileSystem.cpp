@@ -412,6 +412,17 @@ bool Win32FileSystem::IsRegularFile(const std::wstring& path) {
   return false;
 }
 
+std::optional<int64_t> Win32FileSystem::WriteTime(const std::wstring& path) {
+  // The attributes call reads a link's own times, never its target's.
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  ULARGE_INTEGER ticks;
+  ticks.LowPart = data.ftLastWriteTime.dwLowDateTime;
+  ticks.HighPart = data.ftLastWriteTime.dwHighDateTime;
+  constexpr uint64_t kTicksPerSecond = 10000000, kSecondsFrom1601To1970 = 11644473600;
+  return static_cast<int64_t>(ticks.QuadPart / kTicksPerSecond) - static_cast<int64_t>(kSecondsFrom1601To1970);
+}
+
 uint32_t Win32FileSystem::LastError() { return GetLastError(); }
 
 }  // namespace dw

@@ -96,6 +96,18 @@ std::wstring Win32System::LocalDateTimeText() {
   return FormatDateTime(now);
 }
 
+std::wstring Win32System::DateTimeText(int64_t unixTime) {
+  constexpr int64_t kTicksPerSecond = 10000000, kSecondsFrom1601To1970 = 11644473600;
+  ULARGE_INTEGER ticks;
+  ticks.QuadPart = static_cast<uint64_t>((unixTime + kSecondsFrom1601To1970) * kTicksPerSecond);
+  FILETIME utc{ticks.LowPart, ticks.HighPart};
+  SYSTEMTIME universal, local;
+  if (!FileTimeToSystemTime(&utc, &universal) || !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local)) {
+    return L"";
+  }
+  return FormatDateTime(local);
+}
+
 uint32_t Win32System::TickCount() { return GetTickCount(); }
 
 void Win32System::Sleep(uint32_t milliseconds) { ::Sleep(milliseconds); }
