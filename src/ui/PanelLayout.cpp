@@ -34,17 +34,17 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"stopscanbt", .Kind = K::Button, .Parent = L"Panel1", .Place = {378, 2, 95, 30},
      .Caption = L"Stopper le scan", .Visible = false},
     {.Name = L"PageControl1", .Kind = K::PageControl, .Place = {8, 88, 465, 329}},
-    {.Name = L"cprotectionControl", .Kind = K::Label, .Place = {288, 420, 186, 13},
+    {.Name = L"cprotectionControl", .Kind = K::Label, .Place = {232, 420, 242, 13},
      .Caption = L"Activer/ Désactiver la protection", .Options = kLink, .Font = {L"Tahoma", 8, true, true, kClBlue}},
 
     // Findings.
     {.Name = L"TabSheet1", .Kind = K::TabSheet, .Parent = L"PageControl1", .Caption = L"Menaces et suspicions"},
-    {.Name = L"btexcludeDisk", .Kind = K::Button, .Parent = L"TabSheet1", .Place = {11, 1, 103, 25},
+    {.Name = L"btexcludeDisk", .Kind = K::Button, .Parent = L"TabSheet1", .Place = {11, 1, 135, 25},
      .Caption = L"Exclure le disque...", .Tag = -1},
     {.Name = L"ListView1", .Kind = K::ListView, .Parent = L"TabSheet1", .Place = {8, 32, 445, 202},
      // The reason is a sentence: it takes the width the path had, and the path,
      // which the name column mostly repeats, scrolls.
-     .Columns = {{L"Nom", 100}, {L"Type", 70}, {L"Chemin", 160}, {L"Raison", 330}}, .Options = kListView},
+     .Columns = {{L"Nom", 100}, {L"Type", 90}, {L"Chemin", 140}, {L"Raison", 330}}, .Options = kListView},
     {.Name = L"tdel", .Kind = K::Button, .Parent = L"TabSheet1", .Place = {8, 239, 95, 25}, .Caption = L"Supprimer"},
     {.Name = L"method_sel", .Kind = K::ComboBox, .Parent = L"TabSheet1", .Place = {184, 240, 169, 21},
      .Items = {L"Menaces", L"Fichiers suspects", L"Menances et fichiers suspects"}, .ItemIndex = 2},
@@ -90,9 +90,9 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"lblang", .Kind = K::Label, .Parent = L"TabSheet5", .Place = {104, 16}, .Caption = L"Langue:"},
     {.Name = L"lang", .Kind = K::ComboBox, .Parent = L"TabSheet5", .Place = {168, 16, 145, 21},
      .Items = {L"Français", L"English"}},
-    {.Name = L"a_menace", .Kind = K::RadioGroup, .Parent = L"TabSheet5", .Place = {8, 56, 193, 73},
+    {.Name = L"a_menace", .Kind = K::RadioGroup, .Parent = L"TabSheet5", .Place = {8, 56, 212, 73},
      .Caption = L"Action: Menace est détectée", .Items = kAskOrDelete},
-    {.Name = L"a_risk", .Kind = K::RadioGroup, .Parent = L"TabSheet5", .Place = {256, 56, 185, 73},
+    {.Name = L"a_risk", .Kind = K::RadioGroup, .Parent = L"TabSheet5", .Place = {226, 56, 227, 73},
      .Caption = L"Action: fichier suscpects détectés", .Items = kAskOrDeleteRisk},
     {.Name = L"Label12", .Kind = K::Label, .Parent = L"TabSheet5", .Place = {8, 136},
      .Caption = L"Exclure les disques suivants lors du scan:"},
@@ -100,7 +100,7 @@ const std::vector<TLayoutRow> kLayout = {
      .Columns = kDriveColumnsOptions, .Options = kListView | kOptShowSelectionAlways | kOptCheckBoxes},
     {.Name = L"IantivirusCmdline", .Kind = K::Label, .Parent = L"TabSheet5", .Place = {8, 264},
      .Caption = L"Ligne de commande  de votre antivirus:"},
-    {.Name = L"antiviruscmd_txt", .Kind = K::Edit, .Parent = L"TabSheet5", .Place = {200, 264, 241, 21},
+    {.Name = L"antiviruscmd_txt", .Kind = K::Edit, .Parent = L"TabSheet5", .Place = {216, 264, 225, 21},
      .Hint = L"Facultatif"},
 
     // About.

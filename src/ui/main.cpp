@@ -75,6 +75,8 @@ void TPanelfrm::refreshBt() {
   }
   if (tools.RowCount() == 1) tools.SetSelectedRow(0);
   UpdateToolButtons();
+  // The options page's drives follow arrivals and removals while it is shown.
+  if (Component(L"PageControl1").ActivePage() == L"TabSheet5") RefillExclusionList();
 
   // Protection off comes first: findings listed before it was switched off are no
   // news next to a PC that nothing protects now. No all-clear either while drives
@@ -178,19 +180,23 @@ void TPanelfrm::TabSheet3Show(TComponent&) { refreshBt(); }
 // kept: showing the page must never change an action.
 void TPanelfrm::TabSheet5Show(TComponent&) {
   TSharedState& state = State();
-  TComponent& drives = Component(L"ListView5");
-  drives.ClearRows();
-  FillDriveListView(state.DriveList, drives, false);
+  RefillExclusionList();
 
   Component(L"a_menace").SetItemIndex(state.ThreatAction);
   Component(L"a_risk").SetItemIndex(state.RiskAction);
 
-  for (int row = 0; row < drives.RowCount(); ++row)
-    if (state.ExcludedDrives.Contains(drives.Rows()[static_cast<size_t>(row)].Caption)) drives.SetRowChecked(row, true);
-
   Component(L"antiviruscmd_txt").SetText(state.AntivirusCommandLine);
 
   if (LanguageSetting) Component(L"lang").SetItemIndex(LanguageSetting());
+}
+
+void TPanelfrm::RefillExclusionList() {
+  TSharedState& state = State();
+  TComponent& drives = Component(L"ListView5");
+  drives.ClearRows();
+  FillDriveListView(state.DriveList, drives, false);
+  for (int row = 0; row < drives.RowCount(); ++row)
+    if (state.ExcludedDrives.Contains(drives.Rows()[static_cast<size_t>(row)].Caption)) drives.SetRowChecked(row, true);
 }
 
 void TPanelfrm::TabSheet6Show(TComponent&) {

@@ -45,6 +45,8 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void PopupMenu1Popup(TComponent& sender);
   void Afficher1Click(TComponent& sender);
   void TabSheet3Show(TComponent& sender);
+  // ListView5: the drives, each checked when it is excluded.
+  void RefillExclusionList();
   void TabSheet5Show(TComponent& sender);
   void TabSheet6Show(TComponent& sender);
   void a_menaceClick(TComponent& sender);

@@ -253,7 +253,7 @@ TEST_F(LangShippedTest, EnglishReachesMenusPagesListsAndTheCatalogue) {
   EXPECT_EQ(C(L"N2").Caption(), L"-");
   EXPECT_EQ(C(L"TabSheet4").Caption(), L"Quarantine");
   EXPECT_EQ(C(L"ListView1").Columns(),
-            (std::vector<TListColumn>{{L"Name", 100}, {L"Type", 70}, {L"Path", 160}, {L"Reason", 330}}));
+            (std::vector<TListColumn>{{L"Name", 100}, {L"Type", 90}, {L"Path", 140}, {L"Reason", 330}}));
   EXPECT_EQ(C(L"method_sel").Items(),
             (std::vector<std::wstring>{L"Threats", L"Suspicious files", L"Threats and suspicious files"}));
   EXPECT_EQ(C(L"method_sel").ItemIndex(), 2);

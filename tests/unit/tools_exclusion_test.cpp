@@ -130,4 +130,32 @@ TEST_F(ToolsExclusionTest, ADriveExcludedTwiceAndClearedOnceStaysExcluded) {
   EXPECT_EQ(State().ExcludedDrives.Count(), 0);
 }
 
+// Drives that come and go while the options page is shown are in its list at once,
+// each with its exclusion; on another page the list waits to be shown again.
+TEST_F(ToolsExclusionTest, TheOptionsListFollowsArrivalsAndRemovalsWhileShown) {
+  AddDrive(L'e', L"STICK");
+  C(L"PageControl1").SetActivePage(L"TabSheet5");
+  ShowOptions();
+  ASSERT_EQ(C(L"ListView5").RowCount(), 1);
+
+  State().ExcludedDrives.Add(L"f:\\");
+  AddDrive(L'f', L"BACKUP");
+  panel->refreshBt();  // what an arrival's refresh does
+  TComponent& view = C(L"ListView5");
+  ASSERT_EQ(view.RowCount(), 2);
+  EXPECT_EQ(view.Rows()[1].Caption, L"F:\\");
+  EXPECT_TRUE(view.Rows()[1].Checked);
+  EXPECT_FALSE(view.Rows()[0].Checked);
+
+  State().DriveList.Delete(0);
+  panel->refreshBt();
+  ASSERT_EQ(view.RowCount(), 1);
+  EXPECT_EQ(view.Rows()[0].Caption, L"F:\\");
+
+  C(L"PageControl1").SetActivePage(L"TabSheet1");
+  AddDrive(L'g', L"OTHER");
+  panel->refreshBt();
+  EXPECT_EQ(view.RowCount(), 1);
+}
+
 }  // namespace dw::test

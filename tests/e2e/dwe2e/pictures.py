@@ -64,6 +64,15 @@ class Screen:
             previous = frame
             time.sleep(POLL)
 
+    def take_moving(self, name):
+        """One capture as it is, for a screen that changes on its own (a scan's progress)."""
+        frame = self.capture()
+        SCREENSHOTS.mkdir(parents=True, exist_ok=True)
+        target = SCREENSHOTS / f"{name}.png"
+        subprocess.run(["convert", "ppm:-", str(target)], input=frame, check=True, stderr=subprocess.DEVNULL)
+        self.last = frame
+        return Shot(target, frame)
+
     def take(self, name, changed=False):
         frame = self.settled(name, changed)
         SCREENSHOTS.mkdir(parents=True, exist_ok=True)

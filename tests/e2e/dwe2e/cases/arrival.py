@@ -3,7 +3,7 @@ user, its findings disposed of, and its removal seen."""
 
 from ..checks import check, wait_for, wait_until
 from ..drive import make_demo_drive
-from ..panel import drive_rows, list_rows, show_panel_through_tray
+from ..panel import wait_for_notice, drive_rows, list_rows, show_panel_through_tray
 from ..settings import SEEDED_SETTINGS
 
 ARRIVING_LETTER = "e"  # the demo's lure shortcut leads to E:\photos.js
@@ -70,6 +70,9 @@ def case_drive_arrival(session):
     check(session.helper("answer-box", "Attention", 6, 10000)[0] == 0, "no confirmation was asked")
     check(wait_until(lambda: list_rows(session, "ListView1") == [], 60),
           f"findings left after \"Supprimer tout\": {list_rows(session, 'ListView1')}")
+    # One notice for the whole batch, not one per file (screenshot for review).
+    wait_for_notice(session)
+    session.screenshot("batch-popup")
     left = sorted(path.name for path in second.iterdir())
     check(left == [".windows-label", "Documents", "Holidays"], f"the drive still holds {left}")
     stored = {}

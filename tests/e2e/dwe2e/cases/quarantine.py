@@ -2,7 +2,7 @@
 and erases only once the user agrees, each file logged."""
 
 from ..checks import check, wait_until
-from ..panel import LIST_VIEWS, list_rows, show_panel_page, wait_for_quiet_popup
+from ..panel import LIST_VIEWS, list_rows, show_panel_page, wait_for_notice, wait_for_quiet_popup
 from ..settings import SEEDED_SETTINGS
 
 STORED = {"run.exe": b"MZ worm", "setup.exe": b"MZ other"}
@@ -55,7 +55,7 @@ def case_quarantine_empty_confirm(session):
     check(session.helper("select-row", LIST_VIEWS["ListView4"], 0)[0] == 0, "the first row could not be selected")
     check(wait_until(lambda: session.helper("click", "Supprimer")[0] == 0, 10), "\"Supprimer\" stayed greyed out")
     code, text = session.helper("box-text", "Attention", 10000)
-    check(code == 0 and rows[0][0] in text and rows[0][2] in text, f"the question does not name the file: {text!r}")
+    check(code == 0 and rows[0][0] in text and rows[0][3] in text, f"the question does not name the file: {text!r}")
     check(session.helper("answer-box", "Attention", 7, 10000)[0] == 0, "the question could not be answered")
     check(stored_names(folder) == before, "the store changed after \"Non\"")
 
@@ -67,4 +67,52 @@ def case_quarantine_empty_confirm(session):
         check(f"quarantineErase {name}.quarantine" in log, f"the erase of {name} was not logged: {log!r}")
     check(wait_until(lambda: list_rows(session, "ListView4") == [], 10), "the page still lists erased files")
     check(process.poll() is None, "the program ended while its quarantine was emptied")
+    session.quit_through_main_window(process)
+
+
+def case_quarantine_restore_to_origin(session):
+    """The page shows when each file was stored (screenshot). With the drive the
+    file came from attached, "Restaurer" offers the way back (screenshot of the
+    choice): report.exe goes back into R:\\docs; run.exe, whose name a new file
+    holds on the drive now, is refused and the drive's file stays as it is."""
+    drive = session.drive
+    (drive / "docs").mkdir()
+    (drive / "run.exe").write_bytes(b"the user's new file")
+    folder = session.data_folder / "quarantine"
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, source in (("report.exe", "R:\\docs\\report.exe"), ("run.exe", "R:\\run.exe")):
+        (folder / f"{name}.quarantine").write_bytes(b"MZ stored " + name.encode())
+        (folder / f"{name}.quarantine.info").write_bytes(source.encode("cp1252"))
+    session.write_settings(SEEDED_SETTINGS)
+    process = session.start_and_wait()
+    wait_for_quiet_popup(session)
+    show_panel_page(session, 2)
+    check(wait_until(lambda: len(list_rows(session, "ListView4")) == 2, 20),
+          f"the stored files are not listed: {list_rows(session, 'ListView4')}")
+    rows = list_rows(session, "ListView4")
+    check(all(len(row) == 4 and row[2].strip() for row in rows), f"a stored file without its date: {rows}")
+    session.screenshot("quarantine-dates")
+
+    def restore(name):
+        index = [row[0] for row in list_rows(session, "ListView4")].index(name)
+        check(session.helper("select-row", LIST_VIEWS["ListView4"], index)[0] == 0, f"{name} could not be selected")
+        check(wait_until(lambda: session.helper("click", "Restaurer")[0] == 0, 10), "\"Restaurer\" stayed greyed out")
+        session.wait_for_menu()
+
+    restore("report.exe")
+    session.screenshot("restore-choice")
+    check(session.helper("menu-pick", 0, 10000)[0] == 0, "the restore menu did not take the choice")
+    check(wait_until(lambda: (drive / "docs" / "report.exe").exists(), 20), "report.exe did not go back to R:\\docs")
+    check((drive / "docs" / "report.exe").read_bytes() == b"MZ stored report.exe", "the restored file differs")
+    wait_for_notice(session)
+    session.screenshot("restore-popup")
+    check("quarantinerestoreto r:\\docs\\report.exe;" in session.log_text().lower(),
+          f"the restore was not logged with its file: {session.log_text()!r}")
+
+    restore("run.exe")
+    check(session.helper("menu-pick", 0, 10000)[0] == 0, "the restore menu did not take the choice")
+    check(wait_until(lambda: "quarantinerestoreto/failed r:\\run.exe;" in session.log_text().lower(), 20),
+          f"the refused restore was not logged: {session.log_text()!r}")
+    check((drive / "run.exe").read_bytes() == b"the user's new file", "a restore replaced the user's file")
+    check(process.poll() is None, "the program ended during the restores")
     session.quit_through_main_window(process)

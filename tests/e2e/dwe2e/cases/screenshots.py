@@ -2,6 +2,7 @@
 in English and at a high resolution."""
 
 import shutil
+import time
 
 from ..checks import check, wait_for, wait_until
 from ..config import SCREEN
@@ -41,17 +42,45 @@ def case_screenshots(session):
     check(process.poll() is None, "the program ended while its windows were shown")
 
 
-def case_high_dpi(session):
+def high_dpi_pages(session, prefix):
     """At 144 dots per inch every size grows by half: the client area that is
-    479 x 445 at 96 dpi, the fonts and the controls (screenshot for review)."""
+    479 x 445 at 96 dpi, the fonts and the controls (screenshots for review)."""
     session.set_dpi(144)
     process = session.start_and_wait()
     code, size = session.helper("panel-client")
     check(code == 0 and size == "719 668", f"client area at 144 dpi: {size!r} (want 719 668)")
+    wait_for(lambda: popup_hidden(session), 20, "the start-up notices did not go away")
     show_panel_through_tray(session)
-    check(session.helper("show-page", 3)[0] == 0, "the options page could not be shown")
-    session.screenshot("panel-144dpi-options")
+    capture_pages(session, prefix)
     check(process.poll() is None, "the program ended while its windows were shown")
+
+
+def case_high_dpi(session):
+    """Every page in French at 144 dpi."""
+    high_dpi_pages(session, "panel-144dpi")
+
+
+def case_high_dpi_english(session):
+    """Every page in English at 144 dpi."""
+    session.write_settings(SEEDED_SETTINGS.replace("languageId=0", "languageId=1"))
+    high_dpi_pages(session, "en-panel-144dpi")
+
+
+def case_scan_progress(session):
+    """A thorough scan of a drive of many folders shows its progress on the status
+    line while it runs (screenshot taken as it moves), then its summary."""
+    for top in range(40):
+        for sub in range(150):
+            (session.drive / f"dir{top:02}" / f"sub{sub:03}").mkdir(parents=True)
+    session.write_settings(SEEDED_SETTINGS)
+    process = session.start_and_wait()
+    wait_for(lambda: popup_hidden(session), 60, "the start-up notices did not go away")
+    show_panel_through_tray(session)
+    check(session.helper("show-page", 0)[0] == 0, "the findings page could not be shown")
+    check(session.helper("click", "Analyser")[0] == 0, "\"Analyser\" could not be pressed")
+    time.sleep(1.5)
+    session.shots.take_moving("scan-progress")
+    check(process.poll() is None, "the program ended during the scan")
 
 
 def case_english_screenshots(session):
