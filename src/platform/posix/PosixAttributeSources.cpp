@@ -42,6 +42,18 @@ struct SeenFileSystem {
   bool gaveBits;  // an entry's read gave a value
 };
 
+// O_NONBLOCK: an entry swapped for a pipe since its lstat does not hold the scan.
+constexpr int kFatOpenFlags = O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+bool FatIoctl(int openedFd, uint32_t& attributes) {
+  ScopedFd fd(openedFd);
+  if (!fd.IsValid()) return false;
+  __u32 value = 0;
+  if (ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &value) != 0) return false;
+  attributes = value;
+  return true;
+}
+
 // getxattrat's number is the same on every architecture that has it.
 constexpr long kGetxattratCall = 464;
 std::atomic<bool> noGetxattrat{false};
@@ -68,6 +80,10 @@ class TRealCalls : public AttributeCalls {
       return byPath;
     }
     return ReadXattr(path, name, value, size);
+  }
+
+  bool ReadFatAttributesAt(int folderFd, const char* entryName, const std::string&, uint32_t& attributes) override {
+    return FatIoctl(openat(folderFd, entryName, kFatOpenFlags), attributes);
   }
 };
 
@@ -144,18 +160,21 @@ std::optional<uint32_t> NtfsFuseBits(const TEntryAt& entry) {
   return static_cast<uint32_t>(value[0]) << 24 | value[1] << 16 | value[2] << 8 | value[3];
 }
 
-std::optional<uint32_t> FatBits(const std::string& path, const struct stat& st) {
+std::optional<uint32_t> FatBits(const TEntryAt& entry, const struct stat& st) {
   // Only what a FAT directory can hold is opened: never a device or a pipe.
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return std::nullopt;
   uint32_t attributes = 0;
-  if (!calls.load()->ReadFatAttributes(path, attributes)) return std::nullopt;
+  AttributeCalls* c = calls.load();
+  bool read = entry.folderFd >= 0 ? c->ReadFatAttributesAt(entry.folderFd, entry.name, entry.path, attributes)
+                                  : c->ReadFatAttributes(entry.path, attributes);
+  if (!read) return std::nullopt;
   return attributes;
 }
 
 std::optional<uint32_t> BitsFrom(DosBitsSource source, const TEntryAt& entry, const struct stat& st) {
   switch (source) {
     case DosBitsSource::SambaText: return SambaBits(entry);
-    case DosBitsSource::FatIoctl: return FatBits(entry.path, st);
+    case DosBitsSource::FatIoctl: return FatBits(entry, st);
     case DosBitsSource::Ntfs3Xattr: return Ntfs3Bits(entry);
     case DosBitsSource::NtfsFuseXattr: return NtfsFuseBits(entry);
     case DosBitsSource::None: break;
@@ -255,17 +274,15 @@ int AttributeCalls::WriteXattr(const std::string& path, const char* name, const 
 int AttributeCalls::RemoveXattr(const std::string& path, const char* name) { return lremovexattr(path.c_str(), name); }
 
 bool AttributeCalls::ReadFatAttributes(const std::string& path, uint32_t& attributes) {
-  // O_NONBLOCK: an entry swapped for a pipe since its lstat does not hold the scan.
-  ScopedFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-  if (!fd.IsValid()) return false;
-  __u32 value = 0;
-  if (ioctl(fd.Get(), FAT_IOCTL_GET_ATTRIBUTES, &value) != 0) return false;
-  attributes = value;
-  return true;
+  return FatIoctl(open(path.c_str(), kFatOpenFlags), attributes);
+}
+
+bool AttributeCalls::ReadFatAttributesAt(int, const char*, const std::string& path, uint32_t& attributes) {
+  return ReadFatAttributes(path, attributes);
 }
 
 bool AttributeCalls::WriteFatAttributes(const std::string& path, uint32_t attributes) {
-  ScopedFd fd(open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  ScopedFd fd(open(path.c_str(), kFatOpenFlags));
   if (!fd.IsValid()) return false;
   __u32 value = attributes;
   return ioctl(fd.Get(), FAT_IOCTL_SET_ATTRIBUTES, &value) == 0;

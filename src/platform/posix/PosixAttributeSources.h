@@ -38,6 +38,8 @@ class AttributeCalls {
   // FAT_IOCTL_GET_ATTRIBUTES / FAT_IOCTL_SET_ATTRIBUTES on the entry opened without
   // following a link.
   virtual bool ReadFatAttributes(const std::string& path, uint32_t& attributes);
+  // ReadFatAttributes of the entry entryName of an open folder, opened relative to it.
+  virtual bool ReadFatAttributesAt(int folderFd, const char* entryName, const std::string& path, uint32_t& attributes);
   virtual bool WriteFatAttributes(const std::string& path, uint32_t attributes);
   // statfs f_type.
   virtual bool FileSystemType(const std::string& path, int64_t& type);
