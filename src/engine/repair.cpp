@@ -247,8 +247,7 @@ class TRepairRun {
   // The entries of folder (ending with "\"); false when they could not all be listed.
   bool List(const std::wstring& folder, std::vector<FindData>& entries) {
     bool cut = false;
-    bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
-      if (entry.name == L"." || entry.name == L"..") return true;
+    bool listed = Fs().List(folder, [&](const FindData& entry) {
       if (entries.size() == kMaxListed) {
         cut = true;
         return false;

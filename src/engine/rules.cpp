@@ -260,8 +260,7 @@ int WalkFolders(TScanThread& scan, const std::wstring& folder, const PdiskInfo& 
   std::vector<FindData> entries;
   std::vector<FindData> folders;
   std::unordered_map<std::wstring, std::vector<std::wstring>> programs;  // by lower-case name
-  bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
-    if (entry.name == L"." || entry.name == L"..") return true;
+  bool listed = Fs().List(folder, [&](const FindData& entry) {
     if (visit) entries.push_back(entry);
     if (entry.attributes & kAttrDirectory) {
       folders.push_back(entry);

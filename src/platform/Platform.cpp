@@ -2,6 +2,13 @@
 
 namespace dw {
 
+bool FileSystem::List(const std::wstring& folder, const std::function<bool(const FindData&)>& visit) {
+  return Find(folder + L"*", [&](const FindData& entry) {
+    if (entry.name == L"." || entry.name == L"..") return true;
+    return visit(entry);
+  });
+}
+
 Platform& platform() {
   static Platform current = NativePlatform();
   return current;

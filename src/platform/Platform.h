@@ -73,6 +73,9 @@ class FileSystem {
   // file-system order. visit returns false to stop. Returns false when nothing
   // could be enumerated (missing folder, no match).
   virtual bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) = 0;
+  // Find(folder + L"*") without the "." and ".." entries, which a walk never needs
+  // (folder ends with "\"): the same entries, the same result, the same errors.
+  virtual bool List(const std::wstring& folder, const std::function<bool(const FindData&)>& visit);
   // The one entry that path names, as its folder lists it (FindFirstFileW on a name
   // without wildcards): the name as stored, and the attributes of the entry itself,
   // a link not followed. It is looked up directly, never by listing the folder.

@@ -150,6 +150,53 @@ TEST_F(FileSystemContract, FindFailsWithoutMatchesAndStopsWhenAsked) {
   EXPECT_EQ(visits, 1);
 }
 
+// The walk lists with List, the rules with Find: both must see one drive alike.
+TEST_F(FileSystemContract, ListIsFindOfEverythingWithoutTheDots) {
+  drive.WriteFile(L"c.exe", "12345", kAttrHidden | kAttrSystem);
+  drive.MakeFolder(L"Sub", kAttrHidden);
+  drive.WriteFile(L"Sub\\in.txt", "in");
+  drive.MakeFolder(L"empty");
+  const struct {
+    const wchar_t* folder;
+    bool listed;
+    uint32_t error;  // when not listed
+  } cases[] = {
+      {L"", true, 0},
+      {L"Sub\\", true, 0},
+      {L"sUB\\", true, 0},  // without regard to case, as Find
+      {L"empty\\", true, 0},
+      {L"missing\\", false, kErrorPathNotFound},
+      {L"c.exe\\", false, kErrorPathNotFound},
+      {L"missing\\below\\", false, kErrorPathNotFound},
+  };
+  for (const auto& c : cases) {
+    std::map<std::wstring, std::pair<uint32_t, uint64_t>> listed, found;
+    bool listResult = Fs().List(P(c.folder), [&](const FindData& entry) {
+      listed[entry.name] = {entry.attributes, entry.size};
+      return true;
+    });
+    uint32_t listError = Fs().LastError();
+    bool findResult = Fs().Find(P(c.folder) + L"*", [&](const FindData& entry) {
+      if (entry.name != L"." && entry.name != L"..") found[entry.name] = {entry.attributes, entry.size};
+      return true;
+    });
+    EXPECT_EQ(listResult, c.listed) << WideToUtf8(c.folder);
+    EXPECT_EQ(findResult, c.listed) << WideToUtf8(c.folder);
+    if (!c.listed) {
+      EXPECT_EQ(listError, c.error) << WideToUtf8(c.folder);
+    }
+    EXPECT_EQ(listed, found) << WideToUtf8(c.folder);
+  }
+  EXPECT_EQ(Found(P(L"Sub\\*")).count(L"."), 1u);
+
+  int visits = 0;
+  EXPECT_TRUE(Fs().List(P(L""), [&](const FindData&) {
+    ++visits;
+    return false;
+  }));
+  EXPECT_EQ(visits, 1);
+}
+
 TEST_F(FileSystemContract, MoveNeverReplacesAnExistingTarget) {
   drive.WriteFile(L"x", "x");
   drive.WriteFile(L"y", "y");

@@ -13,6 +13,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -48,11 +49,13 @@ class FakeCalls : public AttributeCalls {
  public:
   int64_t type = kExt4;
   bool typeKnown = true;
-  Bytes xattr;             // what any extended attribute read gives
-  uint32_t fatValue = 0;   // what the FAT ioctl gives
-  int error = 0;           // when set, every read fails with it
+  Bytes xattr;                     // what any extended attribute read gives
+  uint32_t fatValue = 0;           // what the FAT ioctl gives
+  int error = 0;                   // when set, every read fails with it
   std::vector<std::string> reads;  // "ioctl" or the attribute's name
   int typeAsks = 0;
+  int writeError = 0;               // when set, every write fails with it
+  std::vector<std::string> writes;  // "ioctl 0x..", "name = bytes" or "remove name"
 
   ssize_t ReadXattr(const std::string&, const char* name, void* value, size_t size) override {
     reads.push_back(name);
@@ -67,10 +70,35 @@ class FakeCalls : public AttributeCalls {
     attributes = fatValue;
     return true;
   }
+  int WriteXattr(const std::string&, const char* name, const void* value, size_t size) override {
+    const unsigned char* bytes = static_cast<const unsigned char*>(value);
+    writes.push_back(std::string(name) + " = " + Hex(Bytes(bytes, bytes + size)));
+    return writeError != 0 ? static_cast<int>(Fail(writeError)) : 0;
+  }
+  int RemoveXattr(const std::string&, const char* name) override {
+    writes.push_back(std::string("remove ") + name);
+    return writeError != 0 ? static_cast<int>(Fail(writeError)) : 0;
+  }
+  bool WriteFatAttributes(const std::string&, uint32_t attributes) override {
+    char text[32];
+    std::snprintf(text, sizeof(text), "ioctl 0x%x", attributes);
+    writes.push_back(text);
+    return writeError == 0 || Fail(writeError) == 0;
+  }
   bool FileSystemType(const std::string&, int64_t& out) override {
     ++typeAsks;
     out = type;
     return typeKnown;
+  }
+
+  static std::string Hex(const Bytes& bytes) {
+    std::string text;
+    for (unsigned char b : bytes) {
+      char two[4];
+      std::snprintf(two, sizeof(two), "%02x", b);
+      text += two;
+    }
+    return text;
   }
 
  private:
@@ -186,6 +214,28 @@ TEST(PosixAttributeSources, TheFileSystemIsAskedOncePerDeviceAndEachEntryReadOnc
   EXPECT_EQ(fake.reads.size(), 6u);
 }
 
+TEST(PosixAttributeSources, AListingReadsEachEntryOnceAndAsksTheFileSystemOnce) {
+  test::DriveFixture drive;
+  for (const wchar_t* name : {L"a.txt", L"b.exe", L"c"}) drive.WriteFile(name, "x");
+  drive.MakeFolder(L"sub");
+  drive.WriteFile(L"sub\\d.txt", "x");
+  FakeCalls fake;
+  fake.xattr = Text("0x2");
+  UseCalls use(&fake);
+  std::vector<std::wstring> hidden;
+  auto collect = [&](const FindData& entry) {
+    if (entry.attributes & kAttrHidden) hidden.push_back(entry.name);
+    return true;
+  };
+  EXPECT_TRUE(Fs().List(drive.root(), collect));
+  EXPECT_EQ(hidden.size(), 4u);
+  EXPECT_EQ(fake.reads.size(), 4u);
+  EXPECT_TRUE(Fs().Find(drive.Path(L"sub\\*"), collect));
+  EXPECT_EQ(hidden.size(), 7u);  // ".", ".." and d.txt
+  EXPECT_EQ(fake.reads.size(), 7u);
+  EXPECT_EQ(fake.typeAsks, 1);
+}
+
 TEST(PosixAttributeSources, ADriverWithoutTheInterfaceIsNotAskedAgain) {
   const struct {
     const char* what;
@@ -207,6 +257,162 @@ TEST(PosixAttributeSources, ADriverWithoutTheInterfaceIsNotAskedAgain) {
     for (int i = 0; i < 3; ++i) posix::AttributesOf("/stick/f", Entry(S_IFREG | 0644));
     EXPECT_EQ(fake.reads.size(), c.reads) << c.what;
   }
+}
+
+// The repair unhides through these writes: on a stick whose bits stay where they
+// were read, a write that did not happen must not be reported as done.
+TEST(PosixAttributeSources, EachFileSystemIsWrittenWhereItIsRead) {
+  const uint32_t archive = kAttrArchive, hidden = kAttrHidden, system = kAttrSystem, readOnly = kAttrReadOnly;
+  const struct {
+    const char* what;
+    int64_t type;
+    Bytes xattr;        // what a read of an extended attribute gives
+    uint32_t fatValue;  // what the FAT ioctl gives
+    int readError, writeError;
+    mode_t mode;
+    uint32_t attributes;  // asked for
+    bool done;
+    std::vector<std::string> writes;
+  } cases[] = {
+      {"vfat unhidden", kVfat, {}, ATTR_HIDDEN | ATTR_SYS | ATTR_ARCH, 0, 0, S_IFREG, archive, true, {"ioctl 0x20"}},
+      {"vfat hidden, read-only kept",
+       kVfat,
+       {},
+       ATTR_RO | ATTR_ARCH,
+       0,
+       0,
+       S_IFREG,
+       readOnly | archive | hidden,
+       true,
+       {"ioctl 0x23"}},
+      {"vfat read-only taken off", kVfat, {}, ATTR_RO, 0, 0, S_IFREG, archive, true, {"ioctl 0x20"}},
+      {"vfat folder keeps its folder bit",
+       kVfat,
+       {},
+       ATTR_DIR | ATTR_HIDDEN | ATTR_SYS,
+       0,
+       0,
+       S_IFDIR,
+       kAttrDirectory,
+       true,
+       {"ioctl 0x10"}},
+      {"vfat already so: nothing written", kVfat, {}, ATTR_ARCH, 0, 0, S_IFREG, archive, true, {}},
+      {"vfat write refused (sys_immutable)",
+       kVfat,
+       {},
+       ATTR_SYS | ATTR_HIDDEN,
+       0,
+       EPERM,
+       S_IFREG,
+       archive,
+       false,
+       {"ioctl 0x20"}},
+      {"vfat unreadable: nothing written", kVfat, {}, ATTR_HIDDEN, EIO, 0, S_IFREG, archive, false, {}},
+      {"vfat pipe never opened", kVfat, {}, ATTR_HIDDEN, 0, 0, S_IFIFO, archive, false, {}},
+      {"exfat driver with the ioctls",
+       kExfat,
+       {},
+       ATTR_HIDDEN | ATTR_ARCH,
+       0,
+       0,
+       S_IFREG,
+       archive,
+       true,
+       {"ioctl 0x20"}},
+      {"exfat driver without them", kExfat, {}, 0, ENOTTY, 0, S_IFREG, archive, false, {}},
+      {"ntfs3 unhidden, compression kept",
+       kNtfs3,
+       {0x26, 0x08, 0, 0},
+       0,
+       0,
+       0,
+       S_IFREG,
+       archive,
+       true,
+       {"system.ntfs_attrib = 20080000"}},
+      {"ntfs3 hidden",
+       kNtfs3,
+       {0x20, 0, 0, 0},
+       0,
+       0,
+       0,
+       S_IFREG,
+       archive | hidden | system,
+       true,
+       {"system.ntfs_attrib = 26000000"}},
+      {"ntfs3 write refused",
+       kNtfs3,
+       {0x26, 0, 0, 0},
+       0,
+       0,
+       EACCES,
+       S_IFREG,
+       archive,
+       false,
+       {"system.ntfs_attrib = 20000000"}},
+      {"ntfs3 value of a wrong size", kNtfs3, {0x26}, 0, 0, 0, S_IFREG, archive, false, {}},
+      {"ntfs-3g unhidden, big-endian",
+       kFuse,
+       {0, 0, 0x08, 0x26},
+       0,
+       0,
+       0,
+       S_IFREG,
+       archive,
+       true,
+       {"system.ntfs_attrib_be = 00000820"}},
+      {"fuse without the attribute", kFuse, {}, 0, EOPNOTSUPP, 0, S_IFREG, archive, false, {}},
+      {"ext4 hidden and system",
+       kExt4,
+       {},
+       0,
+       0,
+       0,
+       S_IFREG,
+       archive | hidden | system,
+       true,
+       {"user.DOSATTRIB = 307836"}},
+      {"ext4 unhidden: the attribute goes", kExt4, {}, 0, 0, 0, S_IFREG, archive, true, {"remove user.DOSATTRIB"}},
+      {"ext4 nothing was stored", kExt4, {}, 0, 0, ENODATA, S_IFREG, archive, true, {"remove user.DOSATTRIB"}},
+      {"ext4 without user attributes",
+       kExt4,
+       {},
+       0,
+       0,
+       EOPNOTSUPP,
+       S_IFREG,
+       archive | hidden,
+       false,
+       {"user.DOSATTRIB = 307832"}},
+      {"old ntfs driver cannot hide", kNtfsLegacy, {}, 0, 0, 0, S_IFREG, archive | hidden, false, {}},
+      {"old ntfs driver: not hidden is true", kNtfsLegacy, {}, 0, 0, 0, S_IFREG, archive, true, {}},
+  };
+  for (const auto& c : cases) {
+    FakeCalls fake;
+    fake.type = c.type;
+    fake.xattr = c.xattr;
+    fake.fatValue = c.fatValue;
+    fake.error = c.readError;
+    fake.writeError = c.writeError;
+    UseCalls use(&fake);
+    EXPECT_EQ(posix::WriteDosBits("/stick/x", Entry(c.mode | 0644), c.attributes), c.done) << c.what;
+    EXPECT_EQ(fake.writes, c.writes) << c.what;
+  }
+}
+
+TEST(PosixAttributeSources, AWriteGoesWhereTheFileSystemKeepsTheBitsWhateverItsReadsGave) {
+  // An exfat driver without the ioctl made its reads stop; a write still asks it,
+  // and fails, rather than store the bits where nothing reads them.
+  FakeCalls fake;
+  fake.type = kExfat;
+  fake.error = ENOTTY;
+  fake.writeError = ENOTTY;
+  UseCalls use(&fake);
+  for (int i = 0; i < 2; ++i) posix::AttributesOf("/stick/f", Entry(S_IFREG | 0644));
+  ASSERT_EQ(fake.reads.size(), 1u);
+  EXPECT_FALSE(posix::ApplyAttributes("/stick/f", Entry(S_IFREG | 0644), kAttrArchive | kAttrHidden));
+  EXPECT_EQ(fake.reads.size(), 2u);
+  EXPECT_TRUE(fake.writes.empty());
 }
 
 TEST(PosixAttributeSources, AFileSystemThatGaveNoBitsIsNamed) {
@@ -311,8 +517,8 @@ TEST(PosixAttributeSources, ARealFatImageMountedReadOnly) {
     out << FloppyImage();
   }
   std::filesystem::create_directory(mountPoint);
-  const std::string command = "mount -t vfat -o loop,ro,shortname=lower '" + image.string() + "' '" +
-                              mountPoint.string() + "' 2>/dev/null";
+  const std::string command =
+      "mount -t vfat -o loop,ro,shortname=lower '" + image.string() + "' '" + mountPoint.string() + "' 2>/dev/null";
   if (std::system(command.c_str()) != 0) {
     GTEST_SKIP() << "a FAT image cannot be mounted here (loop mounts need root and the vfat driver)";
   }
@@ -343,6 +549,50 @@ TEST(PosixAttributeSources, ARealFatImageMountedReadOnly) {
   UnmapDrive(L'v');
   EXPECT_EQ(found, expected);
   EXPECT_EQ(posix::FileSystemWithoutDosBits(mountPoint.string()), std::nullopt);
+}
+
+TEST(PosixAttributeSources, ARealFatImageTakesWhatIsWritten) {
+  test::TempFolder work;
+  const std::filesystem::path base = UnixFolder(work);
+  const std::filesystem::path image = base / "stick.img", mountPoint = base / "stick";
+  {
+    std::ofstream out(image, std::ios::binary);
+    out << FloppyImage();
+  }
+  std::filesystem::create_directory(mountPoint);
+  const std::string command =
+      "mount -t vfat -o loop,shortname=lower '" + image.string() + "' '" + mountPoint.string() + "' 2>/dev/null";
+  if (std::system(command.c_str()) != 0) {
+    GTEST_SKIP() << "a FAT image cannot be mounted here (loop mounts need root and the vfat driver)";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() {
+      umount2(at.c_str(), MNT_DETACH);
+      posix::SetAttributeCalls(nullptr);
+    }
+  } unmount{mountPoint.string()};
+
+  MapDrive(L'v', mountPoint.string(), DriveOptions{});
+  // What the volume itself holds, asked of the driver, not of our reader.
+  auto stored = [&](const char* name) {
+    int fd = open((mountPoint / name).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    __u32 value = 0xff;
+    if (fd >= 0) {
+      ioctl(fd, FAT_IOCTL_GET_ATTRIBUTES, &value);
+      close(fd);
+    }
+    return value;
+  };
+  EXPECT_TRUE(Fs().SetAttributes(L"v:\\hidden.exe", kAttrArchive));
+  EXPECT_EQ(stored("hidden.exe"), uint32_t{ATTR_ARCH});
+  EXPECT_TRUE(Fs().SetAttributes(L"v:\\plain.txt", kAttrArchive | kAttrHidden | kAttrSystem));
+  EXPECT_EQ(stored("plain.txt"), uint32_t{ATTR_ARCH | ATTR_HIDDEN | ATTR_SYS});
+  EXPECT_TRUE(Fs().SetAttributes(L"v:\\_", kAttrDirectory));
+  EXPECT_EQ(stored("_"), uint32_t{ATTR_DIR});
+  EXPECT_EQ(Fs().Attributes(L"v:\\hidden.exe") & (kAttrHidden | kAttrSystem), 0u);
+  EXPECT_EQ(Fs().Attributes(L"v:\\plain.txt") & (kAttrHidden | kAttrSystem), kAttrHidden | kAttrSystem);
+  UnmapDrive(L'v');
 }
 
 }  // namespace

@@ -43,8 +43,7 @@ BinLook LookInto(const std::wstring& root, const FindData& bin, TTraceContext& c
   const std::wstring path = EntryPath(root, bin.name);
   bool genuine = true;
   int count = 0;
-  bool listed = Fs().Find(path + L"\\*", [&](const FindData& entry) {
-    if (entry.name == L"." || entry.name == L"..") return true;
+  bool listed = Fs().List(path + L"\\", [&](const FindData& entry) {
     bool folder = entry.attributes & kAttrDirectory;
     bool expected = folder ? entry.name.size() > 4 && EqualsNoCase(entry.name.substr(0, 4), L"S-1-")
                            : EqualsNoCase(entry.name, L"desktop.ini");

@@ -228,8 +228,7 @@ class THidingPlaceRule : public ITraceRule {
   // when refusedCounts), or cut at the bound (a scan error, and the walk ends).
   bool List(const std::wstring& folder, std::vector<FindData>& entries, bool refusedCounts) {
     bool cut = false;
-    bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
-      if (entry.name == L"." || entry.name == L"..") return true;
+    bool listed = Fs().List(folder, [&](const FindData& entry) {
       if (FEntries == kMaxEntries) {
         cut = true;
         return false;

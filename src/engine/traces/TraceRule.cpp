@@ -60,8 +60,8 @@ DriveEntry TTraceContext::Resolve(const std::wstring& path) const { return Resol
 
 std::optional<std::vector<FindData>> TTraceContext::List(const std::wstring& folder) {
   std::vector<FindData> entries;
-  bool listed = Fs().Find(folder + L"*", [&](const FindData& entry) {
-    if (entry.name != L"." && entry.name != L"..") entries.push_back(entry);
+  bool listed = Fs().List(folder, [&](const FindData& entry) {
+    entries.push_back(entry);
     return GoOn();
   });
   if (!listed) return std::nullopt;

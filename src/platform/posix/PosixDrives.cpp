@@ -102,21 +102,28 @@ std::optional<std::string> UnixPathOf(const std::wstring& windowsPath, Resolutio
   std::optional<std::string> folder = FolderOf((*full)[0]);
   if (!folder) return std::nullopt;
 
+  const std::vector<std::wstring> segments = Segments(std::wstring_view(*full).substr(3));
   std::string current = *folder;
-  bool resolving = resolution == Resolution::CaseInsensitive;
-  for (const std::wstring& segment : Segments(std::wstring_view(*full).substr(3))) {
-    std::string exact = current + "/" + WideToUnixName(segment);
-    struct stat st;
-    // The exact name first: another entry that differs only in case is taken only
-    // when no entry has that name.
-    if (resolving && lstat(exact.c_str(), &st) != 0) {
-      if (std::optional<std::string> other = FindEntryNoCase(current, segment)) {
-        current += "/" + *other;
-        continue;
+  for (const std::wstring& segment : segments) current += "/" + WideToUnixName(segment);
+  struct stat st;
+  // Where the whole path exists as written, so does each of its segments: one look-up
+  // instead of one per segment (the common case, and every folder of a walk).
+  if (resolution == Resolution::CaseInsensitive && !segments.empty() && lstat(current.c_str(), &st) != 0) {
+    current = *folder;
+    bool resolving = true;
+    for (const std::wstring& segment : segments) {
+      std::string exact = current + "/" + WideToUnixName(segment);
+      // The exact name first: another entry that differs only in case is taken only
+      // when no entry has that name.
+      if (resolving && lstat(exact.c_str(), &st) != 0) {
+        if (std::optional<std::string> other = FindEntryNoCase(current, segment)) {
+          current += "/" + *other;
+          continue;
+        }
+        resolving = false;  // below a missing segment nothing can be found
       }
-      resolving = false;  // below a missing segment nothing can be found
+      current = std::move(exact);
     }
-    current = std::move(exact);
   }
   if (full->size() > 3 && full->back() == L'\\') current += "/";
   return current;

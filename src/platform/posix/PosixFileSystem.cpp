@@ -70,20 +70,69 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
   return FailForPath(to);
 }
 
-// "." and ".." as FindFirstFileW lists them in every folder but a drive root.
-void AddDotEntries(const std::string& unixFolder, std::vector<FindData>& out) {
-  struct stat st;
-  if (Lstat(unixFolder, st)) out.push_back({L".", posix::AttributesOf(unixFolder, st), 0});
-  std::string parent = unixFolder + "/..";
-  if (Lstat(parent, st)) out.push_back({L"..", posix::AttributesOf(parent, st), 0});
-}
+// An open folder, for its entries to be looked up relative to it: one name per
+// call, not a full path walked again for each entry.
+class TOpenFolder {
+ public:
+  // The path as written first, which is what a walk asks for; the look-up without
+  // regard to case only when that is missing. Sets the last error on failure.
+  bool Open(const std::wstring& folder) {
+    std::optional<std::string> exact = MappedUnixPath(folder);
+    if (exact && OpenAt(*exact)) return true;
+    if (exact && errno != ENOENT && errno != ENOTDIR) return FailWith(posix::ErrorFromErrno(errno));
+    std::optional<std::string> resolved = Resolve(folder);
+    if (!resolved) return false;
+    if (OpenAt(*resolved)) return true;
+    return FailWith(errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound : posix::ErrorFromErrno(errno));
+  }
 
-std::optional<FindData> EntryData(const std::string& unixFolder, const std::string& name) {
-  std::string path = unixFolder + "/" + name;
+  const std::string& Path() const { return FPath; }
+  int Fd() const { return FFd.Get(); }
+
+  // Every name but "." and "..", straight from the kernel's directory records.
+  template <typename Visit>
+  bool ReadNames(Visit&& visit) const {
+    alignas(dirent64) char buffer[16384];
+    for (;;) {
+      ssize_t n = getdents64(Fd(), buffer, sizeof(buffer));
+      if (n < 0) return false;
+      if (n == 0) return true;
+      for (ssize_t at = 0; at < n;) {
+        const dirent64* entry = reinterpret_cast<const dirent64*>(buffer + at);
+        if (entry->d_reclen == 0) return false;  // a record that would never end the loop
+        at += entry->d_reclen;
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") visit(name);
+      }
+    }
+  }
+
+  // The entry's lstat, relative to the folder; false once it is gone.
+  bool Stat(const char* name, struct stat& st) const { return fstatat(Fd(), name, &st, AT_SYMLINK_NOFOLLOW) == 0; }
+
+ private:
+  bool OpenAt(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    // O_DIRECTORY: a pipe under the folder's name is refused, never waited on.
+    FFd = ScopedFd(open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!FFd.IsValid()) return false;
+    FPath = std::move(path);
+    return true;
+  }
+
+  ScopedFd FFd;
+  std::string FPath;
+};
+
+// One entry of an open folder as FindFirstFileW gives it; nothing when it went
+// away since the folder was read.
+std::optional<FindData> EntryOf(const TOpenFolder& folder, const std::string& name, posix::TDosBitsReader& bits) {
   struct stat st;
-  if (!Lstat(path, st)) return std::nullopt;  // gone since the folder was read
+  if (!folder.Stat(name.c_str(), st)) return std::nullopt;
   uint64_t size = S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0;
-  return FindData{UnixNameToWide(name), posix::AttributesOf(path, st), size};
+  const std::string path = folder.Path() == "/" ? "/" + name : folder.Path() + "/" + name;
+  uint32_t attributes = posix::AttributesOf({path, folder.Fd(), name.c_str()}, st, bits);
+  return FindData{UnixNameToWide(name), attributes, size};
 }
 
 bool HasWildcard(std::wstring_view mask) { return mask.find_first_of(L"*?") != std::wstring_view::npos; }
@@ -247,35 +296,49 @@ bool PosixFileSystem::Find(const std::wstring& pattern, const std::function<bool
     visit(*entry);
     return true;
   }
-  std::optional<std::string> unixFolder = Resolve(folder);
-  if (!unixFolder) return false;
-  while (unixFolder->size() > 1 && unixFolder->back() == '/') unixFolder->pop_back();
+  return ListMatching(folder, mask, true, visit);
+}
 
-  DIR* dir = opendir(unixFolder->c_str());
-  if (!dir) return FailWith(errno == ENOENT || errno == ENOTDIR ? kErrorPathNotFound : posix::ErrorFromErrno(errno));
+bool PosixFileSystem::List(const std::wstring& folder, const std::function<bool(const FindData&)>& visit) {
+  if (folder.empty()) return FailWith(kErrorPathNotFound);
+  return ListMatching(folder, L"*", false, visit);
+}
+
+bool PosixFileSystem::ListMatching(const std::wstring& folder, const std::wstring& mask, bool withDots,
+                                   const std::function<bool(const FindData&)>& visit) {
+  TOpenFolder open;
+  if (!open.Open(folder)) return false;
   // Names first, then the visits: the visitor may rename or delete entries.
   std::vector<std::string> names;
-  while (dirent* entry = readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != ".." && WildcardMatch(mask, UnixNameToWide(name))) names.push_back(std::move(name));
-  }
-  closedir(dir);
+  bool read = open.ReadNames([&](std::string_view name) {
+    if (mask == L"*" || WildcardMatch(mask, UnixNameToWide(std::string(name)))) names.emplace_back(name);
+  });
+  // A stick that fails while its folder is read: as FindNextFileW, whatever was
+  // read is given, and the error is what the caller sees.
+  uint32_t readError = read ? 0 : posix::ErrorFromErrno(errno);
 
-  std::vector<FindData> dots;
-  bool driveRoot = folder[0] != L'/' && RootLength(PlainPath(folder)) == PlainPath(folder).size();
-  if (!driveRoot) AddDotEntries(*unixFolder, dots);
+  posix::TDosBitsReader bits;
   bool found = false;
-  for (const FindData& dot : dots) {
-    if (!WildcardMatch(mask, dot.name)) continue;
-    found = true;
-    if (!visit(dot)) return true;
+  bool driveRoot = folder[0] != L'/' && RootLength(PlainPath(folder)) == PlainPath(folder).size();
+  if (withDots && !driveRoot) {
+    // "." and ".." as FindFirstFileW lists them in every folder but a drive root.
+    for (const char* dot : {".", ".."}) {
+      if (!WildcardMatch(mask, UnixNameToWide(dot))) continue;
+      std::optional<FindData> data = EntryOf(open, dot, bits);
+      if (!data) continue;
+      data->size = 0;
+      found = true;
+      if (!visit(*data)) return true;
+    }
   }
   for (const std::string& name : names) {
-    std::optional<FindData> data = EntryData(*unixFolder, name);
+    std::optional<FindData> data = EntryOf(open, name, bits);
     if (!data) continue;
     found = true;
     if (!visit(*data)) return true;
   }
+  if (!withDots && !driveRoot) found = true;  // Find would have matched the dots
+  if (readError != 0) return FailWith(readError);
   return found || FailWith(kErrorFileNotFound);
 }
 
@@ -342,7 +405,8 @@ bool PosixFileSystem::Copy(const std::wstring& from, const std::wstring& to, boo
   // CopyFileW gives the copy the source's attributes; a file system that cannot
   // store them still gets the bytes.
   fchmod(out.Get(), sourceStat.st_mode & 07777);
-  posix::StoreDosBits(*target, posix::StoredDosBits(*source));
+  struct stat copied;
+  if (fstat(out.Get(), &copied) == 0) posix::WriteDosBits(*target, copied, posix::ReadDosBits(*source, sourceStat));
   return true;
 }
 

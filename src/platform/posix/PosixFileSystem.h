@@ -11,6 +11,7 @@ class PosixFileSystem : public FileSystem {
   uint32_t Attributes(const std::wstring& path) override;
   bool SetAttributes(const std::wstring& path, uint32_t attributes) override;
   bool Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) override;
+  bool List(const std::wstring& folder, const std::function<bool(const FindData&)>& visit) override;
   std::optional<FindData> Entry(const std::wstring& path) override;
   bool Move(const std::wstring& from, const std::wstring& to) override;
   bool Copy(const std::wstring& from, const std::wstring& to, bool failIfExists) override;
@@ -28,6 +29,10 @@ class PosixFileSystem : public FileSystem {
   bool IsRegularFile(const std::wstring& path) override;
   std::optional<int64_t> WriteTime(const std::wstring& path) override;
   uint32_t LastError() override;
+
+ private:
+  bool ListMatching(const std::wstring& folder, const std::wstring& mask, bool withDots,
+                    const std::function<bool(const FindData&)>& visit);
 };
 
 }  // namespace dw

@@ -239,8 +239,12 @@ bool Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
 }
 
 bool Win32FileSystem::Find(const std::wstring& pattern, const std::function<bool(const FindData&)>& visit) {
+  // Without short names (nothing here reads them, and each costs a look-up in the
+  // volume) and in large batches: a listing's cost is then the file system's own.
+  // Entry keeps FindFirstFileW, whose short names tell the entry asked for.
   WIN32_FIND_DATAW data;
-  ScopedFindHandle find(FindFirstFileW(pattern.c_str(), &data));
+  ScopedFindHandle find(FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                         FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return false;
   do {
     uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
