@@ -145,6 +145,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%s : %d menace(s), %d fichier(s) suspect(s)",
     L"%s : analyse en cours...",
     L"%s : protection désactivée",
+    L"Ce réglage est fixé par votre organisation.",
+    L"La protection est fixée par votre organisation : elle ne peut pas être activée ni désactivée ici.",
 };
 }  // namespace
 
@@ -272,6 +274,8 @@ std::wstring MsgScanProgress = kDefaults[120];
 std::wstring MsgTrayFindings = kDefaults[121];
 std::wstring MsgTrayScanning = kDefaults[122];
 std::wstring MsgTrayUnprotected = kDefaults[123];
+std::wstring MsgSetByOrganisation = kDefaults[124];
+std::wstring MsgProtectionSetByOrganisation = kDefaults[125];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -398,6 +402,8 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgTrayFindings,
     &MsgTrayScanning,
     &MsgTrayUnprotected,
+    &MsgSetByOrganisation,
+    &MsgProtectionSetByOrganisation,
 };
 
 const wchar_t* CatalogueDefault(int number) {

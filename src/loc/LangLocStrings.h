@@ -131,8 +131,10 @@ extern std::wstring MsgScanProgress;                   // 121
 extern std::wstring MsgTrayFindings;                   // 122
 extern std::wstring MsgTrayScanning;                   // 123
 extern std::wstring MsgTrayUnprotected;                // 124
+extern std::wstring MsgSetByOrganisation;              // 125
+extern std::wstring MsgProtectionSetByOrganisation;    // 126
 
-constexpr int kCatalogueSize = 124;
+constexpr int kCatalogueSize = 126;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.
