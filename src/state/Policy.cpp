@@ -1,7 +1,6 @@
 #include "state/Policy.h"
 
 #include <cstdint>
-#include <functional>
 
 #include "platform/Platform.h"
 #include "state/Settings.h"
@@ -11,29 +10,16 @@ namespace dw {
 
 namespace {
 
-using Validator = std::function<bool(const PolicyValue&)>;
+enum : size_t { kEnable, kLanguage, kMenace, kRisk, kAvoid, kAntivirus };
 
-// The machine's value when it is valid, else the user's when that one is: an
-// unusable machine value does not hide a sound one set for the user.
-std::optional<PolicyValue> HeldValue(const wchar_t* name, const Validator& valid) {
-  for (PolicyScope scope : {PolicyScope::Machine, PolicyScope::User}) {
-    std::optional<PolicyValue> value = Policies().Value(scope, name, kPolicyTextLimit);
-    if (value && valid(*value)) return value;
-  }
-  return std::nullopt;
-}
-
-Validator NumberFrom(uint32_t low, uint32_t high) {
-  return [low, high](const PolicyValue& value) {
-    return value.type == PolicyValue::Type::Number && value.number >= low && value.number <= high;
-  };
-}
-
-std::optional<int> HeldNumber(const wchar_t* name, uint32_t low, uint32_t high) {
-  std::optional<PolicyValue> value = HeldValue(name, NumberFrom(low, high));
-  if (!value) return std::nullopt;
-  return static_cast<int>(value->number);
-}
+const TPolicyDefinition kDefinitions[] = {
+    {kKeyEnable, PolicyKind::Number, 0, 1},
+    {kKeyLanguageId, PolicyKind::Number, 0, 1},
+    {kKeyMenace, PolicyKind::Number, Ask, Quarantine},
+    {kKeyRisk, PolicyKind::Number, Ask, Quarantine},
+    {kKeyAvoid, PolicyKind::DriveList},
+    {kKeyAntivirusCmdLine, PolicyKind::Text},
+};
 
 // Line breaks would split the excluded drives elsewhere than at ";" and have no
 // place in a command line: a text holding any control character is refused.
@@ -66,8 +52,36 @@ bool IsDriveList(const PolicyValue& value) {
   return true;
 }
 
-std::optional<std::wstring> HeldText(const wchar_t* name, const Validator& valid) {
-  std::optional<PolicyValue> value = HeldValue(name, valid);
+bool IsValid(const TPolicyDefinition& definition, const PolicyValue& value) {
+  switch (definition.Kind) {
+    case PolicyKind::Number:
+      return value.type == PolicyValue::Type::Number && value.number >= definition.Low &&
+             value.number <= definition.High;
+    case PolicyKind::Text: return IsPlainText(value);
+    case PolicyKind::DriveList: return IsDriveList(value);
+  }
+  return false;
+}
+
+// The machine's value when it is valid, else the user's when that one is: an
+// unusable machine value does not hide a sound one set for the user.
+std::optional<PolicyValue> HeldValue(size_t which) {
+  const TPolicyDefinition& definition = kDefinitions[which];
+  for (PolicyScope scope : {PolicyScope::Machine, PolicyScope::User}) {
+    std::optional<PolicyValue> value = Policies().Value(scope, definition.Name, kPolicyTextLimit);
+    if (value && IsValid(definition, *value)) return value;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> HeldNumber(size_t which) {
+  std::optional<PolicyValue> value = HeldValue(which);
+  if (!value) return std::nullopt;
+  return static_cast<int>(value->number);
+}
+
+std::optional<std::wstring> HeldText(size_t which) {
+  std::optional<PolicyValue> value = HeldValue(which);
   if (!value) return std::nullopt;
   return std::move(value->text);
 }
@@ -86,14 +100,16 @@ T Settle(const std::optional<T>& policy, bool wasHeld, T& own, const T& current)
 
 }  // namespace
 
+std::span<const TPolicyDefinition> PolicyDefinitions() { return kDefinitions; }
+
 TPolicySet ReadPolicies() {
   TPolicySet set;
-  if (std::optional<int> enable = HeldNumber(kKeyEnable, 0, 1)) set.Enable = *enable != 0;
-  set.LanguageId = HeldNumber(kKeyLanguageId, 0, 1);
-  set.ThreatAction = HeldNumber(kKeyMenace, Ask, Quarantine);
-  set.RiskAction = HeldNumber(kKeyRisk, Ask, Quarantine);
-  set.Avoid = HeldText(kKeyAvoid, IsDriveList);
-  set.AntivirusCmdLine = HeldText(kKeyAntivirusCmdLine, IsPlainText);
+  if (std::optional<int> enable = HeldNumber(kEnable)) set.Enable = *enable != 0;
+  set.LanguageId = HeldNumber(kLanguage);
+  set.ThreatAction = HeldNumber(kMenace);
+  set.RiskAction = HeldNumber(kRisk);
+  set.Avoid = HeldText(kAvoid);
+  set.AntivirusCmdLine = HeldText(kAntivirus);
   return set;
 }
 

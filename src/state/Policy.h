@@ -5,7 +5,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 namespace dw {
@@ -14,6 +16,17 @@ struct TSharedState;
 
 // The longest text a policy may hold: the longest the settings file gives back.
 inline constexpr size_t kPolicyTextLimit = 2047;
+
+// Every value the program reads, with what makes it valid: a number (REG_DWORD)
+// from Low to High, a text (REG_SZ) of at most kPolicyTextLimit characters
+// without control characters, or such a text in the exclusion list's form.
+enum class PolicyKind { Number, Text, DriveList };
+struct TPolicyDefinition {
+  const wchar_t* Name;
+  PolicyKind Kind;
+  uint32_t Low = 0, High = 0;
+};
+std::span<const TPolicyDefinition> PolicyDefinitions();
 
 // What the policies hold; an empty member is a setting left to the user.
 struct TPolicySet {
