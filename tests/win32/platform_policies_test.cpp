@@ -2,13 +2,14 @@
 // prefix under the user's policy key and taken away again. The value names are
 // this process's own, so that a test running in parallel in the same prefix never
 // sees a policy the program reads.
+#include "platform/win32/WindowsSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/win32/WindowsSupport.h"
 
 namespace dw {
 namespace {
@@ -40,9 +41,9 @@ class Win32PoliciesTest : public testing::Test {
     return name;
   }
   void Write(const std::wstring& name, DWORD type, const void* data, size_t bytes) {
-    ASSERT_EQ(RegSetValueExW(key_.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data),
-                             static_cast<DWORD>(bytes)),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegSetValueExW(key_.Get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes)),
+        ERROR_SUCCESS);
   }
   void WriteText(const std::wstring& name, const std::wstring& text) {
     Write(name, REG_SZ, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
