@@ -30,6 +30,7 @@ std::optional<PolicyValue> ReadValue(HKEY key, const std::wstring& name, size_t 
   if (status != ERROR_SUCCESS && status != ERROR_MORE_DATA) return Unusable();
 
   if (type == REG_DWORD) {
+    if (size != sizeof(DWORD)) return Unusable();
     DWORD number = 0;
     DWORD numberSize = sizeof(number);
     if (RegGetValueW(key, nullptr, name.c_str(), RRF_RT_REG_DWORD, nullptr, &number, &numberSize) != ERROR_SUCCESS)
