@@ -2,11 +2,13 @@
 """Makes the Windows release from built programs: the installer and the portable
 zip, each with a .sha256 file beside it (sha256sum's format).
 
-    make_release.py --version 1.2.3 --out DIR --languages DIR --icon ICO
+    make_release.py --version 1.2.3 --out DIR --languages DIR --policies DIR --icon ICO
                     [--strip STRIP] [--makensis MAKENSIS] PROGRAM.exe...
 
 The release holds the programs side by side with the language files in
-"Languages\\", as the program looks for them. Under DIR: stage/Drivewarden/ (the
+"Languages\\", as the program looks for them, and the administrative template
+for Group Policy in "Policies\\" (the ADMX with one folder of ADML per language,
+as PolicyDefinitions holds them). Under DIR: stage/Drivewarden/ (the
 release as installed), drivewarden-VERSION-setup.exe, drivewarden-VERSION-portable.zip.
 """
 
@@ -21,7 +23,7 @@ from pathlib import Path, PurePosixPath
 NSI = Path(__file__).resolve().with_name("drivewarden.nsi")
 
 
-def stage(programs, languages, strip, folder):
+def stage(programs, languages, policies, strip, folder):
     """Copies the release into folder; its files as paths relative to it."""
     shutil.rmtree(folder, ignore_errors=True)
     (folder / "Languages").mkdir(parents=True)
@@ -36,6 +38,12 @@ def stage(programs, languages, strip, folder):
     for language in sorted(Path(languages).glob("*.lng")):
         shutil.copy2(language, folder / "Languages" / language.name)
         files.append(PurePosixPath("Languages", language.name))
+    policies = Path(policies)
+    for template in sorted([*policies.glob("*.admx"), *policies.glob("*/*.adml")]):
+        relative = PurePosixPath("Policies", *template.relative_to(policies).parts)
+        (folder / relative).parent.mkdir(parents=True, exist_ok=True)
+        shutil.copy2(template, folder / relative)
+        files.append(relative)
     return files
 
 
@@ -78,6 +86,7 @@ def main(argv):
     parser.add_argument("--version", required=True)
     parser.add_argument("--out", required=True, type=Path)
     parser.add_argument("--languages", required=True)
+    parser.add_argument("--policies", required=True)
     parser.add_argument("--icon", required=True)
     parser.add_argument("--strip")
     parser.add_argument("--makensis", default="makensis")
@@ -86,7 +95,7 @@ def main(argv):
 
     out = args.out.resolve()
     folder = out / "stage" / "Drivewarden"
-    files = stage(args.programs, args.languages, args.strip, folder)
+    files = stage(args.programs, args.languages, args.policies, args.strip, folder)
     file_list = out / "stage" / "files.nsh"
     file_list.write_text(nsis_files(folder, files))
 

@@ -83,7 +83,9 @@ void TPanelLifecycle::BindCommands() {
     KeepListedFindings();
     FPanel.Component(L"killertimer").SetEnabled(true);
   });
-  FPanel.LanguageSetting = [this] { return FSettings->ReadInteger(kSectionApp, L"LanguageId", 0); };
+  FPanel.LanguageSetting = [this] {
+    return State().Policies.LanguageId.value_or(FSettings->ReadInteger(kSectionApp, L"LanguageId", 0));
+  };
   FPanel.WriteLanguageSetting = [this](int languageId) {
     FSettings->WriteInteger(kSectionApp, kKeyLanguageId, languageId);
   };
@@ -108,6 +110,8 @@ void TPanelLifecycle::FormCreate() {
   // One engine for the run; the texts it sets stay until the program ends.
   static TLocEngine language;
   StartLanguage(language, languageId, Sys().ProgramFolder(), FPanel);
+  // After the translation: the hints it set are the ones a policy's hint replaces.
+  FPanel.ShowHeldSettings();
 
   state.StartedElevated = IsRunAsAdmin(FFirstArgument);
   FPanel.Component(L"method_sel").SetItemIndex(kBothFindingKinds);

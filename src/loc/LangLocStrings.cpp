@@ -150,6 +150,8 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%d fichiers n'ont pas pu être retirés du disque : ils restent dans la liste",
     L"%s ne peut pas revenir à sa place : son dossier n'est plus sur le disque. Restaurez-le dans un "
     L"autre dossier.",
+    L"Ce réglage est fixé par votre organisation.",
+    L"La protection est fixée par votre organisation : elle ne peut pas être activée ni désactivée ici.",
 };
 }  // namespace
 
@@ -281,6 +283,8 @@ std::wstring MsgAutoQuarantinedCount = kDefaults[124];
 std::wstring MsgAutoDeletedCount = kDefaults[125];
 std::wstring MsgAutoFailedCount = kDefaults[126];
 std::wstring MsgRestoreOriginGone = kDefaults[127];
+std::wstring MsgSetByOrganisation = kDefaults[128];
+std::wstring MsgProtectionSetByOrganisation = kDefaults[129];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -411,6 +415,8 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAutoDeletedCount,
     &MsgAutoFailedCount,
     &MsgRestoreOriginGone,
+    &MsgSetByOrganisation,
+    &MsgProtectionSetByOrganisation,
 };
 
 const wchar_t* CatalogueDefault(int number) {

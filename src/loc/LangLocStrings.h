@@ -135,8 +135,10 @@ extern std::wstring MsgAutoQuarantinedCount;           // 125
 extern std::wstring MsgAutoDeletedCount;               // 126
 extern std::wstring MsgAutoFailedCount;                // 127
 extern std::wstring MsgRestoreOriginGone;              // 128
+extern std::wstring MsgSetByOrganisation;              // 129
+extern std::wstring MsgProtectionSetByOrganisation;    // 130
 
-constexpr int kCatalogueSize = 128;
+constexpr int kCatalogueSize = 130;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -21,6 +21,7 @@ ScopedPlatform::ScopedPlatform(const Platform& replacement) : saved_(platform())
   if (replacement.system) current.system = replacement.system;
   if (replacement.profile) current.profile = replacement.profile;
   if (replacement.mainThread) current.mainThread = replacement.mainThread;
+  if (replacement.policies) current.policies = replacement.policies;
 }
 
 ScopedPlatform::~ScopedPlatform() { platform() = saved_; }

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace dw {
 
@@ -208,6 +209,35 @@ class ProfileFiles {
                            const std::wstring& value) = 0;
 };
 
+// Where a policy value is read: the machine's policies (HKLM) or the user's (HKCU).
+enum class PolicyScope { Machine, User };
+
+// One value under Software\Policies\Drivewarden, as the registry holds it.
+struct PolicyValue {
+  enum class Type {
+    Number,  // REG_DWORD
+    Text,    // REG_SZ, cut at its first NUL
+    Other,   // another type, a malformed value, or a text over the bound
+  };
+  Type type = Type::Other;
+  uint32_t number = 0;
+  std::wstring text;
+
+  static PolicyValue Number(uint32_t number) { return {Type::Number, number, {}}; }
+  static PolicyValue Text(std::wstring text) { return {Type::Text, 0, std::move(text)}; }
+};
+
+// The values that Group Policy or an MDM set for the program. What they mean is
+// for the caller to decide; they are never written here.
+class PolicyStore {
+ public:
+  virtual ~PolicyStore() = default;
+  // The value of that name in the scope's policy key; nothing when the key or the
+  // value does not exist. A text of more than maxChars characters is never read
+  // whole: it comes back as Other.
+  virtual std::optional<PolicyValue> Value(PolicyScope scope, const std::wstring& name, size_t maxChars) = 0;
+};
+
 // The window thread, as workers see it.
 class MainThread {
  public:
@@ -227,6 +257,7 @@ struct Platform {
   System* system = nullptr;
   ProfileFiles* profile = nullptr;
   MainThread* mainThread = nullptr;
+  PolicyStore* policies = nullptr;
 };
 
 // The process-wide services: the real backend unless a test installed others.
@@ -236,6 +267,7 @@ inline Volumes& Vol() { return *platform().volumes; }
 inline System& Sys() { return *platform().system; }
 inline ProfileFiles& Profiles() { return *platform().profile; }
 inline MainThread& Main() { return *platform().mainThread; }
+inline PolicyStore& Policies() { return *platform().policies; }
 
 // Replaces some services for the guard's lifetime (tests); null members keep the current one.
 class ScopedPlatform {

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "state/Policy.h"
 #include "state/SharedState.h"
 
 namespace dw {
@@ -40,6 +41,10 @@ std::wstring ProtectedValue(const std::wstring& value) {
   bool blankEnds = IsProfileBlank(value.front()) || IsProfileBlank(value.back());
   return enclosed || blankEnds ? L"\"" + value + L"\"" : value;
 }
+
+std::wstring ExcludedDrivesText(const std::wstring& stored) { return ReplaceAll(stored, L";", L"\r\n"); }
+
+std::wstring StoredExcludedDrives(const std::wstring& listText) { return ReplaceAll(listText, L"\r\n", L";"); }
 
 std::wstring SettingsFilePath(const std::wstring& dataFolder) { return dataFolder + L"config\\config.ini"; }
 
@@ -108,7 +113,7 @@ int LoadSettings(TSharedState& state, TSettingsFile& settings) {
   int languageId = settings.ReadInteger(kSectionApp, kKeyLanguageId, 0);
   state.ProtectionEnabled = settings.ReadBool(kSectionApp, kKeyEnable, true);
 
-  state.ExcludedDrives.SetText(ReplaceAll(settings.ReadString(kSectionScan, kKeyAvoid, L""), L";", L"\r\n"));
+  state.ExcludedDrives.SetText(ExcludedDrivesText(settings.ReadString(kSectionScan, kKeyAvoid, L"")));
   if (state.ExcludedDrives.Text().empty() && settings.ReadBool(kSectionApp, kKeyFirstRun, true)) {
     std::wstring system = Sys().SystemDirectory();
     // Without a drive part (the call failed) there is no root to exclude.
@@ -118,17 +123,25 @@ int LoadSettings(TSharedState& state, TSettingsFile& settings) {
   state.ThreatAction = settings.ReadInteger(kSectionAction, kKeyMenace, 0);
   state.RiskAction = settings.ReadInteger(kSectionAction, kKeyRisk, 0);
   state.AntivirusCommandLine = settings.ReadString(kSectionComputer, kKeyAntivirusCmdLine, L"");
-  return languageId;
+
+  // What the file gave is the user's own; the policies of a previous load do not count.
+  state.Policies = TPolicySet{};
+  if (std::optional<bool> protection = ApplyPolicies(state, ReadPolicies())) state.ProtectionEnabled = *protection;
+  return state.Policies.LanguageId.value_or(languageId);
 }
 
 void SaveSettings(const TSharedState& state, TSettingsFile& settings, int languageId) {
-  settings.WriteBool(kSectionApp, kKeyEnable, state.ProtectionEnabled);
-  settings.WriteString(kSectionComputer, kKeyAntivirusCmdLine, state.AntivirusCommandLine);
-  settings.WriteInteger(kSectionAction, kKeyMenace, state.ThreatAction);
-  settings.WriteInteger(kSectionAction, kKeyRisk, state.RiskAction);
+  const TPolicySet& held = state.Policies;
+  const TOwnSettings& own = state.OwnSettings;
+  settings.WriteBool(kSectionApp, kKeyEnable, held.Enable ? own.Enable : state.ProtectionEnabled.load());
+  settings.WriteString(kSectionComputer, kKeyAntivirusCmdLine,
+                       held.AntivirusCmdLine ? own.AntivirusCmdLine : state.AntivirusCommandLine);
+  settings.WriteInteger(kSectionAction, kKeyMenace, held.ThreatAction ? own.ThreatAction : state.ThreatAction.load());
+  settings.WriteInteger(kSectionAction, kKeyRisk, held.RiskAction ? own.RiskAction : state.RiskAction.load());
   settings.WriteBool(kSectionApp, kKeyFirstRun, false);
-  settings.WriteInteger(kSectionApp, kKeyLanguageId, languageId);
-  settings.WriteString(kSectionScan, kKeyAvoid, ReplaceAll(state.ExcludedDrives.Text(), L"\r\n", L";"));
+  if (!held.LanguageId) settings.WriteInteger(kSectionApp, kKeyLanguageId, languageId);
+  settings.WriteString(kSectionScan, kKeyAvoid,
+                       StoredExcludedDrives(held.Avoid ? own.ExcludedDrives : state.ExcludedDrives.Text()));
 }
 
 }  // namespace dw

@@ -35,6 +35,11 @@ std::wstring ProtectedValue(const std::wstring& value);
 // optional sign; false for anything else (the caller then uses its default).
 bool ParseSettingInteger(std::wstring_view text, int& value);
 
+// The exclusion list's stored form ("C:\;e:\;") as the list's text, one root a
+// line, and back.
+std::wstring ExcludedDrivesText(const std::wstring& stored);
+std::wstring StoredExcludedDrives(const std::wstring& listText);
+
 class TSettingsFile {
  public:
   // Without profiles, every call goes through dw::Profiles() of the moment.
@@ -59,12 +64,16 @@ class TSettingsFile {
 };
 
 // Loads the settings at control panel creation: ProtectionEnabled, ExcludedDrives
-// (with the first-run rule), ThreatAction, RiskAction and AntivirusCommandLine.
-// Returns "languageId" as read, for the language box and the language file.
+// (with the first-run rule), ThreatAction, RiskAction and AntivirusCommandLine,
+// then puts the policies of the moment in force over them (state.Policies).
+// Returns "languageId" as read, or as a policy holds it, for the language box and
+// the language file.
 int LoadSettings(TSharedState& state, TSettingsFile& settings);
 
 // Writes every setting back at exit, in the file's fixed order. languageId is the
-// language box's item index (-1 when nothing is selected).
+// language box's item index (-1 when nothing is selected). A setting that a
+// policy holds keeps the user's own value in the file; languageId, which the
+// file alone holds for the user, is then not written at all.
 void SaveSettings(const TSharedState& state, TSettingsFile& settings, int languageId);
 
 }  // namespace dw

@@ -7,6 +7,7 @@
 
 #include "common/threadStringlist.h"
 #include "state/FindingWhy.h"
+#include "state/Policy.h"
 #include "state/diskinfo.h"
 #include "state/workthreads.h"
 
@@ -24,6 +25,10 @@ struct TSharedState {
   std::atomic<int> RiskAction{Ask};
   std::wstring AntivirusCommandLine;
   TThreadStringList ExcludedDrives;
+  // The settings the organisation holds, and the user's own values of those
+  // (window thread only).
+  TPolicySet Policies;
+  TOwnSettings OwnSettings;
   TThreadStringList ThreatList;
   TThreadStringList RiskList;
   TThreadStringList FindingsSeen;

@@ -102,6 +102,9 @@ const std::vector<TLayoutRow> kLayout = {
      .Caption = L"Ligne de commande  de votre antivirus:"},
     {.Name = L"antiviruscmd_txt", .Kind = K::Edit, .Parent = L"TabSheet5", .Place = {216, 264, 225, 21},
      .Hint = L"Facultatif"},
+    // Says that the organisation holds some of these settings; its text is the catalogue's.
+    {.Name = L"IpolicyNote", .Kind = K::Label, .Parent = L"TabSheet5", .Place = {8, 290, 433, 13},
+     .Visible = false},
 
     // About.
     {.Name = L"TabSheet6", .Kind = K::TabSheet, .Parent = L"PageControl1", .Caption = L"A propos"},

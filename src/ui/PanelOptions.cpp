@@ -19,6 +19,7 @@ constexpr uint32_t kMbIconError = 0x10;
 
 void TPanelfrm::btexcludeDiskClick(TComponent& sender) {
   TSharedState& state = State();
+  if (state.Policies.Avoid) return;
   if (sender.Tag() == -1) {
     TComponent& menu = Component(L"PopupMenu2");
     BuildDriveMenu(state.DriveList, menu, [this](TComponent& item) { btexcludeDiskClick(item); });
@@ -36,7 +37,14 @@ void TPanelfrm::btexcludeDiskClick(TComponent& sender) {
 // twice stays excluded until it is cleared again.
 void TPanelfrm::ListView5Click(TComponent&) {
   TThreadStringList& excluded = State().ExcludedDrives;
-  const std::vector<TListRow> rows = Component(L"ListView5").Rows();
+  TComponent& drives = Component(L"ListView5");
+  const std::vector<TListRow> rows = drives.Rows();
+  if (State().Policies.Avoid) {
+    // The ticks go back to what the policy excludes.
+    for (size_t row = 0; row < rows.size(); ++row)
+      drives.SetRowChecked(static_cast<int>(row), excluded.Contains(rows[row].Caption));
+    return;
+  }
   for (const TListRow& row : rows) {
     const bool listed = excluded.Contains(row.Caption);
     if (row.Checked && !listed) {
@@ -48,6 +56,7 @@ void TPanelfrm::ListView5Click(TComponent&) {
 }
 
 void TPanelfrm::langChange(TComponent& sender) {
+  if (std::optional<int> held = State().Policies.LanguageId) return sender.SetItemIndex(*held);
   if (WriteLanguageSetting) WriteLanguageSetting(sender.ItemIndex());
   ShowMessageBox(MsgRestartForLanguage, kProductName, kMbOk);
 }

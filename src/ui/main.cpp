@@ -144,6 +144,10 @@ void TPanelfrm::EnableProtection() {
 }
 
 void TPanelfrm::cprotectionControlClick(TComponent&) {
+  if (State().Policies.Enable) {
+    ShowNotification(MsgInformationTitle, MsgProtectionSetByOrganisation, 0);
+    return;
+  }
   if (State().ProtectionEnabled) {
     DisableProtection();
   } else {
@@ -177,8 +181,10 @@ void TPanelfrm::TabSheet3Show(TComponent&) { refreshBt(); }
 
 // The radio groups offer only Ask and Delete. A value they do not offer (2,
 // Quarantine, set in the settings file) is shown with no choice selected and
-// kept: showing the page must never change an action.
+// kept: showing the page must never change an action. The policies are read
+// again first: the page shows what is in force now.
 void TPanelfrm::TabSheet5Show(TComponent&) {
+  RefreshPolicies();
   TSharedState& state = State();
   RefillExclusionList();
 
@@ -204,14 +210,22 @@ void TPanelfrm::TabSheet6Show(TComponent&) {
   Component(L"Label7").SetVisible(true);
 }
 
+// A held setting keeps the policy's value whatever reaches its control.
 void TPanelfrm::a_menaceClick(TComponent& sender) {
-  if (sender.ItemIndex() >= 0) State().ThreatAction = sender.ItemIndex();
+  TSharedState& state = State();
+  if (state.Policies.ThreatAction) return sender.SetItemIndex(state.ThreatAction);
+  if (sender.ItemIndex() >= 0) state.ThreatAction = sender.ItemIndex();
 }
 
 void TPanelfrm::a_riskClick(TComponent& sender) {
-  if (sender.ItemIndex() >= 0) State().RiskAction = sender.ItemIndex();
+  TSharedState& state = State();
+  if (state.Policies.RiskAction) return sender.SetItemIndex(state.RiskAction);
+  if (sender.ItemIndex() >= 0) state.RiskAction = sender.ItemIndex();
 }
 
-void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) { State().AntivirusCommandLine = sender.Text(); }
+void TPanelfrm::antiviruscmd_txtChange(TComponent& sender) {
+  TSharedState& state = State();
+  if (!state.Policies.AntivirusCmdLine) state.AntivirusCommandLine = sender.Text();
+}
 
 }  // namespace dw

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <set>
 #include <span>
 #include <string>
@@ -62,6 +63,12 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void _safeopen(TComponent& sender);
   void _Scan(TComponent& sender);
   void _antivirusScan(TComponent& sender);
+
+  // Reads the policies again and puts them in force, switching the protection
+  // (with its notice) when a policy now wants it otherwise; then shows them.
+  void RefreshPolicies();
+  // Greys out the settings a policy holds and gives them the organisation's hint.
+  void ShowHeldSettings();
 
   // Repair tools, drive exclusion, and the options and about pages.
   // Writes languageId into the settings file at once; bound by start-up.
@@ -179,6 +186,9 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void TellDeleteAllResult();
   // Says why nothing happens when the protection is off; true when it is on.
   bool ProtectionOnOrSaySo();
+  void MarkHeld(TComponent& control, bool held);
+  // The hints of the controls a policy holds, as they were before (by name).
+  std::map<std::wstring, std::wstring> FOwnHints;
 };
 
 }  // namespace dw

@@ -18,6 +18,7 @@
 #include "state/SharedState.h"
 #include "state/logfile.h"
 #include "support/DriveFixture.h"
+#include "support/FakePolicies.h"
 #include "support/FakeSystem.h"
 #include "support/FakeVolumes.h"
 #include "support/MemoryProfileFiles.h"
@@ -185,6 +186,30 @@ TEST_F(StartupTest, SettingsShapeTheStartAndComeBackAtTheEnd) {
   }
 }
 
+// The organisation's language takes the place of the user's from the start on,
+// and the end of the run leaves the user's choice in the file.
+TEST_F(StartupTest, APolicyLanguageShapesTheStartAndIsNotWrittenBack) {
+  PutSettings("[app]\r\nlanguageId=0\r\nfirstrun=0\r\n");
+  test::FakePolicies policies;
+  policies.SetNumber(PolicyScope::Machine, L"languageId", 1);
+  policies.SetNumber(PolicyScope::User, L"menace", 1);
+  ScopedPlatform withPolicies(Platform{.policies = &policies});
+  lifecycle.FormCreate();
+
+  TComponent& lang = panel.Component(L"lang");
+  EXPECT_EQ(lang.ItemIndex(), 1);
+  EXPECT_FALSE(lang.Enabled());
+  EXPECT_EQ(lang.Hint(), MsgSetByOrganisation);
+  EXPECT_FALSE(panel.Component(L"a_menace").Enabled());
+  EXPECT_EQ(State().ThreatAction, Delete);
+  ASSERT_FALSE(system.ShellCalls().empty());
+  EXPECT_EQ(system.ShellCalls().back().parameters, L"/hidden /langid=1 /no_update_check");
+
+  lifecycle.FormDestroy();
+  EXPECT_EQ(Setting("app", "languageId"), "0");
+  EXPECT_EQ(Setting("action", "menace"), "0");
+}
+
 TEST_F(StartupTest, TheUpdaterStartsHiddenInTheLanguageOfTheSettings) {
   const std::pair<std::string, std::wstring> cases[] = {
       {"", L"/hidden /langid=0 /no_update_check"},
@@ -313,7 +338,7 @@ TEST_F(StartupTest, ThePopUpCreatedAfterThePanelTellsOfAProtectionLeftOff) {
 
 TEST(WindowAnswers, TrayMouseMessages) {
   const std::pair<uint32_t, TTrayClick> cases[] = {
-      {0x0202, TTrayClick::ShowAndRestore},           {0x0203, TTrayClick::ShowAndRestore}, {0x0206, TTrayClick::ShowAndRestore},
+      {0x0202, TTrayClick::ShowAndRestore}, {0x0203, TTrayClick::ShowAndRestore}, {0x0206, TTrayClick::ShowAndRestore},
       {0x0209, TTrayClick::ShowAndRestore}, {0x0205, TTrayClick::OpenMenu},       {0x0201, TTrayClick::None},
       {0x0204, TTrayClick::None},           {0x0200, TTrayClick::None},
   };

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
 #include "platform/posix/PosixFileSystem.h"
+#include "platform/posix/PosixPolicies.h"
 #include "platform/posix/PosixProfile.h"
 #include "platform/posix/PosixSystem.h"
 #include "platform/posix/PosixVolumes.h"
@@ -17,7 +18,8 @@ Platform& NativePlatform() {
                          .volumes = &volumes,
                          .system = &system,
                          .profile = PosixProfileFiles(),
-                         .mainThread = &mainThread};
+                         .mainThread = &mainThread,
+                         .policies = PosixPolicies()};
   return native;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32MainThread.h"
+#include "platform/win32/Win32Policies.h"
 #include "platform/win32/Win32Profile.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Volumes.h"
@@ -17,7 +18,8 @@ Platform& NativePlatform() {
                          .volumes = &volumes,
                          .system = &system,
                          .profile = Win32ProfileFiles(),
-                         .mainThread = &mainThread};
+                         .mainThread = &mainThread,
+                         .policies = Win32Policies()};
   return native;
 }
 

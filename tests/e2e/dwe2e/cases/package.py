@@ -17,6 +17,8 @@ INSTALL_DIR = r"C:\Program Files\Drivewarden"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Drivewarden"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
 ICON_SIZES = [16, 20, 24, 32, 48, 256]
+# The administrative template for Group Policy, shipped for IT departments to copy.
+POLICY_TEMPLATES = ["Policies/Drivewarden.admx", "Policies/en-US/Drivewarden.adml", "Policies/fr-FR/Drivewarden.adml"]
 
 
 def package_helper(session, *args, timeout=120):
@@ -78,7 +80,8 @@ def start_installed(session):
 
 def check_installed(session, autostart=True):
     folder = install_folder(session)
-    expected = sorted(RELEASE_PROGRAMS + ["uninstall.exe", "Languages/english.lng", "Languages/french.lng"])
+    expected = sorted(RELEASE_PROGRAMS + ["uninstall.exe", "Languages/english.lng", "Languages/french.lng"]
+                      + POLICY_TEMPLATES)
     found = sorted(str(p.relative_to(folder)) for p in folder.rglob("*") if p.is_file())
     check(found == expected, f"installed files: {found} (want {expected})")
     links = sorted(p.name for p in start_menu_folder(session).glob("*.lnk"))
