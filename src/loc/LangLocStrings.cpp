@@ -145,6 +145,44 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"%s : %d menace(s), %d fichier(s) suspect(s)",
     L"%s : analyse en cours...",
     L"%s : protection désactivée",
+    L"Menace détectée",
+    L"Fichier suspect détecté",
+    L"Menace disparue du disque",
+    L"Fichier suspect disparu du disque",
+    L"Retirée de la liste : disque débranché",
+    L"Menace supprimée",
+    L"Fichier suspect supprimé",
+    L"Supprimé automatiquement",
+    L"Mis en quarantaine automatiquement",
+    L"Échec de la suppression",
+    L"Échec de la mise en quarantaine",
+    L"Déjà absent au moment de la suppression",
+    L"Disque absent au moment de la suppression",
+    L"Effacé de la quarantaine",
+    L"Échec de l'effacement de la quarantaine",
+    L"Quarantaine vidée",
+    L"Restauré depuis la quarantaine vers",
+    L"Échec de la restauration vers",
+    L"Erreur",
+    L"Analyse commencée",
+    L"Analyse terminée",
+    L"Analyse arrêtée",
+    L"Partie non analysée",
+    L"Réparation commencée",
+    L"Réparation terminée",
+    L"Réparation inachevée",
+    L"Réparation : mis en quarantaine",
+    L"Réparation : déplacé",
+    L"Réparation : rendu visible",
+    L"Réparation : dossier du virus supprimé",
+    L"Réparation : dossier laissé en place",
+    L"Réparation : échec",
+    L"Protection activée",
+    L"Protection désactivée",
+    L"Droits d'administrateur demandés",
+    L"Échec de la demande de droits d'administrateur",
+    L"Seules les dernières entrées du journal sont affichées (%d).",
+    L"Le fichier du journal ne peut pas être ouvert : %s",
 };
 }  // namespace
 
@@ -272,6 +310,44 @@ std::wstring MsgScanProgress = kDefaults[120];
 std::wstring MsgTrayFindings = kDefaults[121];
 std::wstring MsgTrayScanning = kDefaults[122];
 std::wstring MsgTrayUnprotected = kDefaults[123];
+std::wstring MsgLogActThreat = kDefaults[124];
+std::wstring MsgLogActRiskFile = kDefaults[125];
+std::wstring MsgLogActThreatNoMore = kDefaults[126];
+std::wstring MsgLogActRiskFileNoMore = kDefaults[127];
+std::wstring MsgLogActDriveRemoved = kDefaults[128];
+std::wstring MsgLogActDeleteThreat = kDefaults[129];
+std::wstring MsgLogActDeleteRiskFile = kDefaults[130];
+std::wstring MsgLogActDeleteAuto = kDefaults[131];
+std::wstring MsgLogActQuarantineAuto = kDefaults[132];
+std::wstring MsgLogActDeleteFailed = kDefaults[133];
+std::wstring MsgLogActQuarantineFailed = kDefaults[134];
+std::wstring MsgLogActDeleteMissing = kDefaults[135];
+std::wstring MsgLogActDeleteDriveGone = kDefaults[136];
+std::wstring MsgLogActQuarantineErase = kDefaults[137];
+std::wstring MsgLogActQuarantineEraseFailed = kDefaults[138];
+std::wstring MsgLogActQuarantineEmptied = kDefaults[139];
+std::wstring MsgLogActRestore = kDefaults[140];
+std::wstring MsgLogActRestoreFailed = kDefaults[141];
+std::wstring MsgLogActError = kDefaults[142];
+std::wstring MsgLogActScanStart = kDefaults[143];
+std::wstring MsgLogActScanEnd = kDefaults[144];
+std::wstring MsgLogActScanStopped = kDefaults[145];
+std::wstring MsgLogActScanIncomplete = kDefaults[146];
+std::wstring MsgLogActRepairStart = kDefaults[147];
+std::wstring MsgLogActRepairEnd = kDefaults[148];
+std::wstring MsgLogActRepairIncomplete = kDefaults[149];
+std::wstring MsgLogActRepairQuarantined = kDefaults[150];
+std::wstring MsgLogActRepairMoved = kDefaults[151];
+std::wstring MsgLogActRepairUnhidden = kDefaults[152];
+std::wstring MsgLogActRepairRemoved = kDefaults[153];
+std::wstring MsgLogActRepairKept = kDefaults[154];
+std::wstring MsgLogActRepairFailed = kDefaults[155];
+std::wstring MsgLogActProtectionOn = kDefaults[156];
+std::wstring MsgLogActProtectionOff = kDefaults[157];
+std::wstring MsgLogActElevation = kDefaults[158];
+std::wstring MsgLogActElevationFailed = kDefaults[159];
+std::wstring MsgLogCutShort = kDefaults[160];
+std::wstring MsgLogOpenFailed = kDefaults[161];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -398,6 +474,44 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgTrayFindings,
     &MsgTrayScanning,
     &MsgTrayUnprotected,
+    &MsgLogActThreat,
+    &MsgLogActRiskFile,
+    &MsgLogActThreatNoMore,
+    &MsgLogActRiskFileNoMore,
+    &MsgLogActDriveRemoved,
+    &MsgLogActDeleteThreat,
+    &MsgLogActDeleteRiskFile,
+    &MsgLogActDeleteAuto,
+    &MsgLogActQuarantineAuto,
+    &MsgLogActDeleteFailed,
+    &MsgLogActQuarantineFailed,
+    &MsgLogActDeleteMissing,
+    &MsgLogActDeleteDriveGone,
+    &MsgLogActQuarantineErase,
+    &MsgLogActQuarantineEraseFailed,
+    &MsgLogActQuarantineEmptied,
+    &MsgLogActRestore,
+    &MsgLogActRestoreFailed,
+    &MsgLogActError,
+    &MsgLogActScanStart,
+    &MsgLogActScanEnd,
+    &MsgLogActScanStopped,
+    &MsgLogActScanIncomplete,
+    &MsgLogActRepairStart,
+    &MsgLogActRepairEnd,
+    &MsgLogActRepairIncomplete,
+    &MsgLogActRepairQuarantined,
+    &MsgLogActRepairMoved,
+    &MsgLogActRepairUnhidden,
+    &MsgLogActRepairRemoved,
+    &MsgLogActRepairKept,
+    &MsgLogActRepairFailed,
+    &MsgLogActProtectionOn,
+    &MsgLogActProtectionOff,
+    &MsgLogActElevation,
+    &MsgLogActElevationFailed,
+    &MsgLogCutShort,
+    &MsgLogOpenFailed,
 };
 
 const wchar_t* CatalogueDefault(int number) {

@@ -14,6 +14,7 @@ ScopedPlatform::ScopedPlatform(const Platform& replacement) : saved_(platform())
   if (replacement.system) current.system = replacement.system;
   if (replacement.profile) current.profile = replacement.profile;
   if (replacement.mainThread) current.mainThread = replacement.mainThread;
+  if (replacement.events) current.events = replacement.events;
 }
 
 ScopedPlatform::~ScopedPlatform() { platform() = saved_; }

@@ -42,8 +42,9 @@ TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
   // The pop-up says what the file did.
   EXPECT_EQ(h.notices[0].msg, FormatText(MsgFileQuarantined, {drive.Path(L"run.exe")}) + L"\n" + MsgWhyAutorunTarget);
   EXPECT_EQ(h.notices[0].itype, 1);
-  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
-                                                    L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{
+                             L"scan/start " + drive.root(), L"delete/AutoAction " + drive.Path(L"run.exe"),
+                             L"delete/AutoAction " + drive.Path(L"autorun.inf.ren"), L"scan/end " + drive.root()}));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-payload");
   EXPECT_EQ(ReadQuarantineInfo(QuarantineFolder() + L"run.exe.quarantine"), drive.Path(L"run.exe"));
 }
@@ -57,7 +58,9 @@ TEST(ScanRun, QuarantineActionOnSuspiciousFilesUsesTheThreatTitle) {
   EXPECT_FALSE(drive.Exists(L"x.scr"));
   ASSERT_EQ(h.notices.size(), 1u);
   EXPECT_EQ(h.notices[0].title, MsgThreatQuarantined);
-  EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"quarantine/AutoAction " + drive.Path(L"x.scr")});
+  EXPECT_EQ(h.LogText(),
+            (std::vector<std::wstring>{L"scan/start " + drive.root(), L"quarantine/AutoAction " + drive.Path(L"x.scr"),
+                                       L"scan/end " + drive.root()}));
   EXPECT_GE(h.view.refreshes, 1);
 }
 
@@ -183,8 +186,9 @@ TEST(Disposal, AFailedQuarantineCopyLeavesTheFileListedAndSaysSo) {
   EXPECT_EQ(h.view.disposed[0].second, DisposeResult::CopyFailed);
   ASSERT_EQ(h.notices.size(), 1u);
   EXPECT_EQ(h.notices[0].msg, FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
-  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/failed " + drive.Path(L"x.exe"),
-                                                    L"Menace/riskFile " + drive.Path(L"x.exe")}));
+  EXPECT_EQ(h.LogText(),
+            (std::vector<std::wstring>{L"scan/start " + drive.root(), L"delete/failed " + drive.Path(L"x.exe"),
+                                       L"Menace/riskFile " + drive.Path(L"x.exe"), L"scan/end " + drive.root()}));
 }
 
 TEST(Disposal, DeletesHiddenSystemReadOnlyFilesAfterTheCopy) {
