@@ -59,12 +59,15 @@ class TLogParser {
   }
 
   // The ';' that closes an entry whose target begins at from: the first one
-  // followed by the end of the text or by the start of an entry.
+  // followed by the end of the text or by the start of an entry. Before a damaged
+  // tail, where neither comes, the last one: the entry before the damage counts.
   std::optional<size_t> EntryEnd(size_t from) const {
+    std::optional<size_t> last;
     for (size_t semi = FText.find(L';', from); semi != std::wstring_view::npos; semi = FText.find(L';', semi + 1)) {
       if (semi + 1 == FText.size() || EntryAt(semi + 1)) return semi;
+      last = semi;
     }
-    return std::nullopt;
+    return last;
   }
 
   // Where the first entry begins: at pos 0 when the text starts with one,
