@@ -225,8 +225,8 @@ class EventLog {
  public:
   virtual ~EventLog() = default;
   // ReportEventW with the id of a message of the program's message table and the
-  // strings that fill its %1, %2...
-  virtual void Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) = 0;
+  // strings that fill its %1, %2...; true when the system took the event.
+  virtual bool Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) = 0;
 };
 
 struct Platform {

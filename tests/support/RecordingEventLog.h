@@ -18,9 +18,10 @@ struct ReportedEvent {
 
 class RecordingEventLog : public EventLog {
  public:
-  void Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) override {
+  bool Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) override {
     std::lock_guard<std::mutex> lock(mutex_);
     events_.push_back({level, eventId, strings});
+    return true;
   }
   std::vector<ReportedEvent> Events() {
     std::lock_guard<std::mutex> lock(mutex_);

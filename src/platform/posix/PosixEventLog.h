@@ -7,7 +7,7 @@ namespace dw {
 
 class PosixEventLog : public EventLog {
  public:
-  void Report(EventLevel, uint32_t, const std::vector<std::wstring>&) override {}
+  bool Report(EventLevel, uint32_t, const std::vector<std::wstring>&) override { return false; }
 };
 
 }  // namespace dw

@@ -15,9 +15,9 @@ Win32EventLog::~Win32EventLog() {
   if (FSource) DeregisterEventSource(FSource);
 }
 
-void Win32EventLog::Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) {
+bool Win32EventLog::Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) {
   std::call_once(FRegistered, [this] { FSource = RegisterEventSourceW(nullptr, L"Drivewarden"); });
-  if (!FSource) return;
+  if (!FSource) return false;
   std::vector<std::wstring> bounded;
   for (size_t i = 0; i < strings.size() && i < kMaxStrings; ++i) {
     bounded.push_back(strings[i].substr(0, kMaxStringLength));
@@ -25,8 +25,8 @@ void Win32EventLog::Report(EventLevel level, uint32_t eventId, const std::vector
   std::vector<LPCWSTR> pointers;
   for (const std::wstring& text : bounded) pointers.push_back(text.c_str());
   // A failure (a full log, a stopped service) loses this event only.
-  ReportEventW(FSource, static_cast<WORD>(level), 0, eventId, nullptr, static_cast<WORD>(pointers.size()), 0,
-               pointers.empty() ? nullptr : pointers.data(), nullptr);
+  return ReportEventW(FSource, static_cast<WORD>(level), 0, eventId, nullptr, static_cast<WORD>(pointers.size()), 0,
+                      pointers.empty() ? nullptr : pointers.data(), nullptr);
 }
 
 }  // namespace dw

@@ -15,7 +15,7 @@ namespace dw {
 class Win32EventLog : public EventLog {
  public:
   ~Win32EventLog() override;
-  void Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) override;
+  bool Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) override;
 
  private:
   // Registered once, at the first event: most runs raise none.
