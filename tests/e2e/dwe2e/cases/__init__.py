@@ -1,9 +1,10 @@
 """The cases, one module per area; CASES maps each case's name (its function's,
 without "case_") to its function, which gets a fresh WineSession."""
 
-from . import arrival, companions, honesty, package, popups, quarantine, screenshots, startup, tools, window_tests
+from . import (arrival, companions, honesty, journal, package, popups, quarantine, screenshots, startup, tools,
+               window_tests)
 
-AREAS = [startup, screenshots, window_tests, companions, popups, package, arrival, tools, quarantine, honesty]
+AREAS = [startup, screenshots, window_tests, companions, popups, package, arrival, tools, quarantine, honesty, journal]
 
 CASES = {name[len("case_"):]: function
          for area in AREAS for name, function in vars(area).items() if name.startswith("case_")}
