@@ -132,7 +132,7 @@ const std::vector<TLayoutRow> kLayout = {
      .Caption = L"Ce que Drivewarden a fait, le plus récent en premier", .Options = kOptWordWrap,
      .Alignment = TAlignment::Center},
     {.Name = L"ListView6", .Kind = K::ListView, .Parent = L"TabSheet7", .Place = {8, 32, 445, 202},
-     .Columns = {{L"Date", 115}, {L"Action", 160}, {L"Cible", 300}}, .Options = kListView | kOptOwnerData},
+     .Columns = {{L"Date", 140}, {L"Action", 150}, {L"Cible", 300}}, .Options = kListView | kOptOwnerData},
     {.Name = L"btlogOpen", .Kind = K::Button, .Parent = L"TabSheet7", .Place = {8, 240, 121, 25},
      .Caption = L"Ouvrir le fichier"},
     {.Name = L"IlogState", .Kind = K::Label, .Parent = L"TabSheet7", .Place = {136, 246, 317, 13},
