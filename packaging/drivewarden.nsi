@@ -24,6 +24,9 @@ RequestExecutionLevel admin
 !define PUBLISHER "The Drivewarden developers"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Drivewarden"
 !define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+; The event source: the Event Viewer finds the texts of the program's events in
+; the program itself (its message table).
+!define EVENTLOG_KEY "SYSTEM\CurrentControlSet\Services\EventLog\Application\Drivewarden"
 !define UNINSTALLER "uninstall.exe"
 
 !include MUI2.nsh
@@ -195,6 +198,9 @@ Section "-Registration"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+  WriteRegExpandStr HKLM "${EVENTLOG_KEY}" "EventMessageFile" "$INSTDIR\drivewarden.exe"
+  ; Error, warning and information.
+  WriteRegDWORD HKLM "${EVENTLOG_KEY}" "TypesSupported" 7
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   ; Interactively the finish page offers the start.
@@ -236,6 +242,7 @@ Section "un.$(SecKeepName)" SecUnProgram
   RMDir /REBOOTOK "$INSTDIR"
   RMDir /r "$SMPROGRAMS\${PRODUCT}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  DeleteRegKey HKLM "${EVENTLOG_KEY}"
 SectionEnd
 
 ; Off by default, and so never in a silent uninstall: the settings, the log and the

@@ -13,6 +13,8 @@
 #   DW_BENCH_RUNS      pairs to run (default 7)
 #   DW_BENCH_CLI       a drivewarden-cli to measure instead of this tree's (another build)
 #   DW_BENCH_ENGINE=1  also runs the engine benchmark (tests/bench/bench_scan.cpp)
+#
+# Then the log page on a log of 100,000 entries (tests/bench/bench_log.cpp).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
@@ -101,3 +103,15 @@ print(f"engine: bare walk {walk:.0f} ms, thorough scan {scan:.0f} ms, ratio {sca
       f"peak memory {runs['BM_ThoroughScan'].get('maxrss_MiB', 0):.0f} MiB")
 PY
 fi
+
+# The log page on a log of 100,000 entries.
+[ -f "$out/build.ninja" ] || cmake -S . -B "$out" -G Ninja -DCMAKE_BUILD_TYPE=Release -DDW_BUILD_BENCH=ON >/dev/null
+cmake --build "$out" --target dw_bench_log -j 2 >/dev/null
+"$out/tests/bench/dw_bench_log" --benchmark_format=json --benchmark_out="$out/log.json" \
+  --benchmark_out_format=json >/dev/null
+python3 - "$out/log.json" <<'PY'
+import json, sys
+runs = {b["name"].split("/")[0]: b for b in json.load(open(sys.argv[1]))["benchmarks"]}
+print(f"log of {runs['BM_ReadLog']['rows']:.0f} entries: read {runs['BM_ReadLog']['real_time']:.0f} ms, "
+      f"page shown {runs['BM_ShowLogPage']['real_time']:.0f} ms")
+PY

@@ -502,7 +502,15 @@ std::string_view RepairActionName(RepairAction action) {
 }
 
 TRepairCounts RepairDrive(TScanThread& scan, const PdiskInfo& drive, bool dryRun, const RepairReport& report) {
-  return TRepairRun(scan, drive, dryRun, report).Run();
+  // A dry run did nothing to the drive: the log has nothing to record.
+  if (!dryRun) LogItem(L"repair/start", drive->root);
+  TRepairCounts counts = TRepairRun(scan, drive, dryRun, report).Run();
+  // A repair cut short or with a failed step must not read as done.
+  if (!dryRun) {
+    const bool complete = counts.failed == 0 && counts.kept == 0 && !scan.Terminated();
+    LogItem(complete ? L"repair/end" : L"repair/incomplete", drive->root);
+  }
+  return counts;
 }
 
 TRepairSummary SummariseRepair(const std::wstring& drive, const TRepairCounts& counts) {

@@ -153,6 +153,9 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   if (!ready) return 0;
   if (State().ExcludedDrives.Contains(drive->root) || !State().ProtectionEnabled.load()) return 0;
 
+  // The start and the end frame the drive's findings in the log; an end without a
+  // word of trouble between them is a drive looked at whole.
+  LogItem(L"scan/start", drive->root);
   int count = 0;
   scan.FScanningLetter = drive->root[0];
   scan.FDriveFindings.clear();
@@ -179,6 +182,7 @@ int ScanDrive(TScanThread& scan, const PdiskInfo& drive, bool thorough) {
   }
   scan.FMenaceCount = count;
   if (!scan.FCutShort && !scan.Terminated() && scan.FDriveErrors == 0) DropUnreported(scan, drive);
+  LogItem(scan.Terminated() ? L"scan/stopped" : L"scan/end", drive->root);
   if (!scan.Terminated()) {
     scan.HandOver(&IScanView::DriveScanDone);
     // Told with the drive; what a stop cuts short is told with the run's end.

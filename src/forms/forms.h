@@ -88,6 +88,9 @@ enum TComponentOption : uint32_t {
   kOptDefaultItem = 1u << 9,          // menu items: the default item, shown bold
   kOptVerticalCentre = 1u << 10,      // labels: the text centred in the height
   kOptLoweredOuter = 1u << 11,        // panels: a lowered outer bevel around the raised inner one
+  // List views: the window asks the model for a row's texts only when it shows
+  // the row, so that a refill of 100,000 rows is one step. No check boxes.
+  kOptOwnerData = 1u << 12,
 };
 
 // Which property changed, as the observer hears it. Form-level changes use

@@ -152,6 +152,44 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"autre dossier.",
     L"Ce réglage est fixé par votre organisation.",
     L"La protection est fixée par votre organisation : elle ne peut pas être activée ni désactivée ici.",
+    L"Menace détectée",
+    L"Fichier suspect détecté",
+    L"Menace disparue du disque",
+    L"Fichier suspect disparu du disque",
+    L"Retirée de la liste : disque débranché",
+    L"Menace supprimée",
+    L"Fichier suspect supprimé",
+    L"Supprimé automatiquement",
+    L"Mis en quarantaine automatiquement",
+    L"Échec de la suppression",
+    L"Échec de la mise en quarantaine",
+    L"Déjà absent au moment de la suppression",
+    L"Disque absent au moment de la suppression",
+    L"Effacé de la quarantaine",
+    L"Échec de l'effacement de la quarantaine",
+    L"Quarantaine vidée",
+    L"Restauré depuis la quarantaine vers",
+    L"Échec de la restauration vers",
+    L"Erreur",
+    L"Analyse commencée",
+    L"Analyse terminée",
+    L"Analyse arrêtée",
+    L"Partie non analysée",
+    L"Réparation commencée",
+    L"Réparation terminée",
+    L"Réparation inachevée",
+    L"Réparation : mis en quarantaine",
+    L"Réparation : déplacé",
+    L"Réparation : rendu visible",
+    L"Réparation : dossier du virus supprimé",
+    L"Réparation : dossier laissé en place",
+    L"Réparation : échec",
+    L"Protection activée",
+    L"Protection désactivée",
+    L"Droits d'administrateur demandés",
+    L"Échec de la demande de droits d'administrateur",
+    L"Seules les dernières entrées du journal sont affichées (%d).",
+    L"Le fichier du journal ne peut pas être ouvert : %s",
 };
 }  // namespace
 
@@ -285,6 +323,44 @@ std::wstring MsgAutoFailedCount = kDefaults[126];
 std::wstring MsgRestoreOriginGone = kDefaults[127];
 std::wstring MsgSetByOrganisation = kDefaults[128];
 std::wstring MsgProtectionSetByOrganisation = kDefaults[129];
+std::wstring MsgLogActThreat = kDefaults[130];
+std::wstring MsgLogActRiskFile = kDefaults[131];
+std::wstring MsgLogActThreatNoMore = kDefaults[132];
+std::wstring MsgLogActRiskFileNoMore = kDefaults[133];
+std::wstring MsgLogActDriveRemoved = kDefaults[134];
+std::wstring MsgLogActDeleteThreat = kDefaults[135];
+std::wstring MsgLogActDeleteRiskFile = kDefaults[136];
+std::wstring MsgLogActDeleteAuto = kDefaults[137];
+std::wstring MsgLogActQuarantineAuto = kDefaults[138];
+std::wstring MsgLogActDeleteFailed = kDefaults[139];
+std::wstring MsgLogActQuarantineFailed = kDefaults[140];
+std::wstring MsgLogActDeleteMissing = kDefaults[141];
+std::wstring MsgLogActDeleteDriveGone = kDefaults[142];
+std::wstring MsgLogActQuarantineErase = kDefaults[143];
+std::wstring MsgLogActQuarantineEraseFailed = kDefaults[144];
+std::wstring MsgLogActQuarantineEmptied = kDefaults[145];
+std::wstring MsgLogActRestore = kDefaults[146];
+std::wstring MsgLogActRestoreFailed = kDefaults[147];
+std::wstring MsgLogActError = kDefaults[148];
+std::wstring MsgLogActScanStart = kDefaults[149];
+std::wstring MsgLogActScanEnd = kDefaults[150];
+std::wstring MsgLogActScanStopped = kDefaults[151];
+std::wstring MsgLogActScanIncomplete = kDefaults[152];
+std::wstring MsgLogActRepairStart = kDefaults[153];
+std::wstring MsgLogActRepairEnd = kDefaults[154];
+std::wstring MsgLogActRepairIncomplete = kDefaults[155];
+std::wstring MsgLogActRepairQuarantined = kDefaults[156];
+std::wstring MsgLogActRepairMoved = kDefaults[157];
+std::wstring MsgLogActRepairUnhidden = kDefaults[158];
+std::wstring MsgLogActRepairRemoved = kDefaults[159];
+std::wstring MsgLogActRepairKept = kDefaults[160];
+std::wstring MsgLogActRepairFailed = kDefaults[161];
+std::wstring MsgLogActProtectionOn = kDefaults[162];
+std::wstring MsgLogActProtectionOff = kDefaults[163];
+std::wstring MsgLogActElevation = kDefaults[164];
+std::wstring MsgLogActElevationFailed = kDefaults[165];
+std::wstring MsgLogCutShort = kDefaults[166];
+std::wstring MsgLogOpenFailed = kDefaults[167];
 
 std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgAlertTitle,
@@ -417,6 +493,44 @@ std::wstring* const CatalogueTable[kCatalogueSize] = {
     &MsgRestoreOriginGone,
     &MsgSetByOrganisation,
     &MsgProtectionSetByOrganisation,
+    &MsgLogActThreat,
+    &MsgLogActRiskFile,
+    &MsgLogActThreatNoMore,
+    &MsgLogActRiskFileNoMore,
+    &MsgLogActDriveRemoved,
+    &MsgLogActDeleteThreat,
+    &MsgLogActDeleteRiskFile,
+    &MsgLogActDeleteAuto,
+    &MsgLogActQuarantineAuto,
+    &MsgLogActDeleteFailed,
+    &MsgLogActQuarantineFailed,
+    &MsgLogActDeleteMissing,
+    &MsgLogActDeleteDriveGone,
+    &MsgLogActQuarantineErase,
+    &MsgLogActQuarantineEraseFailed,
+    &MsgLogActQuarantineEmptied,
+    &MsgLogActRestore,
+    &MsgLogActRestoreFailed,
+    &MsgLogActError,
+    &MsgLogActScanStart,
+    &MsgLogActScanEnd,
+    &MsgLogActScanStopped,
+    &MsgLogActScanIncomplete,
+    &MsgLogActRepairStart,
+    &MsgLogActRepairEnd,
+    &MsgLogActRepairIncomplete,
+    &MsgLogActRepairQuarantined,
+    &MsgLogActRepairMoved,
+    &MsgLogActRepairUnhidden,
+    &MsgLogActRepairRemoved,
+    &MsgLogActRepairKept,
+    &MsgLogActRepairFailed,
+    &MsgLogActProtectionOn,
+    &MsgLogActProtectionOff,
+    &MsgLogActElevation,
+    &MsgLogActElevationFailed,
+    &MsgLogCutShort,
+    &MsgLogOpenFailed,
 };
 
 const wchar_t* CatalogueDefault(int number) {

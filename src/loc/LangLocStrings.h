@@ -137,8 +137,46 @@ extern std::wstring MsgAutoFailedCount;                // 127
 extern std::wstring MsgRestoreOriginGone;              // 128
 extern std::wstring MsgSetByOrganisation;              // 129
 extern std::wstring MsgProtectionSetByOrganisation;    // 130
+extern std::wstring MsgLogActThreat;                   // 131
+extern std::wstring MsgLogActRiskFile;                 // 132
+extern std::wstring MsgLogActThreatNoMore;             // 133
+extern std::wstring MsgLogActRiskFileNoMore;           // 134
+extern std::wstring MsgLogActDriveRemoved;             // 135
+extern std::wstring MsgLogActDeleteThreat;             // 136
+extern std::wstring MsgLogActDeleteRiskFile;           // 137
+extern std::wstring MsgLogActDeleteAuto;               // 138
+extern std::wstring MsgLogActQuarantineAuto;           // 139
+extern std::wstring MsgLogActDeleteFailed;             // 140
+extern std::wstring MsgLogActQuarantineFailed;         // 141
+extern std::wstring MsgLogActDeleteMissing;            // 142
+extern std::wstring MsgLogActDeleteDriveGone;          // 143
+extern std::wstring MsgLogActQuarantineErase;          // 144
+extern std::wstring MsgLogActQuarantineEraseFailed;    // 145
+extern std::wstring MsgLogActQuarantineEmptied;        // 146
+extern std::wstring MsgLogActRestore;                  // 147
+extern std::wstring MsgLogActRestoreFailed;            // 148
+extern std::wstring MsgLogActError;                    // 149
+extern std::wstring MsgLogActScanStart;                // 150
+extern std::wstring MsgLogActScanEnd;                  // 151
+extern std::wstring MsgLogActScanStopped;              // 152
+extern std::wstring MsgLogActScanIncomplete;           // 153
+extern std::wstring MsgLogActRepairStart;              // 154
+extern std::wstring MsgLogActRepairEnd;                // 155
+extern std::wstring MsgLogActRepairIncomplete;         // 156
+extern std::wstring MsgLogActRepairQuarantined;        // 157
+extern std::wstring MsgLogActRepairMoved;              // 158
+extern std::wstring MsgLogActRepairUnhidden;           // 159
+extern std::wstring MsgLogActRepairRemoved;            // 160
+extern std::wstring MsgLogActRepairKept;               // 161
+extern std::wstring MsgLogActRepairFailed;             // 162
+extern std::wstring MsgLogActProtectionOn;             // 163
+extern std::wstring MsgLogActProtectionOff;            // 164
+extern std::wstring MsgLogActElevation;                // 165
+extern std::wstring MsgLogActElevationFailed;          // 166
+extern std::wstring MsgLogCutShort;                    // 167
+extern std::wstring MsgLogOpenFailed;                  // 168
 
-constexpr int kCatalogueSize = 130;
+constexpr int kCatalogueSize = 168;
 // Entry N at position N - 1.
 extern std::wstring* const CatalogueTable[kCatalogueSize];
 // The defaults, for tests and for resetting.

@@ -22,6 +22,7 @@ ScopedPlatform::ScopedPlatform(const Platform& replacement) : saved_(platform())
   if (replacement.profile) current.profile = replacement.profile;
   if (replacement.mainThread) current.mainThread = replacement.mainThread;
   if (replacement.policies) current.policies = replacement.policies;
+  if (replacement.events) current.events = replacement.events;
 }
 
 ScopedPlatform::~ScopedPlatform() { platform() = saved_; }

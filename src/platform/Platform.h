@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace dw {
 
@@ -43,7 +44,7 @@ struct FindData {
   uint64_t size = 0;
 };
 
-// The start of a file, read up to a bound.
+// The start (or the end) of a file, read up to a bound.
 struct FileStart {
   std::string bytes;
   bool complete = false;  // bytes hold the whole file
@@ -60,6 +61,8 @@ class SharedFile {
   // write is then taken back, so the file holds whole appends only).
   virtual bool Append(std::string_view bytes) = 0;
   virtual std::optional<std::string> ReadAll() = 0;
+  // The last maxBytes bytes at most; complete when they begin at the file's start.
+  virtual std::optional<FileStart> ReadTail(size_t maxBytes) = 0;
   virtual bool Truncate() = 0;
 };
 
@@ -251,6 +254,19 @@ class MainThread {
   virtual bool IsCurrent() = 0;
 };
 
+// The levels of the Windows event log (EVENTLOG_ERROR_TYPE and the others).
+enum class EventLevel : uint16_t { Error = 1, Warning = 2, Information = 4 };
+
+// The Application log of the system, under the program's event source. Reporting
+// never fails loudly: the text log stays the record.
+class EventLog {
+ public:
+  virtual ~EventLog() = default;
+  // ReportEventW with the id of a message of the program's message table and the
+  // strings that fill its %1, %2...; true when the system took the event.
+  virtual bool Report(EventLevel level, uint32_t eventId, const std::vector<std::wstring>& strings) = 0;
+};
+
 struct Platform {
   FileSystem* fs = nullptr;
   Volumes* volumes = nullptr;
@@ -258,6 +274,7 @@ struct Platform {
   ProfileFiles* profile = nullptr;
   MainThread* mainThread = nullptr;
   PolicyStore* policies = nullptr;
+  EventLog* events = nullptr;
 };
 
 // The process-wide services: the real backend unless a test installed others.
@@ -268,6 +285,7 @@ inline System& Sys() { return *platform().system; }
 inline ProfileFiles& Profiles() { return *platform().profile; }
 inline MainThread& Main() { return *platform().mainThread; }
 inline PolicyStore& Policies() { return *platform().policies; }
+inline EventLog& Events() { return *platform().events; }
 
 // Replaces some services for the guard's lifetime (tests); null members keep the current one.
 class ScopedPlatform {

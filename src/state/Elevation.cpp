@@ -32,7 +32,11 @@ void RequestElevation() {
   if (state.StopRequested.exchange(true)) return;
 
   ShowMessageBox(FormatText(MsgElevationRequired, {std::wstring(kProductName)}), MsgElevationTitle, kMbOk);
-  Sys().Shell(OwnerWindow::Application, L"open", state.UsbcmdPath, L"/runAsadmin", Sys().ProgramFolder(), kSwHide);
+  const bool started =
+      Sys().Shell(OwnerWindow::Application, L"open", state.UsbcmdPath, L"/runAsadmin", Sys().ProgramFolder(), kSwHide);
+  // The program ends either way: a companion that could not start leaves a run
+  // that did not get its rights, and only the log tells why.
+  LogItem(started ? L"elevation/request" : L"elevation/failed", state.UsbcmdPath);
 
   std::function<void()> hook;
   {

@@ -1,5 +1,7 @@
 #include "state/logfile.h"
 
+#include "state/LogActions.h"
+
 namespace dw {
 
 namespace {
@@ -39,10 +41,15 @@ void TLogFile::addItem(const std::wstring& action, const std::wstring& arg) {
     std::wstring entry = Sys().LocalDateTimeText() + L" " + action + L" " + arg + L";";
     // A failed write (a full disk, a vanished folder, another writer holding the
     // file's lock too long) loses this entry only.
-    if (Fstream && Fstream->Append(Sys().ToAnsi(entry))) return;
-    tell = !FFailureTold;
-    FFailureTold = true;
+    if (!Fstream || !Fstream->Append(Sys().ToAnsi(entry))) {
+      tell = !FFailureTold;
+      FFailureTold = true;
+    }
   }
+  // Every logged kind that the system's event log knows reaches it from here, so
+  // that no caller can log one without the other. Outside the lock: the entries
+  // of other threads need not wait for the event log.
+  ReportLoggedEvent(action, arg);
   // Outside the lock: the hook may hand a notice to the window thread.
   if (tell && FOnFailure) FOnFailure(FFileName);
 }
@@ -52,6 +59,12 @@ std::vector<std::wstring> TLogFile::lbGetLog() {
   std::lock_guard<std::mutex> lock(FLock);
   std::optional<std::string> bytes = Fstream->ReadAll();
   return bytes ? SplitLines(Sys().FromAnsi(*bytes)) : std::vector<std::wstring>{};
+}
+
+std::optional<FileStart> TLogFile::ReadTail(size_t maxBytes) {
+  if (!Fstream) return std::nullopt;
+  std::lock_guard<std::mutex> lock(FLock);
+  return Fstream->ReadTail(maxBytes);
 }
 
 void TLogFile::EraseLog() {

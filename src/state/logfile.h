@@ -23,6 +23,8 @@ class TLogFile {
   explicit TLogFile(const std::wstring& dataFolder, LogFailureHook onFailure = {});
   void addItem(const std::wstring& action, const std::wstring& arg);
   std::vector<std::wstring> lbGetLog();
+  // The end of the log, at most maxBytes of it; nothing without an open file.
+  std::optional<FileStart> ReadTail(size_t maxBytes);
   void EraseLog();
   bool IsOpen() const { return Fstream != nullptr; }
   const std::wstring& FileName() const { return FFileName; }

@@ -129,6 +129,18 @@ const std::vector<TLayoutRow> kLayout = {
     {.Name = L"btupdateCheck", .Kind = K::Button, .Parent = L"TabSheet6", .Place = {320, 272, 131, 25},
      .Caption = L"Verifier la mise a jour"},
 
+    // Log. Many thousands of entries: the list view asks for the rows it shows.
+    {.Name = L"TabSheet7", .Kind = K::TabSheet, .Parent = L"PageControl1", .Caption = L"Journal"},
+    {.Name = L"IlogDescript", .Kind = K::Label, .Parent = L"TabSheet7", .Place = {8, 8, 441, 17},
+     .Caption = L"Ce que Drivewarden a fait, le plus récent en premier", .Options = kOptWordWrap,
+     .Alignment = TAlignment::Center},
+    {.Name = L"ListView6", .Kind = K::ListView, .Parent = L"TabSheet7", .Place = {8, 32, 445, 202},
+     .Columns = {{L"Date", 140}, {L"Action", 150}, {L"Cible", 300}}, .Options = kListView | kOptOwnerData},
+    {.Name = L"btlogOpen", .Kind = K::Button, .Parent = L"TabSheet7", .Place = {8, 240, 121, 25},
+     .Caption = L"Ouvrir le fichier"},
+    {.Name = L"IlogState", .Kind = K::Label, .Parent = L"TabSheet7", .Place = {136, 246, 317, 13},
+     .Options = kOptWordWrap, .Alignment = TAlignment::Right},
+
     // Menu of the notification-area icon. The drive-submenu parents carry -1.
     {.Name = L"PopupMenu1", .Kind = K::PopupMenu},
     {.Name = L"Afficher1", .Kind = K::MenuItem, .Parent = L"PopupMenu1", .Caption = L"Afficher",

@@ -54,6 +54,7 @@ void TPanelfrm::QuarantineEmptiedShown(TquarantineThread&, bool emptied) {
   UpdateQuarantineButtons();
   if (emptied) {
     ShowNotification(MsgSuccessTitle, MsgQuarantineFilesDeleted, 0);
+    LogItem(L"quarantineEmptied", QuarantineFolder());
     return;
   }
   ShowNotification(MsgFailureTitle, FormatText(MsgDisposeFailed, {QuarantineFolder()}), 1);

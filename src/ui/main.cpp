@@ -40,6 +40,8 @@ TPanelfrm::TPanelfrm() : TForm(PanelStyle()) {
   Bind(L"TabSheet3", &TComponent::OnShow, &TPanelfrm::TabSheet3Show);
   Bind(L"TabSheet5", &TComponent::OnShow, &TPanelfrm::TabSheet5Show);
   Bind(L"TabSheet6", &TComponent::OnShow, &TPanelfrm::TabSheet6Show);
+  Bind(L"TabSheet7", &TComponent::OnShow, &TPanelfrm::TabSheet7Show);
+  Bind(L"btlogOpen", &TComponent::OnClick, &TPanelfrm::btlogOpenClick);
   Bind(L"a_menace", &TComponent::OnClick, &TPanelfrm::a_menaceClick);
   Bind(L"a_risk", &TComponent::OnClick, &TPanelfrm::a_riskClick);
   Bind(L"antiviruscmd_txt", &TComponent::OnChange, &TPanelfrm::antiviruscmd_txtChange);
@@ -123,6 +125,7 @@ void TPanelfrm::ListView3Change(TComponent&) { UpdateToolButtons(); }
 
 void TPanelfrm::DisableProtection() {
   State().ProtectionEnabled = false;
+  LogItem(L"protection/off", L"");
   refreshBt();
   ShowNotification(MsgAlertTitle, FormatText(MsgDisabled, {std::wstring(kProductName)}), 1);
   Component(L"Label13").SetCaption(MsgProtectionDisabled);
@@ -131,6 +134,7 @@ void TPanelfrm::DisableProtection() {
 void TPanelfrm::EnableProtection() {
   TSharedState& state = State();
   state.ProtectionEnabled = true;
+  LogItem(L"protection/on", L"");
   // Drives attached while it was off were never scanned: they are now, silently as
   // at start-up, and the headline waits for them.
   for (const PdiskInfo& drive : state.DriveList.Snapshot()) {

@@ -50,6 +50,9 @@ class TPanelfrm : public TForm, public IScanView, public IDisposalView, public I
   void RefillExclusionList();
   void TabSheet5Show(TComponent& sender);
   void TabSheet6Show(TComponent& sender);
+  // The log page: read when shown, newest entry first.
+  void TabSheet7Show(TComponent& sender);
+  void btlogOpenClick(TComponent& sender);
   void a_menaceClick(TComponent& sender);
   void a_riskClick(TComponent& sender);
   void antiviruscmd_txtChange(TComponent& sender);

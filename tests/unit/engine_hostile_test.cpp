@@ -281,9 +281,10 @@ TEST(HostileNames, TheStoredNameIsReportedDisposedOfAndLogged) {
   h.Scan(h.Drive(drive));
   EXPECT_EQ(DisposedPaths(h), (std::vector<std::wstring>{drive.Path(L"Evil.exe"), drive.Path(L"autorun.inf.ren"),
                                                          drive.Path(L"Photos.EXE")}));
-  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"Evil.exe"),
-                                                    L"delete/AutoAction " + drive.Path(L"autorun.inf.ren"),
-                                                    L"delete/AutoAction " + drive.Path(L"Photos.EXE")}));
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{
+                             L"scan/start " + drive.root(), L"delete/AutoAction " + drive.Path(L"Evil.exe"),
+                             L"delete/AutoAction " + drive.Path(L"autorun.inf.ren"),
+                             L"delete/AutoAction " + drive.Path(L"Photos.EXE"), L"scan/end " + drive.root()}));
 }
 
 TEST(HostileNames, AFindingGoneIsNotTakenForAnEntryOfAnotherCase) {
@@ -309,7 +310,8 @@ TEST(HostileDrives, ADrivePulledOutDuringTheScanIsAnErrorNeverClean) {
     ScopedPlatform guard(Platform{.fs = &pulled});
     h.Scan(record, thorough);
     EXPECT_EQ(h.view.errors, (Errors{{drive.root(), ScanErrorKind::DriveGone}})) << thorough;
-    EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"scan/incomplete " + drive.root()});
+    EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"scan/start " + drive.root(), L"scan/incomplete " + drive.root(),
+                                                      L"scan/end " + drive.root()}));
   }
 }
 
@@ -343,7 +345,9 @@ TEST(HostileFiles, AFindingAlreadyGoneIsNoFailure) {
                                        {drive.Path(L"autorun.inf"), DisposeResult::Missing}}));
   EXPECT_EQ(h.view.lastDisposals.quarantined, 1);
   EXPECT_EQ(h.view.lastDisposals.failed, 0);
-  EXPECT_EQ(h.LogText(), std::vector<std::wstring>{L"quarantine/AutoAction " + drive.Path(L"autorun.inf")});
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"scan/start " + drive.root(),
+                                                    L"quarantine/AutoAction " + drive.Path(L"autorun.inf"),
+                                                    L"scan/end " + drive.root()}));
   EXPECT_TRUE(h.view.errors.empty());
 }
 

@@ -41,8 +41,9 @@ TEST(ScanRun, DeleteActionDisposesOfEverythingAndListsNothing) {
   EXPECT_TRUE(h.notices.empty());
   EXPECT_EQ(h.view.lastDisposals.deleted, 2);
   EXPECT_EQ(AutoDisposalText(h.view.lastDisposals), FormatText(MsgAutoDeletedCount, {int64_t{2}}));
-  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/AutoAction " + drive.Path(L"run.exe"),
-                                                    L"delete/AutoAction " + drive.Path(L"autorun.inf.ren")}));
+  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{
+                             L"scan/start " + drive.root(), L"delete/AutoAction " + drive.Path(L"run.exe"),
+                             L"delete/AutoAction " + drive.Path(L"autorun.inf.ren"), L"scan/end " + drive.root()}));
   EXPECT_EQ(Fs().ReadAll(QuarantineFolder() + L"run.exe.quarantine"), "MZ-payload");
   EXPECT_EQ(ReadQuarantineInfo(QuarantineFolder() + L"run.exe.quarantine"), drive.Path(L"run.exe"));
 }
@@ -208,8 +209,9 @@ TEST(Disposal, AFailedQuarantineCopyLeavesTheFileListedAndSaysSo) {
   EXPECT_EQ(h.view.disposed[0].second, DisposeResult::CopyFailed);
   EXPECT_EQ(h.view.lastDisposals.failed, 1);
   EXPECT_EQ(AutoDisposalText(h.view.lastDisposals), FormatText(MsgDisposeFailed, {drive.Path(L"x.exe")}));
-  EXPECT_EQ(h.LogText(), (std::vector<std::wstring>{L"delete/failed " + drive.Path(L"x.exe"),
-                                                    L"Menace/riskFile " + drive.Path(L"x.exe")}));
+  EXPECT_EQ(h.LogText(),
+            (std::vector<std::wstring>{L"scan/start " + drive.root(), L"delete/failed " + drive.Path(L"x.exe"),
+                                       L"Menace/riskFile " + drive.Path(L"x.exe"), L"scan/end " + drive.root()}));
 }
 
 TEST(Disposal, DeletesHiddenSystemReadOnlyFilesAfterTheCopy) {

@@ -39,7 +39,8 @@ TEST_F(FindingsScan, ASilentRunThatListsAFindingBringsThePanelUpOnItsFirstPage) 
   const std::wstring path = drive.Path(L"x.exe");
   EXPECT_EQ(C(L"ListView1").Rows(),
             (std::vector<TListRow>{Row(L"x.exe", MsgKindSuspect, path, MsgWhyHiddenSystemProgram)}));
-  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"Menace/riskFile " + path});
+  EXPECT_EQ(LogText(), (std::vector<std::wstring>{L"scan/start " + drive.root(), L"Menace/riskFile " + path,
+                                                  L"scan/end " + drive.root()}));
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgThreatsDetected, 1}}));
   // A silent run leaves the scan controls alone.
   EXPECT_TRUE(C(L"scanBt").Visible());
@@ -132,7 +133,9 @@ TEST_F(FindingsScan, OneRowPerPathAndKindHoweverOftenItIsReported) {
       std::find(suspicious.begin(), suspicious.end(), Row(L"x.exe", MsgKindSuspect, x, MsgWhyHiddenSystemProgram)),
       suspicious.end());
   ExpectRowsMatchFindingsSeen();
-  EXPECT_EQ(LogText().size(), 4u);
+  const std::vector<std::wstring> log = LogText();
+  EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::wstring& e) { return e.rfind(L"Menace/", 0) == 0; }),
+            4);
 
   // Threats are drawn in red: every row whose path is a listed threat.
   TComponent& listView = C(L"ListView1");
@@ -365,7 +368,8 @@ TEST_F(FindingsScan, ADriveWhoseScanCouldNotFinishIsNeverCalledClean) {
   StartWorker(new TScanThread(true, false, record), &State().WorkThreads);
   WaitForWorkers();
   EXPECT_EQ(notifications, (std::vector<Notification>{{Title(L"USBSTICK", drive), MsgScanIncomplete, 1}}));
-  EXPECT_EQ(LogText(), std::vector<std::wstring>{L"scan/incomplete " + drive.root()});
+  EXPECT_EQ(LogText(), (std::vector<std::wstring>{L"scan/start " + drive.root(), L"scan/incomplete " + drive.root(),
+                                                  L"scan/end " + drive.root()}));
 }
 
 }  // namespace

@@ -185,6 +185,7 @@ class RefusingLogs : public test::ForwardingFileSystem {
     explicit FailingFile(std::unique_ptr<SharedFile> inner) : inner_(std::move(inner)) {}
     bool Append(std::string_view) override { return false; }
     std::optional<std::string> ReadAll() override { return inner_->ReadAll(); }
+    std::optional<FileStart> ReadTail(size_t maxBytes) override { return inner_->ReadTail(maxBytes); }
     bool Truncate() override { return inner_->Truncate(); }
 
    private:

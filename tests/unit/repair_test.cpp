@@ -264,10 +264,14 @@ TEST_P(InfectedStickTest, GivesEveryFileBackAtTheRootAndLeavesNoLauncher) {
   for (const auto& [rel, attributes] : attributesBefore)
     EXPECT_EQ(drive.Attributes(rel), attributes) << WideToUtf8(rel);
   EXPECT_GT(QuarantinedFiles(), 0);
-  // The log holds each step.
-  int logged = 0;
-  for (const std::wstring& entry : h.LogText()) logged += entry.rfind(L"repair/", 0) == 0;
-  EXPECT_EQ(logged, static_cast<int>(run.steps.size()));
+  // The log holds each step, between the repair's start and its end.
+  std::vector<std::wstring> repairEntries;
+  for (const std::wstring& entry : h.LogText())
+    if (entry.rfind(L"repair/", 0) == 0) repairEntries.push_back(entry);
+  EXPECT_EQ(repairEntries.size(), run.steps.size() + 2);
+  ASSERT_FALSE(repairEntries.empty());
+  EXPECT_EQ(repairEntries.front(), L"repair/start " + drive.root());
+  EXPECT_EQ(repairEntries.back(), L"repair/end " + drive.root());
 
   // A second run finds nothing left to do.
   const Tree repaired = Snapshot(drive);

@@ -253,6 +253,29 @@ class PosixSharedFile : public SharedFile {
     return false;
   }
   std::optional<std::string> ReadAll() override { return posix::ReadBytes(fd_.Get()); }
+  std::optional<FileStart> ReadTail(size_t maxBytes) override {
+    struct stat st;
+    if (fstat(fd_.Get(), &st) != 0) return std::nullopt;
+    const auto size = static_cast<uint64_t>(st.st_size);
+    off_t offset = size > maxBytes ? static_cast<off_t>(size - maxBytes) : 0;
+    FileStart tail;
+    tail.complete = offset == 0;
+    char buffer[65536];
+    // What another holder appends meanwhile may be cut off, never half an entry
+    // read past the bound.
+    while (tail.bytes.size() < maxBytes) {
+      const size_t wanted = std::min(sizeof(buffer), maxBytes - tail.bytes.size());
+      ssize_t n = pread(fd_.Get(), buffer, wanted, offset);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return std::nullopt;
+      }
+      if (n == 0) break;
+      tail.bytes.append(buffer, static_cast<size_t>(n));
+      offset += n;
+    }
+    return tail;
+  }
   bool Truncate() override {
     AppendLock lock(fd_.Get());
     return lock.Acquired() && ftruncate(fd_.Get(), 0) == 0;

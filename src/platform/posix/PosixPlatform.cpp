@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 #include "platform/QueueMainThread.h"
+#include "platform/posix/PosixEventLog.h"
 #include "platform/posix/PosixFileSystem.h"
 #include "platform/posix/PosixPolicies.h"
 #include "platform/posix/PosixProfile.h"
@@ -14,12 +15,14 @@ Platform& NativePlatform() {
   static PosixSystem system;
   // Without windows, the thread that first asks for the platform is the window thread.
   static QueueMainThread mainThread;
+  static PosixEventLog events;
   static Platform native{.fs = &fileSystem,
                          .volumes = &volumes,
                          .system = &system,
                          .profile = PosixProfileFiles(),
                          .mainThread = &mainThread,
-                         .policies = PosixPolicies()};
+                         .policies = PosixPolicies(),
+                         .events = &events};
   return native;
 }
 

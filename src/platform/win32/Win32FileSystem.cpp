@@ -221,6 +221,17 @@ class Win32SharedFile : public SharedFile {
     if (!SeekTo(file_.Get(), 0, FILE_BEGIN)) return std::nullopt;
     return ReadBytes(file_.Get());
   }
+  std::optional<FileStart> ReadTail(size_t maxBytes) override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_.Get(), &size) || size.QuadPart < 0) return std::nullopt;
+    const auto length = static_cast<uint64_t>(size.QuadPart);
+    const LONGLONG start = length > maxBytes ? static_cast<LONGLONG>(length - maxBytes) : 0;
+    if (!SeekTo(file_.Get(), start, FILE_BEGIN)) return std::nullopt;
+    FileStart tail;
+    tail.complete = start == 0;
+    if (!ReadUpTo(file_.Get(), maxBytes, tail.bytes)) return std::nullopt;
+    return tail;
+  }
   bool Truncate() override {
     AppendLock lock(file_.Get());
     return lock.Held() && SeekTo(file_.Get(), 0, FILE_BEGIN) && SetEndOfFile(file_.Get());

@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32MainThread.h"
 #include "platform/win32/Win32Policies.h"
@@ -14,12 +15,14 @@ Platform& NativePlatform() {
   static Win32System system;
   // The thread that first asks for the platform owns the message-only window.
   static Win32MainThread mainThread;
+  static Win32EventLog events;
   static Platform native{.fs = &fileSystem,
                          .volumes = &volumes,
                          .system = &system,
                          .profile = Win32ProfileFiles(),
                          .mainThread = &mainThread,
-                         .policies = Win32Policies()};
+                         .policies = Win32Policies(),
+                         .events = &events};
   return native;
 }
 

@@ -35,6 +35,7 @@ void TFormWindow::CreateListView(TBoundControl& bound, HWND parent) {
   DWORD style = WS_CHILD | WS_CLIPSIBLINGS | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL;
   if (c.HasOption(kOptShowSelectionAlways)) style |= LVS_SHOWSELALWAYS;
   if (!c.HasOption(kOptReadOnly)) style |= LVS_EDITLABELS;
+  if (c.HasOption(kOptOwnerData)) style |= LVS_OWNERDATA;
   if (c.Visible()) style |= WS_VISIBLE;
   if (!c.Enabled()) style |= WS_DISABLED;
   bound.Window = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"", style, r.left, r.top, r.right - r.left,
@@ -73,6 +74,17 @@ void TFormWindow::ApplyColumns(TBoundControl& bound) {
 void TFormWindow::ApplyRows(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window) return;
+  if (c.HasOption(kOptOwnerData)) {
+    {
+      TUpdating updating(FUpdating);
+      TNoRedraw noRedraw(bound.Window);
+      // The selection the control keeps is of the old rows: the model's is cleared.
+      SendMessageW(bound.Window, LVM_DELETEALLITEMS, 0, 0);
+      SendMessageW(bound.Window, LVM_SETITEMCOUNT, static_cast<WPARAM>(c.RowCount()), 0);
+    }
+    ApplySelected(bound);
+    return;
+  }
   {
     TUpdating updating(FUpdating);
     TNoRedraw noRedraw(bound.Window);
@@ -99,6 +111,7 @@ void TFormWindow::ApplyRows(TBoundControl& bound) {
 void TFormWindow::ApplyChecked(TBoundControl& bound) {
   TComponent& c = *bound.Component;
   if (c.Kind() != TComponentKind::ListView || !bound.Window || !c.HasOption(kOptCheckBoxes)) return;
+  if (c.HasOption(kOptOwnerData)) return;
   TUpdating updating(FUpdating);
   for (int row = 0; row < c.RowCount(); ++row) {
     UINT state =
@@ -167,6 +180,23 @@ bool TFormWindow::OnListNotify(TBoundControl& bound, NMHDR& header, LRESULT& res
       return true;
     }
     case NM_DBLCLK: RunEvent(c.OnDblClick, c); return true;
+    case LVN_GETDISPINFOW: {
+      auto& info = reinterpret_cast<NMLVDISPINFOW&>(header);
+      LVITEMW& item = info.item;
+      if (!(item.mask & LVIF_TEXT) || !item.pszText || item.cchTextMax <= 0) return true;
+      item.pszText[0] = L'\0';
+      if (item.iItem < 0 || static_cast<size_t>(item.iItem) >= c.Rows().size() || item.iSubItem < 0) return true;
+      const TListRow& row = c.Rows()[static_cast<size_t>(item.iItem)];
+      const size_t sub = static_cast<size_t>(item.iSubItem);
+      const std::wstring* text = sub == 0                     ? &row.Caption
+                                 : sub <= row.SubItems.size() ? &row.SubItems[sub - 1]
+                                                              : nullptr;
+      if (!text) return true;
+      const size_t length = std::min(text->size(), static_cast<size_t>(item.cchTextMax) - 1);
+      text->copy(item.pszText, length);
+      item.pszText[length] = L'\0';
+      return true;
+    }
     case LVN_GETINFOTIPW: {
       auto& tip = reinterpret_cast<NMLVGETINFOTIPW&>(header);
       if (tip.iItem < 0 || static_cast<size_t>(tip.iItem) >= c.Rows().size() || !tip.pszText || tip.cchTextMax <= 0) {

@@ -3,8 +3,8 @@ panel's pages and lists, and the notification pop-up."""
 
 from .checks import check, wait_until
 
-PAGES = ["findings", "tools", "quarantine", "options", "about"]
-LIST_VIEWS = {"ListView1": 0, "ListView3": 1, "ListView4": 2, "ListView5": 3}  # in control order
+PAGES = ["findings", "tools", "quarantine", "options", "about", "log"]
+LIST_VIEWS = {"ListView1": 0, "ListView3": 1, "ListView4": 2, "ListView5": 3, "ListView6": 4}  # in control order
 
 
 def list_rows(session, name):

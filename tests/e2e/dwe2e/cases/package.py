@@ -16,6 +16,7 @@ from ..settings import FIRST_RUN_SETTINGS, SEEDED_SETTINGS, same_settings
 INSTALL_DIR = r"C:\Program Files\Drivewarden"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Drivewarden"
 RUN_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Run"
+EVENTLOG_KEY = r"HKLM\SYSTEM\CurrentControlSet\Services\EventLog\Application\Drivewarden"
 ICON_SIZES = [16, 20, 24, 32, 48, 256]
 # The administrative template for Group Policy, shipped for IT departments to copy.
 POLICY_TEMPLATES = ["Policies/Drivewarden.admx", "Policies/en-US/Drivewarden.adml", "Policies/fr-FR/Drivewarden.adml"]
@@ -115,6 +116,10 @@ def check_installed(session, autostart=True):
     check(size_type == "REG_DWORD" and abs(int(size, 16) - installed_kib) <= 16,
           f"EstimatedSize {size} (the files take {installed_kib} KiB)")
     check(session.data_folder.is_dir(), "the installer made no data folder")
+    # The event source names the program, whose message table holds the texts.
+    source = registry_values(session, EVENTLOG_KEY) or {}
+    check(source.get("EventMessageFile") == ("REG_EXPAND_SZ", f"{INSTALL_DIR}\\drivewarden.exe")
+          and source.get("TypesSupported") == ("REG_DWORD", "0x7"), f"event source: {source}")
 
 
 def case_package_install_uninstall(session):
@@ -150,6 +155,7 @@ def case_package_install_uninstall(session):
     check(not start_menu_folder(session).exists(), "the Start-menu entries were left")
     check(registry_values(session, UNINSTALL_KEY) is None, "the uninstall entry was left")
     check("Drivewarden" not in (registry_values(session, RUN_KEY) or {}), "the start at logon was left")
+    check(registry_values(session, EVENTLOG_KEY) is None, "the event source was left")
     check(session.settings_file.exists() and any((session.data_folder / "log").glob("*.u.txt")),
           "the silent uninstall removed the data folder")
 
