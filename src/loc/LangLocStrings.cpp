@@ -141,7 +141,7 @@ constexpr const wchar_t* kDefaults[kCatalogueSize] = {
     L"seule copie.",
     L"Un fichier nommé autorun.inf occupe déjà ce nom sur %s : le dossier de protection ne peut pas y "
     L"être créé. Analysez ce disque, ce fichier peut venir d'un virus.",
-    L"Scan %s de %s en cours : %d dossiers examinés, %d menace(s) ou fichier(s) suspect(s) trouvé(s)",
+    L"Scan %s de %s : %d dossiers examinés, %d trouvé(s)",
     L"%s : %d menace(s), %d fichier(s) suspect(s)",
     L"%s : analyse en cours...",
     L"%s : protection désactivée",

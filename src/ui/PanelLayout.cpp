@@ -75,7 +75,7 @@ const std::vector<TLayoutRow> kLayout = {
      .Caption = L"Les fichiers contenus dans cette liste on été mis en quarantaine pour protéger votre ordinateur",
      .Options = kOptWordWrap, .Alignment = TAlignment::Center},
     {.Name = L"ListView4", .Kind = K::ListView, .Parent = L"TabSheet4", .Place = {8, 32, 445, 202},
-     .Columns = {{L"Nom", 140}, {L"Taille", 50}, {L"Date", 110}, {L"Chemin", 135}}, .Options = kListView},
+     .Columns = {{L"Nom", 125}, {L"Taille", 45}, {L"Date", 130}, {L"Chemin", 135}}, .Options = kListView},
     {.Name = L"btquarantineRestore", .Kind = K::Button, .Parent = L"TabSheet4", .Place = {8, 240, 89, 25},
      .Caption = L"Restaurer"},
     {.Name = L"btquarantineDel", .Kind = K::Button, .Parent = L"TabSheet4", .Place = {248, 240, 97, 25},

@@ -188,13 +188,47 @@ TEST_F(LangShippedTest, FrenchKeepsEachEntrysPlaceholdersAndLineBreaks) {
 TEST_F(LangShippedTest, FrenchHasNoneOfTheDefaultsMistakes) {
   const std::string bytes = ShippedLanguageFile("french.lng");
   const char* const mistakes[] = {
-      "menance", "Menance", " on été", "Quarantaire", "suscpect", "Minitieux", "Ouvir", "réussi\n",
-      "fichies", "détéct", "represant", "Bienvenu ", "Merçi", "CREER", "Reparer", "Verifier",
-      "instrusion", "complèter", "proteger", "redemarrer", "  ",
+      "menance",
+      "Menance",
+      " on été",
+      "Quarantaire",
+      "suscpect",
+      "Minitieux",
+      "Ouvir",
+      "réussi\n",
+      "fichies",
+      "détéct",
+      "represant",
+      "Bienvenu ",
+      "Merçi",
+      "CREER",
+      "Reparer",
+      "Verifier",
+      "instrusion",
+      "complèter",
+      "proteger",
+      "redemarrer",
+      "  ",
       // entries that the defaults give in English
-      "Do you want", "scannin", "Change file",
+      "Do you want",
+      "scannin",
+      "Change file",
   };
   for (const char* m : mistakes) EXPECT_EQ(bytes.find(m), std::string::npos) << m;
+}
+
+// The note's text is the name of a file the protection folder holds: a ':' would
+// make it a stream of another file on Windows, a '\\' a folder.
+TEST_F(LangShippedTest, TheProtectionNoteIsAFileNameInBothFiles) {
+  for (const char* name : kShippedFiles) {
+    SCOPED_TRACE(name);
+    TLocEngine engine;
+    engine.LoadLanguageFile(Path(name));
+    std::wstring note = L"untranslated";
+    engine.TranslateString(36, note);
+    EXPECT_EQ(note.find_first_of(L"<>:\"/\\|?*"), std::wstring::npos) << WideToUtf8(note);
+    EXPECT_NE(note.back(), L'.');
+  }
 }
 
 TEST_F(LangShippedTest, FrenchLeavesThePanelAsLaidOut) {

@@ -89,7 +89,7 @@ TEST_F(PanelLayoutTest, ListsChoicesAndColumnsAreAsDesigned) {
   using Items = std::vector<std::wstring>;
   EXPECT_EQ(C(L"ListView1").Columns(), (Cols{{L"Nom", 100}, {L"Type", 90}, {L"Chemin", 140}, {L"Raison", 330}}));
   EXPECT_EQ(C(L"ListView3").Columns(), (Cols{{L"Root", 40}, {L"VolName", 200}, {L"Taille", 65}, {L"Libre", 65}}));
-  EXPECT_EQ(C(L"ListView4").Columns(), (Cols{{L"Nom", 140}, {L"Taille", 50}, {L"Date", 110}, {L"Chemin", 135}}));
+  EXPECT_EQ(C(L"ListView4").Columns(), (Cols{{L"Nom", 125}, {L"Taille", 45}, {L"Date", 130}, {L"Chemin", 135}}));
   EXPECT_EQ(C(L"ListView5").Columns(), (Cols{{L"Root", 50}, {L"VolName", 165}, {L"Taille", 65}, {L"Libre", 80}}));
   EXPECT_TRUE(C(L"ListView5").HasOption(kOptCheckBoxes));
   EXPECT_FALSE(C(L"ListView3").HasOption(kOptCheckBoxes));

@@ -150,6 +150,9 @@ TEST_F(FileSystemContract, FindFailsWithoutMatchesAndStopsWhenAsked) {
   EXPECT_EQ(visits, 1);
 }
 
+constexpr uint32_t kErrorInvalidNameCode = 123;  // ERROR_INVALID_NAME
+constexpr uint32_t kErrorDirectoryCode = 267;    // ERROR_DIRECTORY
+
 // The walk lists with List, the rules with Find: both must see one drive alike.
 TEST_F(FileSystemContract, ListIsFindOfEverythingWithoutTheDots) {
   drive.WriteFile(L"c.exe", "12345", kAttrHidden | kAttrSystem);
@@ -183,7 +186,12 @@ TEST_F(FileSystemContract, ListIsFindOfEverythingWithoutTheDots) {
     EXPECT_EQ(listResult, c.listed) << WideToUtf8(c.folder);
     EXPECT_EQ(findResult, c.listed) << WideToUtf8(c.folder);
     if (!c.listed) {
-      EXPECT_EQ(listError, c.error) << WideToUtf8(c.folder);
+      // A file taken for a folder: Windows (and Wine, since the listing asks for
+      // large fetches) may call the name invalid or no folder instead.
+      const bool fileAsFolder = std::wstring_view(c.folder) == L"c.exe\\";
+      if (!fileAsFolder || (listError != kErrorInvalidNameCode && listError != kErrorDirectoryCode)) {
+        EXPECT_EQ(listError, c.error) << WideToUtf8(c.folder);
+      }
     }
     EXPECT_EQ(listed, found) << WideToUtf8(c.folder);
   }

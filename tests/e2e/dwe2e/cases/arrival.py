@@ -3,7 +3,7 @@ user, its findings disposed of, and its removal seen."""
 
 from ..checks import check, wait_for, wait_until
 from ..drive import make_demo_drive
-from ..panel import wait_for_notice, drive_rows, list_rows, show_panel_through_tray
+from ..panel import wait_for_notice, wait_for_quiet_popup, drive_rows, list_rows, show_panel_through_tray
 from ..settings import SEEDED_SETTINGS
 
 ARRIVING_LETTER = "e"  # the demo's lure shortcut leads to E:\photos.js
@@ -65,6 +65,8 @@ def case_drive_arrival(session):
           "the autorun file was not set aside")
     session.screenshot("arrival-findings")
 
+    # The drive's own notice goes first, so that the next one is the batch's.
+    wait_for_quiet_popup(session)
     check(session.helper("click", "Supprimer tout")[0] == 0, "\"Supprimer tout\" could not be pressed")
     # Suspicious files are listed, so the deletion asks first; only Yes goes on.
     check(session.helper("answer-box", "Attention", 6, 10000)[0] == 0, "no confirmation was asked")

@@ -10,10 +10,10 @@ from ..settings import SEEDED_SETTINGS
 
 WORM_HIDDEN = ["Photos", "Documents", "recycler"]  # lower case: not the recycle bin's name
 NEVER_REPAIRED = ["RECYCLER", "$RECYCLE.BIN", "System Volume Information", "FOUND.000"]
-PROTECTION_NOTE = "NB. Ce dossier vous protège des autoruns des virus.txt"
+PROTECTION_NOTE = "NB - ce dossier protège votre disque contre le lancement automatique des virus.txt"
 # In the language file's words: its reader drops the built-in text's trailing blank.
-PROTECTION_TEXT = ("DOSSIER CREER PAR LE LOGICIEL DRIVEWARDEN\r\n"
-                   "Ce dossier vous protège des autoruns des virus\r\n").encode("cp1252")
+PROTECTION_TEXT = ("DOSSIER CRÉÉ PAR LE LOGICIEL DRIVEWARDEN\r\n"
+                   "Ce dossier protège votre disque contre le lancement automatique des virus\r\n").encode("cp1252")
 # Wine's explorer.exe shows a folder in a window of this class.
 SHELL_FOLDER_WINDOW = "ExplorerWClass"
 # The items of the "Réparer..." menu and of the tray menu, as the arrow keys reach them.
