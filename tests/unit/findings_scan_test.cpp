@@ -326,8 +326,8 @@ TEST_F(FindingsScan, TheStatusLineShowsTheScansProgress) {
   WaitForWorkers();
   ASSERT_EQ(shown.size(), 2u);
   const std::wstring root = ToUpper(drive.root());
-  EXPECT_NE(shown[1].find(L" de " + root + L" en cours : "), std::wstring::npos) << WideToUtf8(shown[1]);
-  EXPECT_NE(shown[1].find(L"2 menace(s) ou fichier(s) suspect(s)"), std::wstring::npos) << WideToUtf8(shown[1]);
+  EXPECT_NE(shown[1].find(L" de " + root + L" : "), std::wstring::npos) << WideToUtf8(shown[1]);
+  EXPECT_NE(shown[1].find(L", 2 trouvé(s)"), std::wstring::npos) << WideToUtf8(shown[1]);
   EXPECT_FALSE(C(L"progresstimer").Enabled());
   EXPECT_EQ(C(L"Label13").Caption(), FormatText(MsgScanSummary, {int64_t{0}, int64_t{2}}));
 }
