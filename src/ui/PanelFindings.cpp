@@ -60,10 +60,8 @@ bool ConfirmSuspectsDeletion(const std::vector<std::wstring>& paths) {
   return ConfirmDeletion(FormatText(MsgConfirmDeleteSuspects, {static_cast<int64_t>(paths.size())}));
 }
 
-// A delete-all of the suspicious files, for those the user agreed to: files that a
-// scan lists while the question waits were not named in it.
-// The worker that deletes every suspicious file, once the user agreed; null when
-// he did not.
+// The worker that deletes every suspicious file the user agreed to (files that a
+// scan lists while the question waits were not named in it); null when he did not.
 TSecureThread* SuspectsDeletion(IDisposalView* view) {
   std::vector<std::wstring> paths = State().RiskList.Snapshot();
   if (!paths.empty() && !ConfirmSuspectsDeletion(paths)) return nullptr;
