@@ -187,4 +187,10 @@ std::wstring IncludeTrailingBackslash(std::wstring_view path) {
   return out;
 }
 
+std::wstring JoinLines(const std::vector<std::wstring>& lines) {
+  std::wstring text;
+  for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"\n") + line;
+  return text;
+}
+
 }  // namespace dw

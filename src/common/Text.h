@@ -45,5 +45,7 @@ std::wstring FileNamePart(std::wstring_view path);
 // The extension from the last dot of the file-name part, dot included; empty without one.
 std::wstring ExtensionPart(std::wstring_view path);
 std::wstring IncludeTrailingBackslash(std::wstring_view path);
+// The lines one below the other, as a notice shows them.
+std::wstring JoinLines(const std::vector<std::wstring>& lines);
 
 }  // namespace dw

@@ -531,7 +531,7 @@ TRepairSummary SummariseRepair(const std::wstring& drive, const TRepairCounts& c
   if (counts.kept > 0) lines.push_back(FormatText(MsgRepairKept, {int64_t{counts.kept}}));
   if (counts.failed > 0) lines.push_back(FormatText(MsgRepairFailedSteps, {int64_t{counts.failed}}));
   if (lines.empty()) lines.push_back(MsgRepairNothing);
-  for (const std::wstring& line : lines) summary.text += (summary.text.empty() ? L"" : L"\n") + line;
+  summary.text = JoinLines(lines);
   return summary;
 }
 

@@ -257,9 +257,7 @@ std::wstring AutoDisposalText(const TAutoDisposals& d) {
   }
   if (d.failed == 1) lines.push_back(FormatText(MsgDisposeFailed, {d.firstFailed}));
   if (d.failed > 1) lines.push_back(FormatText(MsgAutoFailedCount, {int64_t{d.failed}}));
-  std::wstring text;
-  for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"\n") + line;
-  return text;
+  return JoinLines(lines);
 }
 
 void ReportScanError(TScanThread& scan, const std::wstring& path, ScanErrorKind kind) {

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "common/Text.h"
 #include "platform/Platform.h"
 
 namespace dw {
@@ -44,6 +45,13 @@ PdiskInfo TDriveList::Get(int index) const {
   std::lock_guard<std::mutex> lock(FLock);
   if (index < 0 || index >= static_cast<int>(FItems.size())) return nullptr;
   return FItems[static_cast<size_t>(index)];
+}
+
+PdiskInfo TDriveList::ByRoot(const std::wstring& root) const {
+  std::lock_guard<std::mutex> lock(FLock);
+  for (const PdiskInfo& record : FItems)
+    if (EqualsNoCase(record->root, root)) return record;
+  return nullptr;
 }
 
 std::vector<PdiskInfo> TDriveList::Snapshot() const {

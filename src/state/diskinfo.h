@@ -42,6 +42,8 @@ class TDriveList {
   void Delete(int index);
   int Count() const;
   PdiskInfo Get(int index) const;  // null when index names no record
+  // The record of the drive at root, letter case aside; null when none is attached.
+  PdiskInfo ByRoot(const std::wstring& root) const;
   std::vector<PdiskInfo> Snapshot() const;
   void Clear();
 

@@ -141,9 +141,7 @@ void TPanelfrm::DriveScanDone(TScanThread& scan) {
   // A scan that could not look at everything never says the drive is clean.
   if (scan.FDriveErrors > 0) lines.push_back(MsgScanIncomplete);
   if (!lines.empty()) {
-    std::wstring text;
-    for (const std::wstring& line : lines) text += (text.empty() ? L"" : L"\n") + line;
-    ShowNotification(DriveTitle(*drive), text, 1);
+    ShowNotification(DriveTitle(*drive), JoinLines(lines), 1);
     return;
   }
   // Clean drive: said only while nothing is listed anywhere.
@@ -366,20 +364,19 @@ void TPanelfrm::TellDeleteAllResult() {
   };
   const Texts texts[2] = {{MsgAllThreatsDeleted, MsgThreatsDeletedCount},
                           {MsgAllSuspectsDeleted, MsgSuspectsDeletedCount}};
-  std::wstring message;
+  std::vector<std::wstring> lines;
   bool complete = true;
   for (int kind : {Threat, Suspicious}) {
     const TDeleteTally& tally = FDeleteTally[kind];
     if (!tally.handled) continue;
     complete = complete && tally.notDeleted == 0;
-    if (!message.empty()) message += L"\n";
-    message += tally.notDeleted == 0
-                   ? texts[kind].all
-                   : FormatText(texts[kind].counts, {int64_t{tally.deleted}, int64_t{tally.notDeleted}});
+    lines.push_back(tally.notDeleted == 0
+                        ? texts[kind].all
+                        : FormatText(texts[kind].counts, {int64_t{tally.deleted}, int64_t{tally.notDeleted}}));
   }
   FDeleteTally[Threat] = FDeleteTally[Suspicious] = {};
-  if (message.empty()) return;
-  ShowNotification(complete ? MsgSuccessTitle : MsgWarningTitle, message, complete ? 0 : 1);
+  if (lines.empty()) return;
+  ShowNotification(complete ? MsgSuccessTitle : MsgWarningTitle, JoinLines(lines), complete ? 0 : 1);
 }
 
 void TPanelfrm::StartDeleteAll(TSecureThread* worker) {

@@ -2,6 +2,7 @@
 // the commands that erase, empty and restore.
 #include "common/Text.h"
 #include "engine/quarantine.h"
+#include "engine/rules.h"
 #include "loc/LangLocStrings.h"
 #include "platform/Platform.h"
 #include "state/Elevation.h"
@@ -123,10 +124,11 @@ std::wstring TPanelfrm::SelectedSourceRoot() {
   if (SelectedStoredName().empty() || row < 0 || static_cast<size_t>(row) >= rows.Rows().size()) return L"";
   const std::vector<std::wstring>& cells = rows.Rows()[static_cast<size_t>(row)].SubItems;
   if (cells.size() < 3) return L"";
-  for (const PdiskInfo& drive : State().DriveList.Snapshot()) {
-    if (StartsWithNoCase(cells[2], drive->root) && cells[2].size() > drive->root.size()) return drive->root;
-  }
-  return L"";
+  const std::wstring& source = cells[2];
+  const std::wstring root = DriveRootOf(source);
+  if (!StartsWithNoCase(source, root) || source.size() <= root.size()) return L"";
+  PdiskInfo drive = State().DriveList.ByRoot(root);
+  return drive ? drive->root : L"";
 }
 
 // Back where it was when its drive is attached, or to a folder the user picks.

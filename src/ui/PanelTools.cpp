@@ -73,10 +73,7 @@ void TPanelfrm::StartRepair(const PdiskInfo& drive) {
 }
 
 void TPanelfrm::RepairDrive_mClick(TComponent&) {
-  const std::wstring root = SelectedToolDrive();
-  for (const PdiskInfo& drive : State().DriveList.Snapshot()) {
-    if (EqualsNoCase(drive->root, root)) return StartRepair(drive);
-  }
+  if (PdiskInfo drive = State().DriveList.ByRoot(SelectedToolDrive())) StartRepair(drive);
 }
 
 void TPanelfrm::_repairDrive(TComponent& sender) { StartRepair(DriveOfEntry(sender)); }
